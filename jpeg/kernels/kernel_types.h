@@ -1,0 +1,79 @@
+// Data the codec's kernels work on, shared by the decoder stages and by every
+// kernel variant (plain and packed).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace halvora::jpeg {
+
+// 64 coefficients in natural (row-major) order; after the inverse DCT the
+// same storage holds the block's samples, 0..255, one per entry.
+struct CoefficientBlock {
+  int16_t values[64];
+};
+
+// The blocks of one MCU, in scan order, each component's blocks in raster
+// order. Ten blocks is the most an interleaved scan may carry.
+inline constexpr int kMcuBufferBlocks = 10;
+struct alignas(32) McuBuffer {
+  CoefficientBlock blocks[kMcuBufferBlocks];
+};
+
+// A prepared quantisation table: 64 factors in natural order, then 16 zeros.
+// Factors are 32-bit because the scaled (method 0) factors, value x s(u)s(v)
+// x 256, exceed 16 bits for ordinary tables.
+struct QuantTable {
+  int32_t precision;   // Pq of the DQT segment: 0 for 8-bit, 1 for 16-bit values
+  int32_t identifier;  // Tq
+  alignas(32) int32_t entries[80];
+};
+
+// Zig-zag position -> natural index, followed by 16 extra 63s so that a run
+// that overshoots the block while decoding corrupt data stays inside it.
+extern const int32_t kZigZagToNatural[64 + 16];
+
+using DequantizeKernel = void (*)(CoefficientBlock& block, const int32_t* entries);
+using InverseDctKernel = void (*)(CoefficientBlock& block);
+
+// A rectangle of pixels; right and bottom are exclusive. Used for the region
+// of interest (image pixels) and for the visible part of an MCU (pixels
+// relative to the MCU's top-left corner).
+struct PixelRect {
+  int32_t left;
+  int32_t top;
+  int32_t right;
+  int32_t bottom;
+};
+
+// Where one MCU lands in the caller's DIB. The MCU's top-left pixel is at
+// `dib + topLeft`; it may lie outside the DIB when the MCU straddles the edge
+// of the region of interest, so it is kept as an offset and only the pixels of
+// `visible` are ever addressed: pixel (column c, row r) of the MCU is at
+// dib + topLeft + r * lineBytes + c * channels.
+struct McuTarget {
+  uint8_t* dib;         // the DIB line that holds the top row of the image or region
+  ptrdiff_t topLeft;    // byte offset of the MCU's top-left pixel from `dib`
+  ptrdiff_t lineBytes;  // signed: negative for a bottom-up DIB
+  int32_t channels;     // bytes per pixel
+  PixelRect visible;    // the pixels of the MCU that are written
+};
+
+// Writes the samples of one transformed MCU into the visible pixels of its
+// target. The fused routines, the grey copy and the packed YCbCr layout share
+// this form; a routine never touches a byte outside the visible rectangle.
+using McuOutputKernel = void (*)(const McuBuffer& mcu, const McuTarget& target);
+
+// How the plain copy maps components to channels.
+enum class ChannelOrder {
+  kInOrder,      // component c into channel c; channels beyond the components are left alone
+  kReversed,     // RGB-coded samples into a BGR DIB: component c into channel 2 - c
+  kGreyToColour  // one grey component into channels 0..2, 255 into any channel above 2
+};
+
+// The plain copy of an MCU of unsubsampled components (8x8 pixels, one block
+// per component) into the DIB channels, without colour conversion.
+using PlainCopyKernel = void (*)(const McuBuffer& mcu, const McuTarget& target, int components,
+                                 ChannelOrder order);
+
+}  // namespace halvora::jpeg

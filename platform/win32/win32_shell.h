@@ -1,0 +1,25 @@
+// The application shell's system services on Windows.
+#pragma once
+
+#include "platform/native_shell.h"
+
+namespace halvora::platform {
+
+class Win32Shell final : public ShellPlatform {
+ public:
+  explicit Win32Shell(DialogRunner runDialog = {});
+
+  ExecutablePath GetExecutablePath() override;
+  std::optional<uint16_t> GetUserDefaultUILanguage() override;
+  bool IsWindows9xFamily() override;
+  std::optional<std::u16string> ReadResourceLocale() override;
+  std::optional<std::vector<uint16_t>> GetSystemResourceLanguages() override;
+  void SetThreadLanguage(uint16_t language) override;
+  void EnableControlHosting() override;
+  intptr_t RunModalDialog(int templateId) override;
+
+ private:
+  DialogRunner runDialog_;
+};
+
+}  // namespace halvora::platform

@@ -1,0 +1,10 @@
+#include <windows.h>
+
+#include "platform/command_tail.h"
+#include "platform/program_entry.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  const wchar_t* line = ::GetCommandLineW();
+  const std::u16string commandLine(line, line + ::wcslen(line));
+  return halvora::ProgramMain(halvora::platform::FormCommandTail(commandLine));
+}
