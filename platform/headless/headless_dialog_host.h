@@ -123,6 +123,7 @@ class HeadlessDialogHost final : public DialogHost {
   HeadlessItem& Item(int id);
   std::optional<intptr_t> Result() const { return m_result; }
   int FocusedId() const { return m_focusedId; }
+  // The dialog's own invalidations, oldest first.
   const std::vector<Invalidation>& Invalidations() const { return m_invalidations; }
   const std::vector<std::pair<IconHandle, bool>>& IconsSet() const { return m_iconsSet; }
   const std::vector<IconDrawing>& IconDrawings() const { return m_iconDrawings; }
@@ -136,6 +137,7 @@ class HeadlessDialogHost final : public DialogHost {
   friend class HeadlessPaintSession;
   static constexpr FontHandle kDialogFont{&kDialogBackground};
 
+  void MarkInvalid(const Rect& area, bool erase);
   void ValidateDialog();
 
   HeadlessDialogSetup m_setup;
