@@ -4,15 +4,16 @@
 #include <functional>
 #include <memory>
 
+#include "platform/dialog_host.h"
 #include "platform/shell.h"
 
 namespace halvora::platform {
 
-// Runs the dialog of a template modally and gives its end result. The
-// program supplies it, because only the program knows which dialog logic
-// belongs to a template.
-using DialogRunner = std::function<intptr_t(int templateId)>;
+// Creates the logic of the dialog the shell runs, bound to the host that
+// stands for its window. The program supplies it, because only the program
+// knows which dialog logic belongs to a template.
+using DialogHandlerFactory = std::function<std::unique_ptr<DialogHandler>(DialogHost& host)>;
 
-std::unique_ptr<ShellPlatform> CreateNativeShell(DialogRunner runDialog);
+std::unique_ptr<ShellPlatform> CreateNativeShell(DialogHandlerFactory createDialog);
 
 }  // namespace halvora::platform

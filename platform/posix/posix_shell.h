@@ -9,9 +9,7 @@ namespace halvora::platform {
 
 class PosixShell final : public ShellPlatform {
  public:
-  // There are no native dialogs here: the program supplies the runner (or
-  // none, and RunModalDialog reports -1).
-  explicit PosixShell(DialogRunner runDialog = {});
+  PosixShell() = default;
 
   ExecutablePath GetExecutablePath() override;
   // The user's language from LC_ALL, LC_MESSAGES or LANG.
@@ -21,13 +19,13 @@ class PosixShell final : public ShellPlatform {
   std::optional<std::vector<uint16_t>> GetSystemResourceLanguages() override;
   void SetThreadLanguage(uint16_t language) override;
   void EnableControlHosting() override;
+  // There is no window system for dialogs here: always -1.
   intptr_t RunModalDialog(int templateId) override;
 
   // The language that resource lookups on this thread should use, if set.
   std::optional<uint16_t> threadLanguage() const { return threadLanguage_; }
 
  private:
-  DialogRunner runDialog_;
   std::optional<uint16_t> threadLanguage_;
 };
 

@@ -24,11 +24,9 @@ std::u16string WindowsStylePath(std::string path) {
 
 }  // namespace
 
-std::unique_ptr<ShellPlatform> CreateNativeShell(DialogRunner runDialog) {
-  return std::make_unique<PosixShell>(std::move(runDialog));
+std::unique_ptr<ShellPlatform> CreateNativeShell(DialogHandlerFactory) {
+  return std::make_unique<PosixShell>();
 }
-
-PosixShell::PosixShell(DialogRunner runDialog) : runDialog_(std::move(runDialog)) {}
 
 ExecutablePath PosixShell::GetExecutablePath() {
   std::vector<char> buffer(256);
@@ -55,11 +53,8 @@ void PosixShell::SetThreadLanguage(uint16_t language) { threadLanguage_ = langua
 void PosixShell::EnableControlHosting() {}
 
 intptr_t PosixShell::RunModalDialog(int templateId) {
-  if (!runDialog_) {
-    Trace("RunModalDialog: no dialog for template %d on this platform.\n", templateId);
-    return -1;
-  }
-  return runDialog_(templateId);
+  Trace("RunModalDialog: no window system for dialog %d on this platform.\n", templateId);
+  return -1;
 }
 
 }  // namespace halvora::platform

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "platform/trace.h"
+#include "platform/win32/win32_modal_dialog.h"
+#include "platform/win32/win32_resources.h"
 #include "platform/win32/win32_shell.h"
 
 namespace halvora::platform {
@@ -21,11 +23,11 @@ BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR
 
 }  // namespace
 
-std::unique_ptr<ShellPlatform> CreateNativeShell(DialogRunner runDialog) {
-  return std::make_unique<Win32Shell>(std::move(runDialog));
+std::unique_ptr<ShellPlatform> CreateNativeShell(DialogHandlerFactory createDialog) {
+  return std::make_unique<Win32Shell>(std::move(createDialog));
 }
 
-Win32Shell::Win32Shell(DialogRunner runDialog) : runDialog_(std::move(runDialog)) {}
+Win32Shell::Win32Shell(DialogHandlerFactory createDialog) : createDialog_(std::move(createDialog)) {}
 
 ExecutablePath Win32Shell::GetExecutablePath() {
   // A result equal to the buffer's size means the path was cut (and, on
@@ -82,6 +84,7 @@ std::optional<std::vector<uint16_t>> Win32Shell::GetSystemResourceLanguages() {
 
 void Win32Shell::SetThreadLanguage(uint16_t language) {
   ::SetThreadLocale(MAKELCID(language, SORT_DEFAULT));
+  threadLanguage_ = language;
 }
 
 void Win32Shell::EnableControlHosting() {
@@ -89,12 +92,20 @@ void Win32Shell::EnableControlHosting() {
   ::InitCommonControlsEx(&controls);
 }
 
+uint16_t Win32Shell::DialogLanguage() {
+  constexpr uint16_t kEnglishUnitedStates = 0x0409;
+  if (threadLanguage_) return *threadLanguage_;
+  return GetUserDefaultUILanguage().value_or(kEnglishUnitedStates);
+}
+
 intptr_t Win32Shell::RunModalDialog(int templateId) {
-  if (!runDialog_) {
+  const uint16_t language = DialogLanguage();
+  const ResourceBytes dialogTemplate = FindResourceInLanguage(RT_DIALOG, templateId, language);
+  if (!createDialog_ || dialogTemplate.data == nullptr) {
     Trace("RunModalDialog: no dialog for template %d.\n", templateId);
     return -1;
   }
-  return runDialog_(templateId);
+  return RunModalDialogFromTemplate(dialogTemplate.data, language, createDialog_);
 }
 
 }  // namespace halvora::platform

@@ -7,7 +7,7 @@ namespace halvora::platform {
 
 class Win32Shell final : public ShellPlatform {
  public:
-  explicit Win32Shell(DialogRunner runDialog = {});
+  explicit Win32Shell(DialogHandlerFactory createDialog = {});
 
   ExecutablePath GetExecutablePath() override;
   std::optional<uint16_t> GetUserDefaultUILanguage() override;
@@ -16,10 +16,15 @@ class Win32Shell final : public ShellPlatform {
   std::optional<std::vector<uint16_t>> GetSystemResourceLanguages() override;
   void SetThreadLanguage(uint16_t language) override;
   void EnableControlHosting() override;
+  // Runs the template's copy in the thread's language when one was set, else
+  // in the user's UI language.
   intptr_t RunModalDialog(int templateId) override;
 
  private:
-  DialogRunner runDialog_;
+  uint16_t DialogLanguage();
+
+  DialogHandlerFactory createDialog_;
+  std::optional<uint16_t> threadLanguage_;
 };
 
 }  // namespace halvora::platform
