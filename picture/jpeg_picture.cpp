@@ -1,0 +1,135 @@
+#include "picture/jpeg_picture.h"
+
+#include <cinttypes>
+#include <cstring>
+#include <new>
+
+#include "jpeg/jpeg.h"
+#include "platform/trace.h"
+
+namespace halvora::picture {
+
+namespace {
+
+// Line offsets inside the codec and the header's biSizeImage are 32-bit.
+constexpr uint64_t kLargestBlock = 0x7FFFFFFF;
+
+struct OutputFormat {
+  int32_t jpegColor;
+  int32_t dibColor;
+  int32_t dibChannels;
+};
+
+// What to ask of the codec, by the parameter read's component count and
+// colour. Data the stream itself marks as RGB (an Adobe marker with
+// transform 0) stays RGB: asking for YCbCr would convert it a second time and
+// show false colours.
+OutputFormat ChooseOutputFormat(int32_t channels, int32_t reportedColor) {
+  switch (channels) {
+    case 1:
+      return {JpegColorGrey, JpegColorBgr, 3};
+    case 3:
+      return {reportedColor == JpegColorRgb ? JpegColorRgb : JpegColorYCbCr, JpegColorBgr, 3};
+    case 4:
+      return {JpegColorYCbCrAlpha, JpegColorRgba, 4};
+    default:
+      return {JpegColorOther, JpegColorOther, channels};
+  }
+}
+
+uint64_t PaddedLineBytes(int32_t width, int32_t channels) {
+  return (static_cast<uint64_t>(width) * static_cast<uint64_t>(channels) + 3) & ~uint64_t{3};
+}
+
+BitmapInfoHeader MakeHeader(const JPEG_PROPERTIES& properties, uint32_t blockSize) {
+  BitmapInfoHeader header{};
+  header.biSize = 40;
+  header.biWidth = properties.jpeg_width;
+  header.biHeight = properties.jpeg_height;
+  header.biPlanes = 1;
+  header.biBitCount = static_cast<uint16_t>(8 * properties.dib_channels);
+  header.biCompression = 0;
+  header.biSizeImage = blockSize;
+  return header;
+}
+
+unsigned long long AddressOf(const void* p) { return static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(p)); }
+
+// The two reads on one record; the record is released by the caller.
+std::unique_ptr<uint8_t[]> DecodeWithRecord(JPEG_PROPERTIES& properties, const uint8_t* stream, uint32_t size,
+                                            uint32_t& blockSize) {
+  properties.jpeg_buffer = const_cast<unsigned char*>(stream);
+  properties.jpeg_buffer_size = static_cast<int32_t>(size);
+  if (JpegRead(&properties, BufferReadParams) != 0) {
+    platform::Trace("Cannot read JPEG file header from memory: %llX\n", AddressOf(stream));
+    return nullptr;
+  }
+  const OutputFormat format = ChooseOutputFormat(properties.jpeg_channels, properties.jpeg_color);
+  properties.jpeg_color = format.jpegColor;
+  properties.dib_color = format.dibColor;
+  properties.dib_channels = format.dibChannels;
+  const uint64_t stride = PaddedLineBytes(properties.jpeg_width, format.dibChannels);
+  const uint64_t total = stride * static_cast<uint64_t>(properties.jpeg_height);
+  if (properties.jpeg_width <= 0 || properties.jpeg_height <= 0 || format.dibChannels <= 0 || total > kLargestBlock) {
+    platform::Trace("Cannot allocate memory for image\n");
+    return nullptr;
+  }
+  properties.dib_width = properties.jpeg_width;
+  properties.dib_height = -properties.jpeg_height;
+  properties.dib_pad_bytes =
+      static_cast<int32_t>(stride - static_cast<uint64_t>(properties.jpeg_width) * format.dibChannels);
+  // Zeroed, so that a decode that ends early never shows old heap contents.
+  std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[total]());
+  if (block == nullptr) {
+    platform::Trace("Cannot allocate memory for image\n");
+    return nullptr;
+  }
+  properties.dib_pixels = block.get();
+  if (JpegRead(&properties, BufferReadImage) != 0) {
+    platform::Trace("Cannot read image data from memory %llX\n", AddressOf(stream));
+    return nullptr;
+  }
+  blockSize = static_cast<uint32_t>(total);
+  return block;
+}
+
+}  // namespace
+
+std::unique_ptr<uint8_t[]> DecodeJpegToDib(const uint8_t* stream, uint32_t size, BitmapInfoHeader* header) {
+  if (stream == nullptr || size == 0 || size > kLargestBlock) return nullptr;
+  JPEG_PROPERTIES properties;
+  std::memset(&properties, 0, sizeof properties);
+  std::unique_ptr<uint8_t[]> block;
+  uint32_t blockSize = 0;
+  if (JpegInit(&properties) != 0) {
+    platform::Trace("Cannot initialize the JPEG codec\n");
+  } else {
+    block = DecodeWithRecord(properties, stream, size, blockSize);
+  }
+  if (JpegFree(&properties) != 0 && block != nullptr) platform::Trace("Cannot free the JPEG codec");
+  if (block == nullptr) {
+    platform::Trace("Error reading JPEG from memory\n");
+    return nullptr;
+  }
+  if (properties.dib_color == JpegColorRgba) {
+    PremultiplyAlphaSwap(block.get(), properties.jpeg_width, properties.jpeg_height);
+  }
+  if (header != nullptr) *header = MakeHeader(properties, blockSize);
+  return block;
+}
+
+void PremultiplyAlphaSwap(uint8_t* block, int32_t width, int32_t height) {
+  const size_t stride = static_cast<size_t>(PaddedLineBytes(width, 4));
+  for (int32_t y = 0; y < height; ++y) {
+    uint8_t* pixel = block + static_cast<size_t>(y) * stride;
+    for (int32_t x = 0; x < width; ++x, pixel += 4) {
+      const unsigned alpha = pixel[3];
+      const uint8_t red = pixel[0];
+      pixel[0] = static_cast<uint8_t>((pixel[2] * alpha + 1) >> 8);
+      pixel[1] = static_cast<uint8_t>((pixel[1] * alpha + 1) >> 8);
+      pixel[2] = static_cast<uint8_t>((red * alpha + 1) >> 8);
+    }
+  }
+}
+
+}  // namespace halvora::picture
