@@ -64,16 +64,4 @@ struct McuTarget {
 // this form; a routine never touches a byte outside the visible rectangle.
 using McuOutputKernel = void (*)(const McuBuffer& mcu, const McuTarget& target);
 
-// How the plain copy maps components to channels.
-enum class ChannelOrder {
-  kInOrder,      // component c into channel c; channels beyond the components are left alone
-  kReversed,     // RGB-coded samples into a BGR DIB: component c into channel 2 - c
-  kGreyToColour  // one grey component into channels 0..2, 255 into any channel above 2
-};
-
-// The plain copy of an MCU of unsubsampled components (8x8 pixels, one block
-// per component) into the DIB channels, without colour conversion.
-using PlainCopyKernel = void (*)(const McuBuffer& mcu, const McuTarget& target, int components,
-                                 ChannelOrder order);
-
 }  // namespace halvora::jpeg

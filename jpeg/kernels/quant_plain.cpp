@@ -1,0 +1,48 @@
+#include <cstdint>
+
+#include "jpeg/kernels/constant_tables.h"
+#include "jpeg/kernels/quant.h"
+
+namespace halvora::jpeg {
+
+namespace {
+
+// v x A x 1/16 x 32768 + 0.5 in floating point, in that order, truncated:
+// v s(u)s(v) x 256 rounded half up. The largest DQT value (65535) at the
+// largest factor (0.125) gives 16777216, so 32 bits always hold it.
+int32_t ScaledFactor(int32_t value, double aanFactor) {
+  return static_cast<int32_t>(value * aanFactor * 0.0625 * 32768 + 0.5);
+}
+
+int16_t LowBits16(uint64_t value) { return static_cast<int16_t>(static_cast<uint16_t>(value)); }
+
+}  // namespace
+
+void PrepareQuantTable(int32_t* entries, int dctMethod) {
+  int32_t zigzag[64];
+  for (int k = 0; k < 64; ++k) zigzag[k] = entries[k];
+  for (int k = 0; k < 64; ++k) {
+    const int32_t natural = kZigZagToNatural[k];
+    entries[natural] = dctMethod == 1 ? zigzag[k] : ScaledFactor(zigzag[k], kAanScaleFactors[k]);
+  }
+  for (int k = 64; k < 80; ++k) entries[k] = 0;
+}
+
+void DequantizeBlockMethod0Plain(CoefficientBlock& block, const int32_t* entries) {
+  for (int i = 0; i < 64; ++i) {
+    const int64_t product = int64_t{block.values[i]} * entries[i];
+    block.values[i] = LowBits16(static_cast<uint64_t>((product + 64) >> 7));
+  }
+}
+
+void DequantizeBlockMethod1Plain(CoefficientBlock& block, const int32_t* entries) {
+  // Unsigned so that a factor of the scaled form (a table read while the
+  // other method was in force) wraps instead of overflowing; the low 16 bits
+  // are the same either way.
+  for (int i = 0; i < 64; ++i) {
+    const uint32_t product = static_cast<uint32_t>(block.values[i]) * static_cast<uint32_t>(entries[i]);
+    block.values[i] = LowBits16(product);
+  }
+}
+
+}  // namespace halvora::jpeg
