@@ -1,0 +1,71 @@
+// Processor identification and the per-record table of kernel routines.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "jpeg/kernels/kernel_types.h"
+#include "platform/settings.h"
+
+namespace halvora::jpeg {
+
+struct HuffmanDecodeTable;
+struct JpegStream;
+
+// What the identification instruction reports (one process-wide copy).
+struct ProcessorInfo {
+  int32_t brand_index;
+  int32_t processor_type;
+  int32_t family;  // base family only
+  int32_t model;
+  int32_t stepping;
+  uint32_t feature_flags;  // leaf 1, EDX
+  char vendor[13];
+};
+
+inline constexpr uint32_t kFeatureMmx = 1u << 23;
+inline constexpr uint32_t kFeatureSse = 1u << 25;
+inline constexpr uint32_t kFeatureSse2 = 1u << 26;
+
+// 0..6; selects the kernel set (0-2 plain, 3-4 MMX, 5 SSE, 6 SSE2).
+using ProcessorKind = int32_t;
+inline constexpr ProcessorKind kProcessorKindCount = 7;
+
+using DecodeBlockKernel = int (*)(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                                  int16_t& prediction, CoefficientBlock& block);
+
+// One inverse DCT per output scale: 8x8, 4x4, 2x2, 1x1 samples per block.
+inline constexpr int kTransformSizes = 4;
+inline constexpr int kOutputPaths = 19;
+
+// Kernel routines of one record, in the documented order of the decoder's
+// roles; a set for each dct_method plus the active set a read works with.
+struct KernelTable {
+  int32_t last_segment_length;  // of the segment read last, with its marker
+  std::unique_ptr<platform::CodecSettings> settings;
+  void (*leave_simd_state)();
+  InverseDctKernel inverse_dct_method0[kTransformSizes];
+  InverseDctKernel inverse_dct_method1[kTransformSizes];
+  InverseDctKernel active_inverse_dct[kTransformSizes];
+  McuOutputKernel output_mcu;  // chosen per image
+  McuOutputKernel output_paths[kOutputPaths];
+  DecodeBlockKernel decode_block;
+  DecodeBlockKernel skip_block;
+  DequantizeKernel dequantize_method0;
+  DequantizeKernel dequantize_method1;
+  DequantizeKernel active_dequantize;
+};
+
+// The process-wide description of the processor, identified on first use.
+const ProcessorInfo& DetectProcessor();
+// The kind from the identification, unless the "USECPU" setting names 0..6.
+ProcessorKind DetermineProcessorKind(platform::CodecSettings* settings);
+ProcessorKind KindFromProcessorInfo(const ProcessorInfo& info);
+// Opens the settings, determines the kind and fills `table` with its set.
+ProcessorKind BuildKernelTable(KernelTable& table);
+void FillKernelTable(KernelTable& table, ProcessorKind kind);
+void ReleaseKernelTable(KernelTable& table);
+// Makes the dequantisation and inverse-DCT entries of `dctMethod` active.
+void ActivateDctMethod(KernelTable& table, int dctMethod);
+
+}  // namespace halvora::jpeg

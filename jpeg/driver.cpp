@@ -1,0 +1,299 @@
+#include "jpeg/driver.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+
+#include "jpeg/decode_scan.h"
+#include "jpeg/dispatch.h"
+#include "jpeg/io_types.h"
+#include "jpeg/jpeg_state.h"
+#include "jpeg/markers.h"
+#include "jpeg/select_output.h"
+#include "jpeg/stream_input.h"
+
+namespace halvora::jpeg {
+
+namespace {
+
+constexpr int kSoi = 0xD8;
+constexpr int kEoi = 0xD9;
+constexpr int kSos = 0xDA;
+constexpr int kDqt = 0xDB;
+constexpr int kDri = 0xDD;
+constexpr int kDht = 0xC4;
+constexpr int kSof0 = 0xC0;
+constexpr int kSof1 = 0xC1;
+constexpr int kSof2 = 0xC2;
+constexpr int kApp0 = 0xE0;
+constexpr int kApp14 = 0xEE;
+constexpr int kCom = 0xFE;
+
+// What the marker loop does after a marker: go on, or end the read.
+constexpr int kContinue = 1000;
+
+bool IsUnsupportedFrame(int code) {
+  return code == 0xC3 || (code >= 0xC5 && code <= 0xCB) || (code >= 0xCD && code <= 0xCF);
+}
+
+bool ScanUnderWay(const PrivateState& state) {
+  return state.scan != nullptr && (state.scan->resume_column != 0 || state.scan->resume_row != 0);
+}
+
+// Single-component scans of an image that is still being read start again
+// from the beginning of the stream.
+int RewindToStreamStart(PrivateState& state) {
+  JpegStream& stream = state.stream;
+  stream.accumulator = 0;
+  stream.consumed = 0;
+  if (stream.file != nullptr) {
+    if (stream.file->Seek(0, platform::SeekFrom::kStart) != 0) return JpegErrFile;
+    return RefillFileBuffer(stream);
+  }
+  stream.position = stream.start;
+  stream.remaining = stream.total;
+  return JpegSuccess;
+}
+
+int FrameHeader(JPEG_PROPERTIES& record, int code) {
+  PrivateState& state = Private(record);
+  if (state.io_type == FileReadHeader || state.io_type == BufferReadHeader) {
+    // The next read starts at this SOF marker.
+    state.stream.consumed -= 2;
+    return JpegSuccess;
+  }
+  const int result = ParseSof(record, code - kSof0);
+  if (result != JpegSuccess) return result;
+  state.start_of_stream = 0;
+  state.work.jpeg_channels = state.frame.component_count;
+  state.work.jpeg_width = state.frame.width;
+  state.work.jpeg_height = state.frame.height;
+  const int selected = SelectOutput(record);
+  return selected != JpegSuccess ? selected : kContinue;
+}
+
+int EndOfImage(JPEG_PROPERTIES& record) {
+  PrivateState& state = Private(record);
+  const int ioType = state.io_type;
+  const bool tablesOnly = state.start_of_stream != 0;
+  // A parameter read of a stream of tables goes on to the image that follows,
+  // as an image read does; the header and thumbnail reads end here.
+  const bool isParamsRead = ioType == FileReadParams || ioType == BufferReadParams;
+  if (StartsStream(ioType) && !(tablesOnly && isParamsRead)) return JpegSuccess;
+  if (!tablesOnly) return JpegSuccess;
+  int code = 0;
+  const int result = ReadMarker(state.stream, code);
+  if (result != JpegSuccess) return result;
+  return code == kSoi ? kContinue : JpegErrNoImage;
+}
+
+int64_t BlocksPerMcu(const JpegFrame& frame) {
+  int64_t blocks = 0;
+  for (int i = 0; i < frame.component_count; ++i) blocks += frame.components[i].h * frame.components[i].v;
+  return blocks;
+}
+
+int AllocateCoefficientBuffer(PrivateState& state) {
+  const int64_t values = BlocksPerMcu(state.frame) * 64 * state.mcus_across * state.mcus_down;
+  if (values <= 0) return JpegErrComp;
+  // calloc hands out untouched zero pages for large images.
+  void* block = std::calloc(static_cast<size_t>(values), sizeof(int16_t));
+  if (block == nullptr) return JpegErrMemory;
+  state.coefficient_buffer = static_cast<int16_t*>(block);
+  return JpegSuccess;
+}
+
+void CountProgressiveScan(PrivateState& state, const JpegScan& scan) {
+  if (scan.ss == 0 && scan.se == 0 && scan.al == 0) {
+    state.frame.dc_complete_count += scan.ns;
+  } else if (scan.al == 0 && scan.se == 63) {
+    state.frame.ac_complete_count += 1;
+  }
+}
+
+bool IsSequentialScan(const PrivateState& state, const JpegScan& scan) {
+  return scan.ss == 0 && scan.se == 63 && scan.ah == 0 && scan.al == 0 && state.progressive_scans == 0;
+}
+
+// The context planes of smooth upsampling: one block cut into four planes.
+int AllocateLinePlanes(JPEG_PROPERTIES& record) {
+  PrivateState& state = Private(record);
+  if (record.state.smooth_upsampling != 1 || state.line_planes != nullptr) return JpegSuccess;
+  const int64_t blocksPerMcu = BlocksPerMcu(state.frame);
+  const int64_t planeBytes = 128 * blocksPerMcu + 64 * blocksPerMcu * state.mcus_across;
+  state.line_planes = new (std::nothrow) uint8_t[static_cast<size_t>(8 * planeBytes)]();
+  return state.line_planes != nullptr ? JpegSuccess : JpegErrMemory;
+}
+
+int DecodeCurrentScan(JPEG_PROPERTIES& record) {
+  PrivateState& state = Private(record);
+  JpegScan& scan = *state.scan;
+  if (state.non_interleaved && state.progressive_scans == 0) state.frame.ac_complete_count += scan.ns;
+  const int planes = AllocateLinePlanes(record);
+  if (planes != JpegSuccess) return planes;
+  int marker = 0;
+  const int result = DecodeScan(marker, state.stream, scan, record);
+  if (result < 0) return result;  // the scan stays current; JpegFree releases it
+  if (result == 0) {
+    if (state.progressive_scans == 0) state.stream.sequential_component_count += scan.ns;
+    ReleaseScan(record);
+    return kContinue;
+  }
+  if (state.progressive_scans != 0 && record.state.interrupt_request == 0) {
+    state.frame.ac_complete_count += 1;
+  } else if (result == JpegRoiSuccess && state.non_interleaved) {
+    ReleaseScan(record);
+  } else {
+    record.state.interrupt_request = 0;
+  }
+  return result;
+}
+
+int ScanHeader(JPEG_PROPERTIES& record) {
+  PrivateState& state = Private(record);
+  // A scan left current by an earlier read gives way to the new one.
+  ReleaseScan(record);
+  state.scan = new (std::nothrow) JpegScan{};
+  if (state.scan == nullptr) return JpegErrMemory;
+  int result = ParseSos(record, *state.scan);
+  if (result != JpegSuccess) {
+    ReleaseScan(record);
+    return result;
+  }
+  if (StartsStream(state.io_type)) {
+    // The read ends at this SOS marker; the next read of the record starts here.
+    state.stream.consumed -= state.stream.kernels->last_segment_length;
+    state.stopped_at_scan_header = 1;
+    ReleaseScan(record);
+    return JpegSuccess;
+  }
+  JpegScan& scan = *state.scan;
+  scan.restart_interval = state.frame.restart_interval;
+  state.non_interleaved = scan.ns < state.frame.component_count && state.progressive_scans == 0 ? 1 : 0;
+  SelectOutput(record);  // its refusals already ended the frame header
+  if (!IsSequentialScan(state, scan)) {
+    CountProgressiveScan(state, scan);
+    state.progressive_scans += 1;
+    if (state.progressive_scans == 1) {
+      result = AllocateCoefficientBuffer(state);
+      if (result != JpegSuccess) {
+        ReleaseScan(record);
+        return result;
+      }
+    }
+  }
+  return DecodeCurrentScan(record);
+}
+
+int ActOnMarker(JPEG_PROPERTIES& record, int code) {
+  PrivateState& state = Private(record);
+  if (code == kSof0 || ((code == kSof1 || code == kSof2) && state.start_of_stream != 0)) {
+    return FrameHeader(record, code);
+  }
+  if (IsUnsupportedFrame(code)) return JpegErrUnsupportedFrame;
+  int result = JpegSuccess;
+  switch (code) {
+    case kSoi:
+      state.frame.restart_interval = 0;
+      break;
+    case kSof1:
+    case kSof2:
+      break;  // a later frame of these kinds is ignored; the marker search passes over it
+    case kDht:
+      result = ParseDht(record);
+      break;
+    case kDqt:
+      result = ParseDqt(record);
+      break;
+    case kDri:
+      result = ParseDri(record);
+      break;
+    case kSos:
+      return ScanHeader(record);
+    case kEoi:
+      return EndOfImage(record);
+    case kApp0:
+      if (state.io_type != FileReadImageData) result = ParseApp0(record);
+      break;
+    case kApp14:
+      result = ParseApp14(record);
+      if (result == JpegSuccess && state.start_of_stream == 0) result = SelectOutput(record);
+      break;
+    case kCom:
+      result = ParseCom(record);
+      break;
+    default:
+      if (code >= 0xD0 && code <= 0xD7) break;  // restart markers between segments
+      result = SkipSegment(state.stream);  // DAC and every other segment
+      break;
+  }
+  return result != JpegSuccess ? result : kContinue;
+}
+
+int MarkerLoop(JPEG_PROPERTIES& record) {
+  PrivateState& state = Private(record);
+  for (;;) {
+    int code = 0;
+    const int result = ReadMarker(state.stream, code);
+    if (result != JpegSuccess) return result;
+    if (code == kEndOfData) return JpegSuccess;
+    const int action = ActOnMarker(record, code);
+    if (action != kContinue) return action;
+  }
+}
+
+int RequireSoi(PrivateState& state) {
+  int code = 0;
+  const int result = ReadMarker(state.stream, code);
+  if (result != JpegSuccess) return result;
+  return code == kSoi ? JpegSuccess : JpegErrNotJpeg;
+}
+
+}  // namespace
+
+void ReleaseScan(JPEG_PROPERTIES& record) {
+  PrivateState& state = Private(record);
+  if (state.scan == nullptr) return;
+  delete[] state.scan->components;
+  delete state.scan;
+  state.scan = nullptr;
+}
+
+int DecodeStream(JPEG_PROPERTIES& record) {
+  PrivateState& state = Private(record);
+  const int ioType = state.io_type;
+  const bool underWay = ScanUnderWay(state);
+  const bool restartsScans = state.non_interleaved != 0 && !underWay;
+  state.stopped_at_scan_header = 0;
+  if (state.scan == nullptr || restartsScans) ResetStream(state.stream);
+  if (restartsScans) {
+    const int rewound = RewindToStreamStart(state);
+    if (rewound != JpegSuccess) return rewound;
+  }
+  const JpegRegion& region = record.state.region;
+  const bool wholeImage = region.left == 0 && region.top == 0 && region.right == 0 && region.bottom == 0;
+  if (!IsOneOf(ioType, {FileReadImageData, BufferReadImageData, FileReadHalf, BufferReadHalf, FileReadQuarter,
+                        BufferReadQuarter, FileReadEighth, BufferReadEighth}) &&
+      wholeImage) {
+    state.stream.consumed = 0;
+  }
+  if (state.start_of_stream == 0) {
+    const int selected = SelectOutput(record);
+    if (selected != JpegSuccess) return selected;
+  }
+  if (StartsStream(ioType)) {
+    const int soi = RequireSoi(state);
+    if (soi != JpegSuccess) return soi;
+  }
+  if (state.progressive_scans == 0) {
+    state.frame.dc_complete_count = 0;
+    state.frame.ac_complete_count = 0;
+  }
+  if (state.scan != nullptr && !restartsScans) {
+    const int resumed = DecodeCurrentScan(record);
+    if (resumed != kContinue) return resumed;
+  }
+  return MarkerLoop(record);
+}
+
+}  // namespace halvora::jpeg

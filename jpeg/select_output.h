@@ -1,0 +1,13 @@
+// The output set-up of a known frame: working conversion flags and MCU geometry.
+#pragma once
+
+#include "jpeg/jpeg.h"
+
+namespace halvora::jpeg {
+
+// Run after a frame header, after an APP14 marker once a frame is known, and
+// at each scan header. 0, -8 (a packed YCbCr DIB for a layout it cannot hold)
+// or -14 (a frame without usable components).
+int SelectOutput(JPEG_PROPERTIES& record);
+
+}  // namespace halvora::jpeg

@@ -1,0 +1,253 @@
+// The codec over the shared corpus of real streams: parameter reads agree with
+// the manifest, refused and damaged streams end with a code, and a few
+// thousand mutated streams do too.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "jpeg/jpeg.h"
+#include "jpeg/stream_info.h"
+#include "tests/jpeg/record.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+// A mutated frame size can ask for a coefficient buffer of many gigabytes;
+// that must come back as "Memory error", not stop the test.
+extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
+#endif
+
+namespace halvora::jpeg {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Record;
+
+fs::path CorpusDir() {
+  const char* dir = std::getenv("HALVORA_TESTDATA_DIR");
+  return dir != nullptr ? fs::path(dir) : fs::path();
+}
+
+std::vector<uint8_t> ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> Split(const std::string& line, char separator) {
+  std::vector<std::string> fields;
+  std::stringstream stream(line);
+  std::string field;
+  while (std::getline(stream, field, separator)) fields.push_back(field);
+  return fields;
+}
+
+struct ManifestRow {
+  std::map<std::string, std::string> fields;
+  const std::string& operator[](const std::string& key) const { return fields.at(key); }
+};
+
+std::vector<ManifestRow> ReadManifest() {
+  std::ifstream in(CorpusDir() / "MANIFEST.tsv");
+  std::string line;
+  std::getline(in, line);
+  const std::vector<std::string> header = Split(line, '\t');
+  std::vector<ManifestRow> rows;
+  while (std::getline(in, line)) {
+    const std::vector<std::string> values = Split(line, '\t');
+    ManifestRow row;
+    for (size_t i = 0; i < header.size() && i < values.size(); ++i) row.fields[header[i]] = values[i];
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+// The layout code of the manifest's sampling list ("2x2,1x1,1x1").
+int SubsamplingOf(const std::string& sampling) {
+  const std::vector<std::string> factors = Split(sampling, ',');
+  const std::map<std::string, int> layouts = {
+      {"1x1,1x1,1x1", 0}, {"2x2,1x1,1x1", 1}, {"2x1,1x1,1x1", 2}, {"1x1,1x1,1x1,1x1", 0},
+      {"2x2,1x1,1x1,2x2", 3}, {"2x1,1x1,1x1,2x1", 4}};
+  if (factors.size() == 1) return 0;
+  const auto found = layouts.find(sampling);
+  return found != layouts.end() ? found->second : 255;
+}
+
+// jpeg_color after a parameter read: the Adobe transform decides where it is
+// present; otherwise one component is grey and the rest keep the default.
+int ColorOf(int components, const std::string& transform) {
+  if (components == 1) return JpegColorGrey;
+  if (transform == "-") return JpegColorYCbCr;
+  if (components == 3) return transform == "0" ? JpegColorRgb : JpegColorYCbCr;
+  return transform == "0" ? JpegColorRgba : JpegColorYCbCrAlpha;
+}
+
+std::vector<fs::path> FilesIn(const char* folder) {
+  std::vector<fs::path> files;
+  for (const fs::directory_entry& entry : fs::directory_iterator(CorpusDir() / folder)) files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+class CorpusTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (CorpusDir().empty() || !fs::exists(CorpusDir() / "MANIFEST.tsv")) GTEST_SKIP() << "no HALVORA_TESTDATA_DIR";
+  }
+};
+
+TEST_F(CorpusTest, ParameterReadsAgreeWithTheManifest) {
+  int checked = 0;
+  for (const ManifestRow& row : ReadManifest()) {
+    if (row["path"].rfind("valid/", 0) != 0) continue;
+    SCOPED_TRACE(row["path"]);
+    const std::vector<uint8_t> stream = ReadAll(CorpusDir() / row["path"]);
+    Record record;
+    ASSERT_EQ(record.ReadBuffer(stream), JpegSuccess);
+    const int components = std::stoi(row["components"]);
+    EXPECT_EQ(record->jpeg_width, std::stoi(row["width"]));
+    EXPECT_EQ(record->jpeg_height, std::stoi(row["height"]));
+    EXPECT_EQ(record->jpeg_channels, components);
+    EXPECT_EQ(record->jpeg_subsampling, SubsamplingOf(row["sampling"]));
+    EXPECT_EQ(record->jpeg_color, ColorOf(components, row["app14_transform"]));
+    const StreamDescription description = DescribeStream(record.get());
+    EXPECT_EQ(description.sof_kind, std::stoi(row["sof"]));
+    // The first restart interval, which is the one before the first scan.
+    EXPECT_EQ(description.restart_interval, std::stoi(Split(row["restart_interval"], '/')[0]));
+    ++checked;
+  }
+  EXPECT_GT(checked, 50);
+}
+
+TEST_F(CorpusTest, FileAndBufferReadsGiveTheSameAnswers) {
+  for (const char* folder : {"valid", "unsupported", "damaged"}) {
+    for (const fs::path& path : FilesIn(folder)) {
+      SCOPED_TRACE(path.string());
+      Record fromBuffer;
+      Record fromFile;
+      const std::vector<uint8_t> stream = ReadAll(path);
+      if (stream.empty()) continue;
+      const std::string name = path.string();
+      const int bufferResult = fromBuffer.ReadBuffer(stream);
+      const int fileResult = fromFile.ReadFile(name.c_str());
+      ASSERT_EQ(fileResult, bufferResult == JpegErrMemory ? JpegErrFile : bufferResult);
+      if (bufferResult != JpegSuccess) continue;
+      EXPECT_EQ(std::memcmp(&fromBuffer->jpeg_width, &fromFile->jpeg_width,
+                            sizeof(int32_t) * 10),
+                0);
+      EXPECT_EQ(fromBuffer->dib_color, fromFile->dib_color);
+      EXPECT_EQ(fromBuffer->dib_channels, fromFile->dib_channels);
+    }
+  }
+}
+
+TEST_F(CorpusTest, UnsupportedFramesAreRefused) {
+  for (const fs::path& path : FilesIn("unsupported")) {
+    SCOPED_TRACE(path.string());
+    Record record;
+    EXPECT_EQ(record.ReadBuffer(ReadAll(path)), JpegErrUnsupportedFrame);
+  }
+}
+
+// Every kind of read of a stream ends with a code; a sanitizer build checks
+// that none of them touches memory it must not.
+void ReadEveryWay(const std::vector<uint8_t>& stream) {
+  if (stream.empty()) return;
+  {
+    Record record;
+    const int params = record.ReadBuffer(stream);
+    EXPECT_LE(params, JpegSuccess);
+    if (params == JpegSuccess) {
+      std::vector<uint8_t> dib(64 * 64 * 4);
+      record.UseDib(dib, 64, -64, record->dib_channels, record->dib_color);
+      EXPECT_LE(record.ReadBuffer(stream, BufferReadImage), JpegSuccess);
+    }
+  }
+  {
+    Record record;
+    std::vector<uint8_t> dib(32 * 32 * 3);
+    record.UseDib(dib, 32, 32, 3, JpegColorRgb);
+    std::vector<uint8_t> comment(16);
+    record->state.jpeg_comment = comment.data();
+    record->state.jpeg_comment_size = 16;
+    EXPECT_LE(record.ReadBuffer(stream, BufferReadThumbnail), JpegSuccess);
+  }
+  {
+    Record record;
+    EXPECT_LE(record.ReadBuffer(stream, BufferReadHeader), JpegSuccess);
+  }
+}
+
+TEST_F(CorpusTest, DamagedStreamsEndWithACode) {
+  for (const fs::path& path : FilesIn("damaged")) {
+    SCOPED_TRACE(path.string());
+    ReadEveryWay(ReadAll(path));
+  }
+}
+
+// A small deterministic generator, so that a failing stream can be rebuilt.
+class Mutator {
+ public:
+  explicit Mutator(uint32_t seed) : state_(seed) {}
+  uint32_t Next() {
+    state_ = state_ * 1664525u + 1013904223u;
+    return state_ >> 8;
+  }
+  std::vector<uint8_t> Mutate(std::vector<uint8_t> stream) {
+    const int edits = 1 + static_cast<int>(Next() % 4);
+    for (int i = 0; i < edits && !stream.empty(); ++i) {
+      const size_t at = Next() % stream.size();
+      switch (Next() % 5) {
+        case 0:
+          stream[at] = static_cast<uint8_t>(Next());
+          break;
+        case 1:
+          stream[at] = 0xFF;
+          break;
+        case 2:
+          stream[at] ^= static_cast<uint8_t>(1u << (Next() % 8));
+          break;
+        case 3:
+          stream.resize(at + 1);
+          break;
+        default:
+          stream.insert(stream.begin() + static_cast<std::ptrdiff_t>(at), static_cast<uint8_t>(Next()));
+          break;
+      }
+    }
+    return stream;
+  }
+
+ private:
+  uint32_t state_;
+};
+
+TEST_F(CorpusTest, MutatedStreamsEndWithACode) {
+  // Small streams of varied layouts keep the run short; only the segments
+  // before the entropy-coded data matter to these reads.
+  const char* seeds[] = {"valid/jd-its-jfxx-rgb-thumbnail-420.jpg", "valid/wuffs-peacock-progressive.jpg",
+                         "valid/pil-4x4-dri1-adobe1.jpg", "valid/jd-cmyk-adobe0-444.jpg",
+                         "valid/wuffs-peacock-4x1-2x1-2x2.jpg", "valid/jd-gray-10x10.jpg"};
+  constexpr int kPerSeed = 600;
+  constexpr size_t kHeadBytes = 2048;
+  int streams = 0;
+  for (const char* seed : seeds) {
+    std::vector<uint8_t> original = ReadAll(CorpusDir() / seed);
+    if (original.size() > kHeadBytes) original.resize(kHeadBytes);
+    Mutator mutator(static_cast<uint32_t>(original.size()));
+    for (int i = 0; i < kPerSeed; ++i) {
+      SCOPED_TRACE(std::string(seed) + " mutation " + std::to_string(i));
+      ReadEveryWay(mutator.Mutate(original));
+      ++streams;
+    }
+  }
+  EXPECT_EQ(streams, 3600);
+}
+
+}  // namespace
+}  // namespace halvora::jpeg
