@@ -144,5 +144,37 @@ TEST(InverseDct1x1Test, RoundsHalfUp) {
   }
 }
 
+// Blocks whose exact result sits on a rounding boundary of the method-1
+// quarter-size transform, one per rounding constant: a constant one too small
+// moves the sum below the boundary and a sample drops by one, which random
+// blocks almost never show.
+TEST(InverseDct2x2Test, RoundsExactlyOnTheBoundaries) {
+  struct {
+    const char* constant;
+    int16_t dc, row1, column1;  // entries 0, 8 and 1; the rest are zero
+    int samples[4];             // (0, 0), (0, 1), (1, 0), (1, 1)
+  } const cases[] = {
+      // Column 0 has X1 = 1024, and 1024 * 29692 + 4096 is a multiple of 8192.
+      {"column pass 4096", 4, 1024, 0, {245, 245, 13, 13}},
+      // Workspace row 0 holds 8192 in column 1, and its row sum plus 524288
+      // is a multiple of 2^20.
+      {"row pass 524288", -1024, -57, 2048, {226, 0, 238, 0}},
+      // DC-only rows: (w0 + 16) >> 5 with w0 + 16 a multiple of 32.
+      {"DC-only row 16", -300, 0, 0, {91, 91, 91, 91}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.constant);
+    CoefficientBlock block{};
+    block.values[0] = c.dc;
+    block.values[8] = c.row1;
+    block.values[1] = c.column1;
+    InverseDct2x2Method1Plain(block);
+    EXPECT_EQ(block.values[0], c.samples[0]);
+    EXPECT_EQ(block.values[1], c.samples[1]);
+    EXPECT_EQ(block.values[8], c.samples[2]);
+    EXPECT_EQ(block.values[9], c.samples[3]);
+  }
+}
+
 }  // namespace
 }  // namespace halvora::jpeg
