@@ -1,0 +1,358 @@
+// Every packed-arithmetic kernel against its plain twin: the same input into
+// both, byte-identical results demanded. The plain kernels define the
+// results on every input, corrupt coefficients and stray sample bits
+// included, so the inputs here range over everything the types can hold.
+#include <gtest/gtest.h>
+
+#include "jpeg/kernels/kernels_sse2.h"
+
+#if defined(HALVORA_JPEG_SSE2)
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <ostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "jpeg/kernels/color_output.h"
+#include "jpeg/kernels/idct.h"
+#include "jpeg/kernels/quant.h"
+#include "tests/jpeg/kernels/guarded_dib.h"
+
+namespace halvora::jpeg {
+namespace {
+
+std::string BlockText(const CoefficientBlock& block) {
+  std::string text;
+  for (int i = 0; i < 64; ++i) text += (i % 8 == 0 ? "\n  " : " ") + std::to_string(block.values[i]);
+  return text;
+}
+
+// ---- Inverse DCTs -------------------------------------------------------------
+
+struct IdctTwins {
+  const char* name;
+  InverseDctKernel packed;
+  InverseDctKernel plain;
+};
+
+const IdctTwins kIdctTwins[] = {
+    {"Method1_8x8_Sse2", InverseDct8x8Method1Sse2, InverseDct8x8Method1Plain},
+    {"Method0_8x8_Sse2", InverseDct8x8Method0Sse2, InverseDct8x8Method0Plain},
+};
+
+void PrintTo(const IdctTwins& twins, std::ostream* os) { *os << twins.name; }
+
+class PackedIdctTest : public ::testing::TestWithParam<IdctTwins> {
+ protected:
+  // Runs both kernels on copies of `input`; true when they agree (a failure
+  // names the block, and only the first few are reported).
+  bool Agree(const CoefficientBlock& input) {
+    CoefficientBlock packed = input;
+    CoefficientBlock plain = input;
+    GetParam().packed(packed);
+    GetParam().plain(plain);
+    if (std::memcmp(packed.values, plain.values, sizeof plain.values) == 0) return true;
+    if (++failures_ <= 3) {
+      ADD_FAILURE() << "input:" << BlockText(input) << "\npacked:" << BlockText(packed)
+                    << "\nplain:" << BlockText(plain);
+    }
+    return false;
+  }
+
+  int failures_ = 0;
+};
+
+CoefficientBlock Filled(int16_t value) {
+  CoefficientBlock block;
+  for (auto& v : block.values) v = value;
+  return block;
+}
+
+TEST_P(PackedIdctTest, EdgeBlocks) {
+  EXPECT_TRUE(Agree(CoefficientBlock{}));
+  for (int16_t dc : {80, 160, -1100, 1100, -2200, 2200, -4, -5, -8, -9, 32767, -32768}) {
+    CoefficientBlock block{};
+    block.values[0] = dc;
+    EXPECT_TRUE(Agree(block)) << "DC " << dc;
+  }
+  for (int16_t value : {-32768, -32767, -1, 1, 32767}) {
+    EXPECT_TRUE(Agree(Filled(value))) << "every coefficient " << value;
+    for (int position = 0; position < 64; ++position) {
+      CoefficientBlock block{};
+      block.values[position] = value;
+      EXPECT_TRUE(Agree(block)) << "coefficient " << position << " = " << value;
+    }
+  }
+  // Alternating extremes drive the sums of both passes as far as they go.
+  CoefficientBlock checker;
+  CoefficientBlock stripes;
+  for (int i = 0; i < 64; ++i) {
+    checker.values[i] = ((i / 8 + i % 8) % 2 == 0) ? int16_t{32767} : int16_t{-32768};
+    stripes.values[i] = (i % 8 < 4) ? int16_t{-32768} : int16_t{32767};
+  }
+  EXPECT_TRUE(Agree(checker));
+  EXPECT_TRUE(Agree(stripes));
+}
+
+TEST_P(PackedIdctTest, EveryDcOnlyBlock) {
+  for (int dc = -32768; dc <= 32767; ++dc) {
+    CoefficientBlock block{};
+    block.values[0] = static_cast<int16_t>(dc);
+    ASSERT_TRUE(Agree(block)) << "DC " << dc;
+  }
+}
+
+// Random blocks of several kinds, each checked in both kernels.
+struct RandomBlocks {
+  const char* kind;
+  int count;
+  std::function<CoefficientBlock(std::mt19937&)> make;
+};
+
+std::vector<RandomBlocks> RandomBlockKinds() {
+  return {
+      {"dense over the whole int16 range", 100000,
+       [](std::mt19937& rng) {
+         std::uniform_int_distribution<int> value(-32768, 32767);
+         CoefficientBlock block;
+         for (auto& v : block.values) v = static_cast<int16_t>(value(rng));
+         return block;
+       }},
+      {"sparse over the whole int16 range", 60000,
+       [](std::mt19937& rng) {
+         std::uniform_int_distribution<int> value(-32768, 32767), position(0, 63), count(1, 6);
+         CoefficientBlock block{};
+         for (int n = count(rng); n > 0; --n) block.values[position(rng)] = static_cast<int16_t>(value(rng));
+         return block;
+       }},
+      {"extreme values only", 60000,
+       [](std::mt19937& rng) {
+         constexpr int16_t kExtremes[] = {-32768, -32767, -16385, -1, 0, 1, 16384, 32767};
+         std::uniform_int_distribution<int> pick(0, 7);
+         CoefficientBlock block;
+         for (auto& v : block.values) v = kExtremes[pick(rng)];
+         return block;
+       }},
+      // What dequantised blocks of real streams look like: large low
+      // frequencies, small or zero high ones.
+      {"picture-like", 60000,
+       [](std::mt19937& rng) {
+         std::uniform_int_distribution<int> unit(-1000, 1000), zero(0, 3);
+         CoefficientBlock block;
+         for (int i = 0; i < 64; ++i) {
+           const int frequency = i / 8 + i % 8;
+           block.values[i] = zero(rng) == 0 ? int16_t{0} : static_cast<int16_t>(unit(rng) * 8 / (1 + frequency));
+         }
+         return block;
+       }},
+  };
+}
+
+TEST_P(PackedIdctTest, RandomBlocks) {
+  std::mt19937 rng(20261208);
+  for (const RandomBlocks& kind : RandomBlockKinds()) {
+    SCOPED_TRACE(kind.kind);
+    for (int n = 0; n < kind.count; ++n) ASSERT_TRUE(Agree(kind.make(rng))) << "block " << n;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sse2, PackedIdctTest, ::testing::ValuesIn(kIdctTwins),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Dequantisation -------------------------------------------------------
+
+// Tables may hold any 32-bit factor (a table prepared for the other method
+// carries scaled factors beyond 16 bits); only the low 16 bits of each
+// product count.
+TEST(PackedDequantizeTest, Method1Sse2EqualsPlain) {
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int> coefficient(-32768, 32767);
+  std::uniform_int_distribution<int32_t> wide(INT32_MIN, INT32_MAX);
+  std::uniform_int_distribution<int> factor8(1, 255), factor16(1, 65535), kind(0, 3);
+  alignas(32) int32_t storage[80 + 1];
+  for (int n = 0; n < 100000; ++n) {
+    // Every other table starts one entry past the alignment, as a table in
+    // the caller's own storage may.
+    int32_t* entries = storage + (n % 2);
+    const int tableKind = kind(rng);
+    for (int i = 0; i < 64; ++i) {
+      entries[i] = tableKind == 0 ? factor8(rng) : tableKind == 1 ? factor16(rng) : tableKind == 2 ? wide(rng) : -1;
+    }
+    CoefficientBlock input;
+    for (auto& v : input.values) {
+      v = static_cast<int16_t>(n % 5 == 0 ? (coefficient(rng) % 2 ? 32767 : -32768) : coefficient(rng));
+    }
+    CoefficientBlock packed = input;
+    CoefficientBlock plain = input;
+    DequantizeBlockMethod1Sse2(packed, entries);
+    DequantizeBlockMethod1Plain(plain, entries);
+    ASSERT_EQ(std::memcmp(packed.values, plain.values, sizeof plain.values), 0)
+        << "input:" << BlockText(input) << "\npacked:" << BlockText(packed) << "\nplain:" << BlockText(plain);
+  }
+}
+
+// ---- Fused colour output ----------------------------------------------------
+
+struct OutputTwins {
+  const char* name;
+  McuOutputKernel packed;
+  McuOutputKernel plain;
+  int width;  // MCU size in pixels
+  int height;
+  int pixelBytes;
+};
+
+const OutputTwins kOutputTwins[] = {
+    {"Path1_444Rgb_Sse2", OutputMcu444RgbSse2, OutputMcu444RgbPlain, 8, 8, 3},
+    {"Path2_444Bgr_Sse2", OutputMcu444BgrSse2, OutputMcu444BgrPlain, 8, 8, 3},
+    {"Path3_420Rgb_Sse2", OutputMcu420RgbSse2, OutputMcu420RgbPlain, 16, 16, 3},
+    {"Path4_420Bgr_Sse2", OutputMcu420BgrSse2, OutputMcu420BgrPlain, 16, 16, 3},
+    {"Path5_422Rgb_Sse2", OutputMcu422RgbSse2, OutputMcu422RgbPlain, 16, 8, 3},
+    {"Path6_422Bgr_Sse2", OutputMcu422BgrSse2, OutputMcu422BgrPlain, 16, 8, 3},
+    {"Path7_444Rgba_Sse2", OutputMcu444RgbaSse2, OutputMcu444RgbaPlain, 8, 8, 4},
+    {"Path8_420Rgba_Sse2", OutputMcu420RgbaSse2, OutputMcu420RgbaPlain, 16, 16, 4},
+    {"Path9_422Rgba_Sse2", OutputMcu422RgbaSse2, OutputMcu422RgbaPlain, 16, 8, 4},
+};
+
+void PrintTo(const OutputTwins& twins, std::ostream* os) { *os << twins.name; }
+
+using testing::GuardedDib;
+
+class PackedOutputTest : public ::testing::TestWithParam<OutputTwins> {
+ protected:
+  int LumaBlocks() const { return GetParam().width * GetParam().height / 64; }
+
+  // Both kernels write the MCU into identical copies of `dib` at `topLeft`;
+  // the whole buffers, guards included, must come out the same.
+  void ExpectSameOutput(const McuBuffer& mcu, const GuardedDib& dib, ptrdiff_t topLeft, ptrdiff_t lineBytes,
+                        int channels, PixelRect visible) {
+    GuardedDib packed = dib;
+    GuardedDib plain = dib;
+    packed.topLine = packed.bytes.data() + (dib.topLine - dib.bytes.data());
+    plain.topLine = plain.bytes.data() + (dib.topLine - dib.bytes.data());
+    GetParam().packed(mcu, McuTarget{packed.topLine, topLeft, lineBytes, channels, visible});
+    GetParam().plain(mcu, McuTarget{plain.topLine, topLeft, lineBytes, channels, visible});
+    testing::ExpectSameBytes(packed.bytes, plain.bytes);
+  }
+
+  // The MCU at the top-left corner of a DIB with lines `padding` bytes
+  // longer than the MCU row, all of it visible.
+  void ExpectSameWholeMcu(std::mt19937& rng, const McuBuffer& mcu, bool bottomUp, int padding) {
+    const OutputTwins& t = GetParam();
+    const GuardedDib dib(rng, t.height, t.width * t.pixelBytes + padding, bottomUp);
+    ExpectSameOutput(mcu, dib, 0, dib.stride, t.pixelBytes, {0, 0, t.width, t.height});
+  }
+};
+
+// Samples anywhere in the int16 range: the routines use their low byte.
+McuBuffer RandomMcu(std::mt19937& rng, bool strayBits) {
+  std::uniform_int_distribution<int> sample(strayBits ? -32768 : 0, strayBits ? 32767 : 255);
+  McuBuffer mcu;
+  for (auto& block : mcu.blocks) {
+    for (auto& value : block.values) value = static_cast<int16_t>(sample(rng));
+  }
+  return mcu;
+}
+
+TEST_P(PackedOutputTest, RandomWholeMcus) {
+  std::mt19937 rng(42);
+  for (int trial = 0; trial < 3000; ++trial) {
+    SCOPED_TRACE("trial " + std::to_string(trial));
+    ASSERT_NO_FATAL_FAILURE(ExpectSameWholeMcu(rng, RandomMcu(rng, trial % 3 == 0), trial % 2 == 1, trial % 7));
+  }
+}
+
+// Clipped MCUs go to the plain loop; the packed routine must hand them over
+// whole, wherever the visible part lies.
+TEST_P(PackedOutputTest, RandomClippedMcus) {
+  const OutputTwins& t = GetParam();
+  std::mt19937 rng(43);
+  std::uniform_int_distribution<int> x(0, t.width), y(0, t.height);
+  for (int trial = 0; trial < 2000; ++trial) {
+    SCOPED_TRACE("trial " + std::to_string(trial));
+    const GuardedDib dib(rng, t.height, t.width * t.pixelBytes + 3, trial % 2 == 1);
+    const int x1 = x(rng), x2 = x(rng), y1 = y(rng), y2 = y(rng);
+    const PixelRect visible{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
+    ASSERT_NO_FATAL_FAILURE(ExpectSameOutput(RandomMcu(rng, false), dib, 0, dib.stride, t.pixelBytes, visible));
+  }
+}
+
+// Targets the packed loop does not lay out itself: rows closer together
+// than an MCU row (even overlapping) and a pixel size other than the
+// routine's. The plain loop's result, overlaps and all, is the contract.
+TEST_P(PackedOutputTest, UnusualTargets) {
+  const OutputTwins& t = GetParam();
+  std::mt19937 rng(44);
+  const int rowBytes = t.width * t.pixelBytes;
+  const GuardedDib dib(rng, 2 * t.height, rowBytes + 8, false);
+  const McuBuffer mcu = RandomMcu(rng, false);
+  const PixelRect whole{0, 0, t.width, t.height};
+  for (ptrdiff_t lineBytes :
+       {ptrdiff_t{0}, ptrdiff_t{t.pixelBytes}, ptrdiff_t{rowBytes - 1}, ptrdiff_t{-rowBytes + 1}}) {
+    SCOPED_TRACE("line bytes " + std::to_string(lineBytes));
+    const ptrdiff_t topLeft = lineBytes < 0 ? -lineBytes * (t.height - 1) : 0;
+    ASSERT_NO_FATAL_FAILURE(ExpectSameOutput(mcu, dib, topLeft, lineBytes, t.pixelBytes, whole));
+  }
+  for (int channels : {t.pixelBytes - 1, t.pixelBytes + 1}) {
+    SCOPED_TRACE("channels " + std::to_string(channels));
+    ASSERT_NO_FATAL_FAILURE(ExpectSameOutput(mcu, dib, 0, rowBytes + 8, channels, whole));
+  }
+  // A visible rectangle larger than the MCU is the whole MCU.
+  ASSERT_NO_FATAL_FAILURE(
+      ExpectSameOutput(mcu, dib, 0, rowBytes + 8, t.pixelBytes, {-2, -1, t.width + 5, t.height + 1}));
+}
+
+// Every Cb, Cr pair (64 to an MCU's chroma blocks), each with luminance at
+// both ends of its range and in between, so that every offset and every
+// saturation of the clamp is met.
+TEST_P(PackedOutputTest, EveryChromaPair) {
+  std::mt19937 rng(45);
+  std::uniform_int_distribution<int> byte(0, 255);
+  const int cbBlock = LumaBlocks(), crBlock = LumaBlocks() + 1;
+  for (int luma = 0; luma < 4; ++luma) {
+    for (int first = 0; first < 65536; first += 64) {
+      McuBuffer mcu{};
+      for (int i = 0; i < 64; ++i) {
+        mcu.blocks[cbBlock].values[i] = static_cast<int16_t>((first + i) >> 8);
+        mcu.blocks[crBlock].values[i] = static_cast<int16_t>((first + i) & 0xFF);
+      }
+      for (int b = 0; b < LumaBlocks(); ++b) {
+        for (auto& v : mcu.blocks[b].values) v = static_cast<int16_t>(luma == 0 ? 0 : luma == 1 ? 255 : byte(rng));
+      }
+      ASSERT_NO_FATAL_FAILURE(ExpectSameWholeMcu(rng, mcu, false, 0)) << "pairs from " << first << ", luma " << luma;
+    }
+  }
+}
+
+// Every luminance value against the extreme and middle chroma values.
+TEST_P(PackedOutputTest, EveryLumaAgainstChromaExtremes) {
+  std::mt19937 rng(46);
+  const int cbBlock = LumaBlocks(), crBlock = LumaBlocks() + 1;
+  constexpr int16_t kChroma[] = {0, 1, 127, 128, 129, 254, 255};
+  for (int16_t cb : kChroma) {
+    for (int16_t cr : kChroma) {
+      for (int firstLuma = 0; firstLuma < 256; firstLuma += 64) {
+        McuBuffer mcu{};
+        for (int i = 0; i < 64; ++i) {
+          mcu.blocks[cbBlock].values[i] = cb;
+          mcu.blocks[crBlock].values[i] = cr;
+        }
+        for (int b = 0; b < LumaBlocks(); ++b) {
+          for (int i = 0; i < 64; ++i) mcu.blocks[b].values[i] = static_cast<int16_t>((firstLuma + i + 16 * b) & 0xFF);
+        }
+        ASSERT_NO_FATAL_FAILURE(ExpectSameWholeMcu(rng, mcu, true, 1)) << "Cb " << cb << " Cr " << cr;
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sse2, PackedOutputTest, ::testing::ValuesIn(kOutputTwins),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace halvora::jpeg
+
+#endif  // HALVORA_JPEG_SSE2
