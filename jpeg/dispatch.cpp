@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "jpeg/block_decoder.h"
 #include "jpeg/kernels/color_output.h"
 #include "jpeg/kernels/idct.h"
 #include "jpeg/kernels/quant.h"
@@ -66,6 +67,9 @@ void FillPlainSet(KernelTable& table) {
   table.dequantize_method0 = DequantizeBlockMethod0Plain;
   table.dequantize_method1 = DequantizeBlockMethod1Plain;
   for (int i = 0; i < kOutputPaths; ++i) table.output_paths[i] = kPlainOutputPaths[i];
+  table.grey_copy = CopyMcuGreyPlain;
+  table.decode_block = DecodeBlockPlain;
+  table.skip_block = SkipBlockPlain;
   // The active entries start as the method-0 set; each scan activates the
   // set of the record's dct_method.
   ActivateDctMethod(table, 0);
@@ -121,6 +125,11 @@ ProcessorKind BuildKernelTable(KernelTable& table) {
   const ProcessorKind kind = DetermineProcessorKind(table.settings.get());
   FillKernelTable(table, kind);
   return kind;
+}
+
+void UseProcessorKind(KernelTable& table, ProcessorKind& recordKind, ProcessorKind kind) {
+  recordKind = kind;
+  FillKernelTable(table, kind);
 }
 
 void ReleaseKernelTable(KernelTable& table) { table.settings.reset(); }

@@ -49,6 +49,7 @@ struct KernelTable {
   InverseDctKernel active_inverse_dct[kTransformSizes];
   McuOutputKernel output_mcu;  // chosen per image
   McuOutputKernel output_paths[kOutputPaths];
+  McuOutputKernel grey_copy;  // one grey component into a one-channel DIB
   DecodeBlockKernel decode_block;
   DecodeBlockKernel skip_block;
   DequantizeKernel dequantize_method0;
@@ -65,6 +66,9 @@ ProcessorKind KindFromProcessorInfo(const ProcessorInfo& info);
 ProcessorKind BuildKernelTable(KernelTable& table);
 void FillKernelTable(KernelTable& table, ProcessorKind kind);
 void ReleaseKernelTable(KernelTable& table);
+// Gives an initialised record the kernel set of `kind` in place of the one
+// JpegInit chose (tools and tests that compare the sets).
+void UseProcessorKind(KernelTable& table, ProcessorKind& recordKind, ProcessorKind kind);
 // Makes the dequantisation and inverse-DCT entries of `dctMethod` active.
 void ActivateDctMethod(KernelTable& table, int dctMethod);
 

@@ -11,7 +11,7 @@
 #include "jpeg/driver.h"
 #include "jpeg/jpeg.h"
 #include "jpeg/jpeg_state.h"
-#include "jpeg/kernels/quant.h"
+#include "jpeg/quant_tables.h"
 #include "jpeg/stream_input.h"
 #include "jpeg/validate.h"
 
@@ -137,9 +137,9 @@ int LoadSuppliedTables(JPEG_PROPERTIES& record) {
       QuantTable& table = QuantTableAt(state, i);
       table.identifier = slot.identifier;
       table.precision = 0;
-      for (int k = 0; k < 64; ++k) table.entries[k] = slot.values[k];
       // Stored in stream order like a DQT table, so it is prepared the same way.
-      PrepareQuantTable(table.entries, caller.dct_method);
+      for (int k = 0; k < 64; ++k) state.quant_values[i][k] = slot.values[k];
+      PrepareQuantTableFor(state, i, caller.dct_method);
     }
   }
   if (caller.huffman_tables_supplied != 0) {

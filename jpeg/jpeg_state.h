@@ -149,12 +149,20 @@ struct McuBufferArea {
 struct PrivateState {
   int32_t io_type;
   int32_t output_path;
+  // Why the image cannot be decoded with the routine the output set-up
+  // found (0: it can); checked before a scan decodes anything.
+  int32_t output_refusal;
   WorkingFields work;
   int32_t non_interleaved;
   int32_t mcus_across;
   int32_t mcus_down;
   TableCounts counts;
   QuantTableArea quant_areas[kMaxComponents];
+  // Each quantisation table's values as the stream gave them (zig-zag order)
+  // and the dct_method its prepared form was made for: a read with another
+  // method prepares it again.
+  int32_t quant_values[kMaxComponents][64];
+  int32_t quant_prepared_for[kMaxComponents];
   HuffmanDecodeTable ac_tables[4];
   HuffmanDecodeTable dc_tables[4];
   uint8_t ac_selectors[kMaxComponents];
@@ -164,6 +172,10 @@ struct PrivateState {
   int32_t start_of_stream;
   int32_t progressive_scans;
   JpegScan* scan;
+  // The extent the current scan started with. An interrupted decode reports
+  // the MCU just written in `region`, so a resumed scan must not read it again.
+  PixelRect scan_region;
+  int32_t scan_is_region_read;
   JpegStream stream;
   AdobeMarker app14;
   JfifMarker app0;

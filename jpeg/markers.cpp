@@ -6,7 +6,7 @@
 #include <new>
 
 #include "jpeg/dispatch.h"
-#include "jpeg/kernels/quant.h"
+#include "jpeg/quant_tables.h"
 #include "jpeg/stream_input.h"
 
 namespace halvora::jpeg {
@@ -41,13 +41,13 @@ void StoreQuantTable(JPEG_PROPERTIES& record, const uint8_t* bytes, int precisio
   table.precision = precision;
   table.identifier = id;
   state.counts.quant_slots_used = std::max(state.counts.quant_slots_used, id + 1);
-  for (int k = 0; k < 64; ++k) table.entries[k] = precision == 0 ? bytes[k] : Be16(bytes + 2 * k);
+  for (int k = 0; k < 64; ++k) state.quant_values[id][k] = precision == 0 ? bytes[k] : Be16(bytes + 2 * k);
   JpegQuantSlot& slot = record.state.quant_slots[id];
   if (slot.values != nullptr) {
     slot.identifier = static_cast<unsigned char>(id);
     std::memcpy(slot.values, bytes, precision == 0 ? 64 : 128);
   }
-  PrepareQuantTable(table.entries, record.state.dct_method);
+  PrepareQuantTableFor(state, id, record.state.dct_method);
   state.counts.quant_tables = std::min(state.counts.quant_tables + 1, 4);
 }
 
@@ -297,6 +297,14 @@ int ParseSof(JPEG_PROPERTIES& record, int sofKind) {
   const int components = ReadSofComponents(state, payload.data, count);
   if (components != JpegSuccess) return components;
   frame.component_count = count;
+  // A frame of one component is coded one block per MCU whatever factors it
+  // declares (there is nothing to sample it against), so it is laid out as 1x1.
+  if (count == 1) {
+    frame.components[0].h = 1;
+    frame.components[0].v = 1;
+    frame.h_max = 1;
+    frame.v_max = 1;
+  }
   state.sof_kind = sofKind;
   SetMcuGeometry(frame);
   return JpegSuccess;

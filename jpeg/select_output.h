@@ -7,7 +7,11 @@ namespace halvora::jpeg {
 
 // Run after a frame header, after an APP14 marker once a frame is known, and
 // at each scan header. 0, -8 (a packed YCbCr DIB for a layout it cannot hold)
-// or -14 (a frame without usable components).
+// or -14 (a frame without usable components). It also chooses the routine
+// that writes each MCU; when the image has none (layouts, single-component
+// scans and interpolated chroma that only the per-component routine serves,
+// or a DIB that no routine fills from this frame) the routine stays empty
+// and the record notes why, and the decoder refuses the image before decoding.
 int SelectOutput(JPEG_PROPERTIES& record);
 
 }  // namespace halvora::jpeg

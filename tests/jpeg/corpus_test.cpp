@@ -162,7 +162,10 @@ void ReadEveryWay(const std::vector<uint8_t>& stream) {
     Record record;
     const int params = record.ReadBuffer(stream);
     EXPECT_LE(params, JpegSuccess);
-    if (params == JpegSuccess) {
+    // Damaged data decodes to the end of the frame it declares, so frames
+    // too large to decode in a test's time only have their parameters read.
+    constexpr int64_t kMaxDecodedPixels = 256 * 256;
+    if (params == JpegSuccess && int64_t{record->jpeg_width} * record->jpeg_height <= kMaxDecodedPixels) {
       std::vector<uint8_t> dib(64 * 64 * 4);
       record.UseDib(dib, 64, -64, record->dib_channels, record->dib_color);
       EXPECT_LE(record.ReadBuffer(stream, BufferReadImage), JpegSuccess);

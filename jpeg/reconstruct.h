@@ -1,0 +1,13 @@
+// From the decoded blocks of one MCU to pixels in the caller's DIB.
+#pragma once
+
+#include "jpeg/jpeg_state.h"
+
+namespace halvora::jpeg {
+
+// Runs the inverse DCT over the first `blockCount` blocks of the MCU buffer
+// and writes MCU (column, row) through the output routine chosen for the
+// image; an MCU outside the scan's region is not written.
+void ReconstructMcu(PrivateState& state, int column, int row, int blockCount);
+
+}  // namespace halvora::jpeg

@@ -1,0 +1,97 @@
+#include "jpeg/sequential_scan.h"
+
+#include "jpeg/dispatch.h"
+#include "jpeg/reconstruct.h"
+#include "jpeg/restart.h"
+
+namespace halvora::jpeg {
+
+namespace {
+
+struct McuGrid {
+  int per_row;
+  int rows;
+  int blocks;  // blocks of one MCU
+};
+
+int CeilDiv(int value, int divisor) { return (value + divisor - 1) / divisor; }
+
+// A scan of one component codes one block per MCU over that component's own
+// block grid; an interleaved scan uses the frame's MCU grid.
+McuGrid GridOf(const PrivateState& state, const JpegScan& scan) {
+  const JpegFrame& frame = state.frame;
+  if (scan.ns == 1) {
+    const ScanComponent& component = scan.components[0];
+    return {CeilDiv(frame.width, 8 * frame.h_max / component.h), CeilDiv(frame.height, 8 * frame.v_max / component.v),
+            1};
+  }
+  int blocks = 0;
+  for (int i = 0; i < scan.ns; ++i) blocks += scan.components[i].h * scan.components[i].v;
+  return {state.mcus_across, state.mcus_down, blocks};
+}
+
+// Entropy-decodes and dequantises the blocks of one MCU into the MCU buffer.
+int DecodeMcuBlocks(JpegStream& stream, JpegScan& scan, McuBuffer& mcu) {
+  const KernelTable& kernels = *stream.kernels;
+  int next = 0;
+  for (int i = 0; i < scan.ns; ++i) {
+    const ScanComponent& component = scan.components[i];
+    const int blocks = scan.ns == 1 ? 1 : component.h * component.v;
+    // The prediction is kept 16-bit wide: it wraps as the coded differences do.
+    auto prediction = static_cast<int16_t>(scan.dc_predictions[i]);
+    for (int b = 0; b < blocks; ++b, ++next) {
+      CoefficientBlock& block = mcu.blocks[next];
+      const int result = kernels.decode_block(stream, *component.dc_table, *component.ac_table, prediction, block);
+      if (result < 0) return result;
+      kernels.active_dequantize(block, component.quant_table->entries);
+    }
+    scan.dc_predictions[i] = prediction;
+  }
+  return JpegSuccess;
+}
+
+// After MCU (column, row) with an interrupt requested: 1 with the resume
+// position on the next MCU, or 0 when that was the scan's last MCU.
+int StopAfter(JpegScan& scan, JpegRegion& region, const McuGrid& grid, int column, int row) {
+  int nextColumn = column + 1;
+  int nextRow = row;
+  if (nextColumn == grid.per_row) {
+    nextColumn = 0;
+    ++nextRow;
+  }
+  if (nextRow == grid.rows) {
+    scan.resume_column = 0;
+    scan.resume_row = 0;
+    return JpegSuccess;
+  }
+  scan.resume_column = nextColumn;
+  scan.resume_row = nextRow;
+  region = JpegRegion{column, row, column, row};
+  return JpegInterruptSuccess;
+}
+
+}  // namespace
+
+int DecodeSequentialScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& record) {
+  PrivateState& state = Private(record);
+  const McuGrid grid = GridOf(state, scan);
+  const int firstRow = scan.resume_row;
+  const int firstColumn = scan.resume_column;
+  for (int row = firstRow; row < grid.rows; ++row) {
+    for (int column = row == firstRow ? firstColumn : 0; column < grid.per_row; ++column) {
+      int result = DecodeMcuBlocks(stream, scan, *state.mcu_buffer);
+      if (result < 0) return result;
+      result = HandleRestart(stream, scan, grid.per_row, grid.rows, column, row);
+      if (result < 0) return result;
+      ReconstructMcu(state, column, row, grid.blocks);
+      if (record.state.interrupt_request != 0) {
+        return StopAfter(scan, record.state.region, grid, column, row);
+      }
+    }
+  }
+  scan.resume_column = 0;
+  scan.resume_row = 0;
+  return JpegSuccess;
+}
+
+}  // namespace halvora::jpeg

@@ -1,0 +1,238 @@
+// Whole streams decoded and compared with libjpeg-turbo's decode of the same
+// stream (integer DCT, no fancy upsampling): generated streams of every
+// layout the sequential decoder writes directly, the corpus's sequential
+// files, and lossless transcodes that must decode byte for byte alike.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "jpeg/jpeg.h"
+#include "tests/jpeg/decode_support.h"
+
+namespace halvora::jpeg {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::DecodeIntoDib;
+using testing::DibRequest;
+using testing::DibResult;
+using testing::ImageSamples;
+using testing::MaxDifference;
+using testing::OracleCase;
+using testing::Pnm;
+
+// Rounding of the fused colour conversion and of the two inverse DCTs keeps
+// every sample within this distance of libjpeg-turbo's.
+constexpr int kOracleTolerance = 4;
+// The scaled (method 0) transform against the integer one, as measured over
+// the generated streams (4 at most) and the corpus (5 at most).
+constexpr int kMethodTolerance = 5;
+
+// The DIB the viewer uses for the reference's kind: BGR for colour, one
+// grey channel for grey.
+DibRequest RequestFor(const Pnm& reference) {
+  DibRequest request;
+  if (reference.channels == 1) {
+    request.color = JpegColorGrey;
+    request.channels = 1;
+  }
+  return request;
+}
+
+// The reference's samples in the DIB's channel order.
+std::vector<uint8_t> InDibOrder(const Pnm& reference) {
+  std::vector<uint8_t> samples = reference.samples;
+  if (reference.channels == 3) {
+    for (size_t i = 0; i + 2 < samples.size(); i += 3) std::swap(samples[i], samples[i + 2]);
+  }
+  return samples;
+}
+
+struct Comparison {
+  int result = 0;
+  int difference = -1;
+};
+
+Comparison CompareWithReference(const std::vector<uint8_t>& stream, const fs::path& referencePath, int dctMethod) {
+  Pnm reference;
+  EXPECT_TRUE(testing::ReadPnm(referencePath, reference)) << referencePath;
+  DibRequest request = RequestFor(reference);
+  request.dct_method = dctMethod;
+  const DibResult dib = DecodeIntoDib(stream, request);
+  Comparison comparison{dib.result, -1};
+  if (dib.result == JpegSuccess) comparison.difference = MaxDifference(ImageSamples(dib, request), InDibOrder(reference));
+  return comparison;
+}
+
+std::vector<OracleCase> CasesWithReference() {
+  std::vector<OracleCase> cases;
+  for (const OracleCase& entry : testing::ReadOracleCases()) {
+    if (entry.same_as.empty()) cases.push_back(entry);
+  }
+  return cases;
+}
+
+std::vector<OracleCase> Transcodes() {
+  std::vector<OracleCase> cases;
+  for (const OracleCase& entry : testing::ReadOracleCases()) {
+    if (!entry.same_as.empty()) cases.push_back(entry);
+  }
+  return cases;
+}
+
+std::string CaseName(const ::testing::TestParamInfo<OracleCase>& info) {
+  std::string name = info.param.name;
+  std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+  return name;
+}
+
+TEST(OracleData, IsThere) {
+  EXPECT_GE(CasesWithReference().size(), 30u) << "run tests/jpeg/make_oracle.sh (the jpeg_oracle fixture)";
+  EXPECT_GE(Transcodes().size(), 5u);
+}
+
+class GeneratedStreamTest : public ::testing::TestWithParam<OracleCase> {};
+
+TEST_P(GeneratedStreamTest, DecodesCloseToLibjpegTurbo) {
+  const fs::path folder = testing::OracleFolder();
+  const std::vector<uint8_t> stream = testing::ReadFileBytes(folder / GetParam().stream);
+  for (int method : {1, 0}) {
+    SCOPED_TRACE("dct_method " + std::to_string(method));
+    const Comparison comparison = CompareWithReference(stream, folder / GetParam().reference, method);
+    ASSERT_EQ(comparison.result, JpegSuccess);
+    EXPECT_GE(comparison.difference, 0);
+    EXPECT_LE(comparison.difference, kOracleTolerance);
+  }
+}
+
+TEST_P(GeneratedStreamTest, MethodsAgree) {
+  const std::vector<uint8_t> stream = testing::ReadFileBytes(testing::OracleFolder() / GetParam().stream);
+  DibRequest scaled;
+  scaled.dct_method = 0;
+  const DibRequest integer;
+  const DibResult a = DecodeIntoDib(stream, scaled);
+  const DibResult b = DecodeIntoDib(stream, integer);
+  ASSERT_EQ(a.result, JpegSuccess);
+  ASSERT_EQ(b.result, JpegSuccess);
+  EXPECT_LE(MaxDifference(a.pixels, b.pixels), kMethodTolerance);
+}
+
+INSTANTIATE_TEST_SUITE_P(Oracle, GeneratedStreamTest, ::testing::ValuesIn(CasesWithReference()), CaseName);
+
+class TranscodeTest : public ::testing::TestWithParam<OracleCase> {};
+
+// Restart intervals and optimised tables change the coding, not the
+// coefficients.
+TEST_P(TranscodeTest, DecodesLikeItsOriginal) {
+  const fs::path folder = testing::OracleFolder();
+  const DibRequest request;
+  const DibResult transcoded = DecodeIntoDib(testing::ReadFileBytes(folder / GetParam().stream), request);
+  const DibResult original = DecodeIntoDib(testing::ReadFileBytes(folder / (GetParam().same_as + ".jpg")), request);
+  ASSERT_EQ(transcoded.result, JpegSuccess);
+  ASSERT_EQ(original.result, JpegSuccess);
+  EXPECT_TRUE(transcoded.pixels == original.pixels);
+}
+
+INSTANTIATE_TEST_SUITE_P(Oracle, TranscodeTest, ::testing::ValuesIn(Transcodes()), CaseName);
+
+// ---- The corpus ----
+
+std::vector<std::string> SplitFields(const std::string& line, char separator) {
+  std::vector<std::string> fields;
+  std::stringstream stream(line);
+  std::string field;
+  while (std::getline(stream, field, separator)) fields.push_back(field);
+  return fields;
+}
+
+struct CorpusFile {
+  std::string path;
+  std::string sof;
+  int components = 0;
+  std::string sampling;
+};
+
+std::vector<CorpusFile> SequentialCorpusFiles() {
+  std::ifstream in(testing::CorpusFolder() / "MANIFEST.tsv");
+  std::string line;
+  std::getline(in, line);
+  std::vector<CorpusFile> files;
+  while (std::getline(in, line)) {
+    const std::vector<std::string> fields = SplitFields(line, '\t');
+    if (fields.size() < 6 || fields[0].rfind("valid/", 0) != 0) continue;
+    if (fields[3] != "0" && fields[3] != "1") continue;
+    files.push_back({fields[0], fields[3], std::stoi(fields[4]), fields[5]});
+  }
+  return files;
+}
+
+// Whether the first scan of the image holds every component of its frame,
+// found by walking the segments (thumbnails inside APPn segments are passed over).
+bool FirstScanIsInterleaved(const std::vector<uint8_t>& stream) {
+  int frameComponents = 0;
+  size_t at = 2;
+  while (at + 4 < stream.size()) {
+    if (stream[at] != 0xFF) return false;
+    const int code = stream[at + 1];
+    if (code == 0xFF) {
+      ++at;
+      continue;
+    }
+    const size_t length = static_cast<size_t>(stream[at + 2] << 8 | stream[at + 3]);
+    if ((code == 0xC0 || code == 0xC1) && at + 9 < stream.size()) frameComponents = stream[at + 9];
+    if (code == 0xDA) return stream[at + 4] == frameComponents;
+    at += 2 + length;
+  }
+  return false;
+}
+
+// Layouts with a routine of their own; the others wait for the per-component
+// routine and are refused until then.
+bool HasDirectRoutine(const CorpusFile& file) {
+  static const char* const kLayouts[] = {"1x1", "2x2", "1x1,1x1,1x1", "2x2,1x1,1x1", "2x1,1x1,1x1",
+                                         "1x1,1x1,1x1,1x1", "2x2,1x1,1x1,2x2", "2x1,1x1,1x1,2x1"};
+  return std::find(std::begin(kLayouts), std::end(kLayouts), file.sampling) != std::end(kLayouts);
+}
+
+TEST(CorpusDecodeTest, SequentialFilesDecodeCloseToLibjpegTurbo) {
+  const std::vector<CorpusFile> files = SequentialCorpusFiles();
+  ASSERT_GE(files.size(), 40u);
+  int compared = 0;
+  for (const CorpusFile& file : files) {
+    SCOPED_TRACE(file.path);
+    const std::vector<uint8_t> stream = testing::ReadFileBytes(testing::CorpusFolder() / file.path);
+    const fs::path reference = testing::OracleFolder() / ("corpus-" + fs::path(file.path).stem().string() + ".pnm");
+    const bool direct = HasDirectRoutine(file) && FirstScanIsInterleaved(stream);
+    if (file.components == 4) {
+      DibRequest request;
+      request.color = JpegColorRgba;
+      request.channels = 4;
+      EXPECT_EQ(DecodeIntoDib(stream, request).result, direct ? JpegSuccess : JpegErrNotSupported);
+      continue;
+    }
+    const Comparison comparison = CompareWithReference(stream, reference, 1);
+    if (!direct) {
+      EXPECT_EQ(comparison.result, JpegErrNotSupported);
+      continue;
+    }
+    ASSERT_EQ(comparison.result, JpegSuccess);
+    EXPECT_GE(comparison.difference, 0);
+    EXPECT_LE(comparison.difference, kOracleTolerance);
+    DibRequest scaled;
+    scaled.dct_method = 0;
+    const DibResult a = DecodeIntoDib(stream, scaled);
+    const DibResult b = DecodeIntoDib(stream, DibRequest{});
+    ASSERT_EQ(a.result, JpegSuccess);
+    EXPECT_LE(MaxDifference(a.pixels, b.pixels), kMethodTolerance);
+    ++compared;
+  }
+  EXPECT_GE(compared, 40);
+}
+
+}  // namespace
+}  // namespace halvora::jpeg

@@ -1,0 +1,84 @@
+#include "tools/codec_decode.h"
+
+#include <cstring>
+
+#include "jpeg/dispatch.h"
+#include "jpeg/jpeg.h"
+#include "jpeg/jpeg_state.h"
+
+namespace halvora::tools {
+
+namespace {
+
+struct ColorChoice {
+  int32_t color;
+  int32_t channels;
+};
+
+ColorChoice ChooseColor(OutputColor color, const JPEG_PROPERTIES& params) {
+  switch (color) {
+    case OutputColor::kBgr:
+      return {JpegColorBgr, 3};
+    case OutputColor::kRgb:
+      return {JpegColorRgb, 3};
+    case OutputColor::kRgba:
+      return {JpegColorRgba, 4};
+    case OutputColor::kGrey:
+      return {JpegColorGrey, 1};
+    case OutputColor::kYCbCr:
+      return {JpegColorYCbCr, 3};
+    case OutputColor::kDefault:
+      break;
+  }
+  if (params.jpeg_channels == 4) return {JpegColorRgba, 4};
+  return {JpegColorBgr, 3};
+}
+
+int ReadParameters(JPEG_PROPERTIES& record, const DecodeRequest& request) {
+  if (request.buffer != nullptr) {
+    record.jpeg_buffer = request.buffer->data();
+    record.jpeg_buffer_size = static_cast<int32_t>(request.buffer->size());
+    return JpegRead(&record, BufferReadParams);
+  }
+  record.jpeg_file_name = request.file_name;
+  return JpegRead(&record, FileReadParams);
+}
+
+int ReadImage(JPEG_PROPERTIES& record, const DecodeRequest& request, DibImage& image) {
+  const ColorChoice choice = ChooseColor(request.color, record);
+  image.width = record.jpeg_width;
+  image.height = record.jpeg_height;
+  image.channels = choice.channels;
+  image.color = choice.color;
+  image.bottom_up = request.bottom_up;
+  const int32_t rowBytes = image.width * image.channels;
+  image.line_bytes = request.bottom_up ? (rowBytes + 3) / 4 * 4 : rowBytes;
+  image.pixels.assign(static_cast<size_t>(image.line_bytes) * static_cast<size_t>(image.height), 0);
+
+  record.dib_pixels = image.pixels.data();
+  record.dib_width = image.width;
+  record.dib_height = request.bottom_up ? -image.height : image.height;
+  record.dib_pad_bytes = image.line_bytes - rowBytes;
+  record.dib_channels = image.channels;
+  record.dib_color = image.color;
+  record.state.dct_method = request.dct_method;
+  return JpegRead(&record, request.buffer != nullptr ? BufferReadImage : FileReadImage);
+}
+
+}  // namespace
+
+int DecodeJpeg(const DecodeRequest& request, DibImage& image) {
+  JPEG_PROPERTIES record;
+  std::memset(&record, 0, sizeof record);
+  int result = JpegInit(&record);
+  if (result == JpegSuccess && request.processor_kind >= 0) {
+    jpeg::PrivateState& state = jpeg::Private(record);
+    jpeg::UseProcessorKind(*state.stream.kernels, state.stream.processor_kind, request.processor_kind);
+  }
+  if (result == JpegSuccess) result = ReadParameters(record, request);
+  if (result == JpegSuccess) result = ReadImage(record, request, image);
+  const int freed = JpegFree(&record);
+  return result != JpegSuccess ? result : freed;
+}
+
+}  // namespace halvora::tools
