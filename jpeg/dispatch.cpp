@@ -1,10 +1,12 @@
 #include "jpeg/dispatch.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "jpeg/block_decoder.h"
 #include "jpeg/kernels/color_output.h"
 #include "jpeg/kernels/idct.h"
+#include "jpeg/kernels/kernels_sse2.h"
 #include "jpeg/kernels/quant.h"
 
 #if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
@@ -75,6 +77,27 @@ void FillPlainSet(KernelTable& table) {
   ActivateDctMethod(table, 0);
 }
 
+// The packed forms replace single plain entries; each equals its plain twin.
+// Every processor that runs x86-64 code has SSE2, so all the packed kinds
+// (3 to 6) take the SSE2 forms.
+void FillPackedSet(KernelTable& table) {
+#if defined(HALVORA_JPEG_SSE2)
+  constexpr McuOutputKernel kPackedOutputPaths[] = {
+      OutputMcu444RgbSse2,  OutputMcu444BgrSse2,  OutputMcu420RgbSse2,
+      OutputMcu420BgrSse2,  OutputMcu422RgbSse2,  OutputMcu422BgrSse2,
+      OutputMcu444RgbaSse2, OutputMcu420RgbaSse2, OutputMcu422RgbaSse2};
+  table.inverse_dct_method0[0] = InverseDct8x8Method0Sse2;
+  table.inverse_dct_method1[0] = InverseDct8x8Method1Sse2;
+  table.dequantize_method1 = DequantizeBlockMethod1Sse2;
+  for (size_t i = 0; i < std::size(kPackedOutputPaths); ++i) table.output_paths[i] = kPackedOutputPaths[i];
+  ActivateDctMethod(table, 0);
+#else
+  static_cast<void>(table);
+#endif
+}
+
+bool IsPackedKind(ProcessorKind kind) { return kind >= 3; }
+
 }  // namespace
 
 const ProcessorInfo& DetectProcessor() {
@@ -114,10 +137,10 @@ ProcessorKind DetermineProcessorKind(platform::CodecSettings* settings) {
 }
 
 void FillKernelTable(KernelTable& table, ProcessorKind kind) {
-  // Every kind starts from the complete plain set; the packed sets replace
-  // single entries once they exist.
-  static_cast<void>(kind);
+  // Every kind starts from the complete plain set; the packed kinds replace
+  // single entries.
   FillPlainSet(table);
+  if (IsPackedKind(kind)) FillPackedSet(table);
 }
 
 ProcessorKind BuildKernelTable(KernelTable& table) {

@@ -122,6 +122,21 @@ TEST_P(GeneratedStreamTest, MethodsAgree) {
   EXPECT_LE(MaxDifference(a.pixels, b.pixels), kMethodTolerance);
 }
 
+// The packed kernels equal their plain twins, so whole decodes do too.
+TEST_P(GeneratedStreamTest, PackedAndPlainKernelSetsDecodeIdentically) {
+  const std::vector<uint8_t> stream = testing::ReadFileBytes(testing::OracleFolder() / GetParam().stream);
+  for (int method : {1, 0}) {
+    DibRequest plain, packed;
+    plain.dct_method = packed.dct_method = method;
+    plain.processor_kind = 0;
+    packed.processor_kind = 6;
+    const DibResult a = DecodeIntoDib(stream, plain);
+    const DibResult b = DecodeIntoDib(stream, packed);
+    ASSERT_EQ(a.result, JpegSuccess);
+    EXPECT_EQ(a.pixels, b.pixels) << "dct_method " << method;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Oracle, GeneratedStreamTest, ::testing::ValuesIn(CasesWithReference()), CaseName);
 
 class TranscodeTest : public ::testing::TestWithParam<OracleCase> {};
@@ -229,6 +244,11 @@ TEST(CorpusDecodeTest, SequentialFilesDecodeCloseToLibjpegTurbo) {
     const DibResult b = DecodeIntoDib(stream, DibRequest{});
     ASSERT_EQ(a.result, JpegSuccess);
     EXPECT_LE(MaxDifference(a.pixels, b.pixels), kMethodTolerance);
+    DibRequest plain;
+    plain.processor_kind = 0;
+    DibRequest packed;
+    packed.processor_kind = 6;
+    EXPECT_EQ(DecodeIntoDib(stream, plain).pixels, DecodeIntoDib(stream, packed).pixels) << "kernel sets differ";
     ++compared;
   }
   EXPECT_GE(compared, 40);

@@ -7,7 +7,9 @@
 #include <iterator>
 #include <sstream>
 
+#include "jpeg/dispatch.h"
 #include "jpeg/jpeg.h"
+#include "jpeg/jpeg_state.h"
 #include "tests/jpeg/record.h"
 
 namespace halvora::jpeg::testing {
@@ -17,6 +19,10 @@ namespace fs = std::filesystem;
 DibResult DecodeIntoDib(const std::vector<uint8_t>& stream, const DibRequest& request) {
   DibResult dib;
   Record record;
+  if (request.processor_kind >= 0) {
+    PrivateState& state = Private(record.get());
+    UseProcessorKind(*state.stream.kernels, state.stream.processor_kind, request.processor_kind);
+  }
   record->state.dct_method = request.dct_method;
   dib.result = record.ReadBuffer(stream, BufferReadParams);
   if (dib.result != JpegSuccess) return dib;

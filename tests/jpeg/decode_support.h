@@ -21,6 +21,7 @@ struct DibRequest {
   int dib_width = 0;   // 0: the image's size
   int dib_height = 0;
   bool interrupt = false;  // interrupt_request before every call
+  int processor_kind = -1;  // when >= 0, the kernel set of that kind instead of the detected one
 };
 
 struct DibResult {
