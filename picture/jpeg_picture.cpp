@@ -21,9 +21,9 @@ struct OutputFormat {
 };
 
 // What to ask of the codec, by the parameter read's component count and
-// colour. Data the stream itself marks as RGB (an Adobe marker with
-// transform 0) stays RGB: asking for YCbCr would convert it a second time and
-// show false colours.
+// colour. Data that an Adobe marker with transform 0 marks as unconverted (RGB
+// in three components, CMYK in four) is asked for as such: asking for YCbCr
+// would convert it although it never was YCbCr, and show false colours.
 OutputFormat ChooseOutputFormat(int32_t channels, int32_t reportedColor) {
   switch (channels) {
     case 1:
@@ -31,7 +31,7 @@ OutputFormat ChooseOutputFormat(int32_t channels, int32_t reportedColor) {
     case 3:
       return {reportedColor == JpegColorRgb ? JpegColorRgb : JpegColorYCbCr, JpegColorBgr, 3};
     case 4:
-      return {JpegColorYCbCrAlpha, JpegColorRgba, 4};
+      return {reportedColor == JpegColorRgba ? JpegColorRgba : JpegColorYCbCrAlpha, JpegColorRgba, 4};
     default:
       return {JpegColorOther, JpegColorOther, channels};
   }
