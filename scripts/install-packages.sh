@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, the Debian 12 packages that building and testing
+# Halvora need. Does nothing (and needs no network or root) when all are there.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ googletest          # native build and GoogleTest sources
+  g++-mingw-w64-x86-64-posix                # the Windows cross build (with windres)
+  wine64 wine                               # runs the Windows programs
+  xvfb xauth xdotool imagemagick            # a virtual display, keys, clicks, screenshots
+  libjpeg-turbo-progs libjpeg62-turbo-dev libturbojpeg0-dev  # the codec's test oracle and peer
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if [[ "$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null)" != "install ok installed" ]]; then
+    missing+=("$package")
+  fi
+done
+if [[ ${#missing[@]} -eq 0 ]]; then
+  exit 0
+fi
+
+if [[ $(id -u) -ne 0 ]]; then
+  echo "install-packages.sh: missing packages: ${missing[*]}; run as root to install them" >&2
+  exit 1
+fi
+echo "install-packages.sh: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update
+apt-get install -y "${missing[@]}"
