@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix                # the Windows cross build (with windres)
   wine64 wine                               # runs the Windows programs
   xvfb xauth xdotool imagemagick            # a virtual display, keys, clicks, screenshots
+  fonts-wqy-microhei                        # Chinese, Japanese and Korean dialog texts under Wine
   libjpeg-turbo-progs libjpeg62-turbo-dev libturbojpeg0-dev  # the codec's test oracle and peer
 )
 

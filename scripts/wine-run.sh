@@ -48,6 +48,18 @@ find_build_tree() {
 
 # A prefix is usable once wineboot has finished and the wine server has
 # written the registry; the marker file records exactly that.
+# Wine has none of the fonts that Windows links behind Tahoma for Chinese,
+# Japanese and Korean text, so those dialogs would show empty boxes. Link the
+# WenQuanYi font (package fonts-wqy-microhei) behind the dialog fonts instead.
+link_cjk_font() {
+  local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+  local face
+  for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2"; do
+    "$WINELOADER" reg add "$key" /v "$face" /t REG_MULTI_SZ /d "wqy-microhei.ttc,WenQuanYi Micro Hei" /f \
+      || return 1
+  done
+}
+
 ensure_prefix() {
   local marker="$WINEPREFIX/.halvora-prefix-ready"
   [[ -f "$marker" ]] && return
@@ -59,6 +71,7 @@ ensure_prefix() {
     # No Mono or Gecko: the test programs need neither, and without a network
     # their installers would only stall.
     if ! WINEDLLOVERRIDES="mscoree,mshtml=" "$WINELOADER" wineboot -i >"$log" 2>&1 9>&- \
+       || ! link_cjk_font >>"$log" 2>&1 9>&- \
        || ! "$WINESERVER_BIN" -w 9>&-; then
       cat "$log" >&2
       die "creating the Wine prefix $WINEPREFIX failed (see above); delete it and retry"
