@@ -1,14 +1,17 @@
 #include "jpeg/driver.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <new>
 
+#include "jpeg/coefficient_buffer.h"
+#include "jpeg/context_planes.h"
 #include "jpeg/decode_scan.h"
 #include "jpeg/dispatch.h"
 #include "jpeg/io_types.h"
 #include "jpeg/jpeg_state.h"
+#include "jpeg/kernels/color_pass.h"
 #include "jpeg/markers.h"
+#include "jpeg/progressive_scan.h"
 #include "jpeg/select_output.h"
 #include "jpeg/stream_input.h"
 
@@ -62,6 +65,9 @@ int FrameHeader(JPEG_PROPERTIES& record, int code) {
     state.stream.consumed -= 2;
     return JpegSuccess;
   }
+  // The coefficient buffer is laid out for the frame it was made for; the
+  // scans still to come would index it with another frame's geometry.
+  if (state.coefficient_buffer != nullptr) return JpegErrMultipleFrames;
   const int result = ParseSof(record, code - kSof0);
   if (result != JpegSuccess) return result;
   state.start_of_stream = 0;
@@ -72,6 +78,16 @@ int FrameHeader(JPEG_PROPERTIES& record, int code) {
   return selected != JpegSuccess ? selected : kContinue;
 }
 
+// An image coded in single-component scans holds Y, Cb and Cr bytes until
+// its last scan is in; the colour conversion then runs once over the DIB.
+void ConvertSingleScanImage(PrivateState& state) {
+  const WorkingFields& work = state.work;
+  if (state.non_interleaved == 0 || work.color_conversion_needed == 0 || state.progressive_scans != 0) return;
+  if (state.stream.top_line == nullptr) return;
+  const DibView dib{state.stream.top_line, work.dib_line_bytes, work.dib_width, work.dib_height, work.dib_channels};
+  ConvertDibInPlace(dib, state.scan_region, work.dib_color, work.jpeg_color);
+}
+
 int EndOfImage(JPEG_PROPERTIES& record) {
   PrivateState& state = Private(record);
   const int ioType = state.io_type;
@@ -80,27 +96,16 @@ int EndOfImage(JPEG_PROPERTIES& record) {
   // as an image read does; the header and thumbnail reads end here.
   const bool isParamsRead = ioType == FileReadParams || ioType == BufferReadParams;
   if (StartsStream(ioType) && !(tablesOnly && isParamsRead)) return JpegSuccess;
-  if (!tablesOnly) return JpegSuccess;
+  if (!tablesOnly) {
+    ConvertSingleScanImage(state);
+    // A progressive image is written once, here, from its coefficients as
+    // they stand: also when its scans stopped short of the full progression.
+    return OutputProgressiveImage(record);
+  }
   int code = 0;
   const int result = ReadMarker(state.stream, code);
   if (result != JpegSuccess) return result;
   return code == kSoi ? kContinue : JpegErrNoImage;
-}
-
-int64_t BlocksPerMcu(const JpegFrame& frame) {
-  int64_t blocks = 0;
-  for (int i = 0; i < frame.component_count; ++i) blocks += frame.components[i].h * frame.components[i].v;
-  return blocks;
-}
-
-int AllocateCoefficientBuffer(PrivateState& state) {
-  const int64_t values = BlocksPerMcu(state.frame) * 64 * state.mcus_across * state.mcus_down;
-  if (values <= 0) return JpegErrComp;
-  // calloc hands out untouched zero pages for large images.
-  void* block = std::calloc(static_cast<size_t>(values), sizeof(int16_t));
-  if (block == nullptr) return JpegErrMemory;
-  state.coefficient_buffer = static_cast<int16_t*>(block);
-  return JpegSuccess;
 }
 
 void CountProgressiveScan(PrivateState& state, const JpegScan& scan) {
@@ -115,14 +120,20 @@ bool IsSequentialScan(const PrivateState& state, const JpegScan& scan) {
   return scan.ss == 0 && scan.se == 63 && scan.ah == 0 && scan.al == 0 && state.progressive_scans == 0;
 }
 
-// The context planes of smooth upsampling: one block cut into four planes.
+// The context planes of smooth upsampling, made again when a later image of
+// the record needs more than the planes it has.
 int AllocateLinePlanes(JPEG_PROPERTIES& record) {
   PrivateState& state = Private(record);
-  if (record.state.smooth_upsampling != 1 || state.line_planes != nullptr) return JpegSuccess;
-  const int64_t blocksPerMcu = BlocksPerMcu(state.frame);
-  const int64_t planeBytes = 128 * blocksPerMcu + 64 * blocksPerMcu * state.mcus_across;
-  state.line_planes = new (std::nothrow) uint8_t[static_cast<size_t>(8 * planeBytes)]();
-  return state.line_planes != nullptr ? JpegSuccess : JpegErrMemory;
+  if (record.state.smooth_upsampling != 1) return JpegSuccess;
+  const int64_t bytes = ContextPlaneBytes(state.frame, state.mcus_across);
+  if (bytes <= 0) return JpegErrComp;
+  if (state.line_planes != nullptr && state.line_plane_bytes >= bytes) return JpegSuccess;
+  delete[] state.line_planes;
+  state.line_plane_bytes = 0;
+  state.line_planes = new (std::nothrow) uint8_t[static_cast<size_t>(bytes)]();
+  if (state.line_planes == nullptr) return JpegErrMemory;
+  state.line_plane_bytes = bytes;
+  return JpegSuccess;
 }
 
 int DecodeCurrentScan(JPEG_PROPERTIES& record) {
@@ -169,7 +180,9 @@ int ScanHeader(JPEG_PROPERTIES& record) {
   }
   JpegScan& scan = *state.scan;
   scan.restart_interval = state.frame.restart_interval;
-  state.non_interleaved = scan.ns < state.frame.component_count && state.progressive_scans == 0 ? 1 : 0;
+  // The first scan of a progressive image is not a single-component scan of
+  // a sequential one, whatever components it names.
+  state.non_interleaved = scan.ns < state.frame.component_count && IsSequentialScan(state, scan) ? 1 : 0;
   SelectOutput(record);  // its refusals already ended the frame header
   if (!IsSequentialScan(state, scan)) {
     CountProgressiveScan(state, scan);
@@ -236,7 +249,8 @@ int MarkerLoop(JPEG_PROPERTIES& record) {
     int code = 0;
     const int result = ReadMarker(state.stream, code);
     if (result != JpegSuccess) return result;
-    if (code == kEndOfData) return JpegSuccess;
+    // A progressive stream cut before its EOI still shows what arrived.
+    if (code == kEndOfData) return OutputProgressiveImage(record);
     const int action = ActOnMarker(record, code);
     if (action != kContinue) return action;
   }

@@ -152,6 +152,9 @@ struct PrivateState {
   // Why the image cannot be decoded with the routine the output set-up
   // found (0: it can); checked before a scan decodes anything.
   int32_t output_refusal;
+  // Set when the MCUs go through the per-component routine (output_mcu is
+  // then empty): 1 replicating subsampled chroma, 2 interpolating it.
+  int32_t per_component_output;
   WorkingFields work;
   int32_t non_interleaved;
   int32_t mcus_across;
@@ -183,7 +186,8 @@ struct PrivateState {
   McuBufferArea mcu_area;
   McuBuffer* mcu_buffer;  // first 32-byte boundary of mcu_area, set per read
   int16_t* coefficient_buffer;
-  uint8_t* line_planes;  // the four context planes of smooth upsampling, one block
+  uint8_t* line_planes;  // the context planes of smooth upsampling (context_planes.h)
+  int64_t line_plane_bytes;  // their size
   // The read ended at a scan header, whose segment the next read starts with.
   int32_t stopped_at_scan_header;
 };

@@ -1,23 +1,158 @@
 #include "jpeg/reconstruct.h"
 
+#include <algorithm>
+
+#include "jpeg/component_format.h"
+#include "jpeg/context_planes.h"
 #include "jpeg/dispatch.h"
 #include "jpeg/kernels/clip_mcu.h"
+#include "jpeg/kernels/component_output.h"
+#include "jpeg/output_scale.h"
+#include "jpeg/smooth_output.h"
 
 namespace halvora::jpeg {
 
-void ReconstructMcu(PrivateState& state, int column, int row, int blockCount) {
-  McuBuffer& mcu = *state.mcu_buffer;
-  const KernelTable& kernels = *state.stream.kernels;
-  const InverseDctKernel inverseDct = kernels.active_inverse_dct[0];
-  for (int i = 0; i < blockCount; ++i) inverseDct(mcu.blocks[i]);
+namespace {
 
-  const WorkingFields& work = state.work;
-  McuTarget target{};
-  if (ClipMcu(state.scan_region, state.frame.mcu_width, state.frame.mcu_height, column, row, work.dib_channels,
-              work.dib_line_bytes, state.stream.top_line, work.dib_width, work.dib_height, &target) != 0) {
+// The size the read reconstructs at.
+struct Reconstruction {
+  int scale;
+  int blockSize;  // samples a side of a block
+  bool simpleSampling;
+};
+
+Reconstruction ReconstructionOf(const PrivateState& state) {
+  const int scale = OutputScale(state.io_type);
+  return {scale, 8 / scale, scale > 1 && UsesSimpleSampling(state.frame)};
+}
+
+// The inverse DCT of the MCU's blocks at the read's size; under simple
+// sampling the blocks of a component of one block per MCU one size larger.
+void TransformBlocks(const PrivateState& state, McuBuffer& mcu, int blockCount, const Reconstruction& size) {
+  const InverseDctKernel* transforms = state.stream.kernels->active_inverse_dct;
+  const int index = TransformIndex(size.scale);
+  if (!size.simpleSampling) {
+    for (int i = 0; i < blockCount; ++i) transforms[index](mcu.blocks[i]);
     return;
   }
-  kernels.output_mcu(mcu, target);
+  const JpegScan& scan = *state.scan;
+  int next = 0;
+  for (int i = 0; i < scan.ns && next < blockCount; ++i) {
+    const ScanComponent& component = scan.components[i];
+    const int blocks = scan.ns == 1 ? 1 : component.h * component.v;
+    const InverseDctKernel transform = transforms[component.h * component.v == 1 ? index - 1 : index];
+    for (int b = 0; b < blocks && next < blockCount; ++b, ++next) transform(mcu.blocks[next]);
+  }
+}
+
+// Block (bx, by) of a component of a partial scan covers its replicated
+// extent at that many extents from the MCU's corner.
+McuTarget BlockTarget(const McuTarget& mcu, const BlockExtent& extent, int bx, int by) {
+  const int left = bx * extent.width, top = by * extent.height;
+  McuTarget block = mcu;
+  block.topLeft += top * mcu.lineBytes + ptrdiff_t{left} * mcu.channels;
+  block.visible = {mcu.visible.left - left, mcu.visible.top - top, mcu.visible.right - left,
+                   mcu.visible.bottom - top};
+  return block;
+}
+
+// A scan of fewer components than the frame: each block goes into its
+// component's bytes only, over its replicated extent (the whole MCU's worth of
+// pixels for a scan of one component, whose MCU is that one block).
+void OutputScanBlocks(const PrivateState& state, const McuBuffer& mcu, const Reconstruction& size,
+                      const McuTarget& target) {
+  const ComponentOutputFormat format = MakeComponentOutputFormat(state, FormatComponents::kFrame);
+  const JpegScan& scan = *state.scan;
+  int next = 0;
+  for (int i = 0; i < scan.ns; ++i) {
+    const int component = scan.components[i].frame_index;
+    const BlockExtent extent = SingleComponentBlockExtent(format, component, size.blockSize);
+    const int across = scan.ns == 1 ? 1 : scan.components[i].h;
+    const int down = scan.ns == 1 ? 1 : scan.components[i].v;
+    for (int by = 0; by < down; ++by) {
+      for (int bx = 0; bx < across; ++bx, ++next) {
+        OutputSingleComponentBlock(mcu.blocks[next], component, format, size.blockSize, size.simpleSampling,
+                                   BlockTarget(target, extent, bx, by));
+      }
+    }
+  }
+}
+
+void OutputPerComponent(const PrivateState& state, const McuBuffer& mcu, int blockCount, const Reconstruction& size,
+                        const McuTarget& target) {
+  if (state.non_interleaved != 0) {
+    OutputScanBlocks(state, mcu, size, target);
+    return;
+  }
+  const ComponentOutputFormat format = MakeComponentOutputFormat(state, FormatComponents::kScan);
+  if (size.scale > 1) {
+    OutputReducedMcu(mcu.blocks, blockCount, format, size.blockSize, size.simpleSampling, target);
+  } else {
+    OutputMcuPerComponent(mcu.blocks, blockCount, format, target);
+  }
+}
+
+bool ClipInto(const PrivateState& state, int column, int row, int scale, McuTarget& target) {
+  const WorkingFields& work = state.work;
+  return ClipMcu(state.scan_region, state.frame.mcu_width / scale, state.frame.mcu_height / scale, column, row,
+                 work.dib_channels, work.dib_line_bytes, state.stream.top_line, work.dib_width, work.dib_height,
+                 &target) == 0;
+}
+
+void OutputStoredMcu(PrivateState& state, int column, int row) {
+  McuTarget target{};
+  if (!ClipInto(state, column, row, 1, target)) return;
+  McuNeighbourhood around{};
+  for (int dy = -1; dy <= 1; ++dy) {
+    for (int dx = -1; dx <= 1; ++dx) {
+      const int x = column + dx, y = row + dy;
+      const bool inside = x >= 0 && x < state.mcus_across && y >= 0 && y < state.mcus_down;
+      around.mcus[dy + 1][dx + 1] = inside ? StoredMcu(state, x, y) : nullptr;
+    }
+  }
+  const ComponentOutputFormat format = MakeComponentOutputFormat(state, FormatComponents::kScan);
+  OutputSmoothMcu(state.frame, format, around, column, row, target);
+}
+
+// Interpolated chroma needs the MCUs around the one written: MCU (column,
+// row) is kept in the context planes and the MCUs whose last neighbour it is
+// are written: the one to its left (and above it, when the chroma is halved
+// vertically), and at the right and bottom edges the ones that have no
+// neighbour there.
+void OutputDelayed(PrivateState& state, const McuBuffer& mcu, int blockCount, int column, int row) {
+  std::copy(mcu.blocks, mcu.blocks + blockCount, StoredMcu(state, column, row));
+  const bool lastColumn = column == state.mcus_across - 1;
+  const bool lastRow = row == state.mcus_down - 1;
+  const bool waitsForRowBelow = state.frame.v_max == 2;
+  for (int y = waitsForRowBelow ? row - 1 : row; y <= row; ++y) {
+    if (y < 0 || (y == row && waitsForRowBelow && !lastRow)) continue;
+    if (column > 0) OutputStoredMcu(state, column - 1, y);
+    if (lastColumn) OutputStoredMcu(state, column, y);
+  }
+}
+
+}  // namespace
+
+void ReconstructMcu(PrivateState& state, int column, int row, int blockCount) {
+  McuBuffer& mcu = *state.mcu_buffer;
+  const Reconstruction size = ReconstructionOf(state);
+  TransformBlocks(state, mcu, blockCount, size);
+
+  // A scan that names a component twice carries other blocks than the
+  // planes keep: its MCUs are replicated instead.
+  if (state.per_component_output == 2 && state.line_planes != nullptr &&
+      blockCount == ContextBlocksPerMcu(state.frame)) {
+    OutputDelayed(state, mcu, blockCount, column, row);
+    return;
+  }
+  McuTarget target{};
+  if (!ClipInto(state, column, row, size.scale, target)) return;
+  // The reduced reads have no fused routines.
+  if (state.per_component_output != 0 || size.scale > 1) {
+    OutputPerComponent(state, mcu, blockCount, size, target);
+    return;
+  }
+  state.stream.kernels->output_mcu(mcu, target);
 }
 
 }  // namespace halvora::jpeg

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include "jpeg/component_format.h"
 #include "jpeg/dispatch.h"
 #include "jpeg/jpeg_state.h"
 #include "jpeg/kernels/color_output.h"
+#include "jpeg/output_scale.h"
 
 namespace halvora::jpeg {
 
@@ -83,12 +85,15 @@ struct OutputChoice {
   McuOutputKernel routine = nullptr;
   int path = 0;
   int refusal = JpegErrNotSupported;
+  bool perComponent = false;
+  bool interpolated = false;  // with interpolated chroma
 };
 
 OutputChoice Fused(const KernelTable& kernels, int path) { return {kernels.output_paths[path - 1], path, 0}; }
 OutputChoice Routine(McuOutputKernel routine) { return {routine, 0, 0}; }
-// Layouts that go to the per-component routine, which is not part of the codec yet.
-OutputChoice PerComponent() { return {}; }
+OutputChoice PerComponent() { return {nullptr, 0, 0, true}; }
+OutputChoice Interpolating() { return {nullptr, 0, 0, true, true}; }
+OutputChoice Refused(int code) { return {nullptr, 0, code}; }
 // Combinations no routine covers.
 OutputChoice Uncovered() { return {}; }
 
@@ -123,6 +128,8 @@ OutputChoice CopiedSubsampled(const KernelTable& kernels, const WorkingFields& w
   }
   if (n == 3 && (ch == 1 || ch == 3 || ch == 4)) return PerComponent();
   if (n == 4 && (ch == 3 || ch == 4)) return PerComponent();
+  // Two components have no row of their own; each goes into its byte.
+  if (n == 2) return PerComponent();
   return Uncovered();
 }
 
@@ -165,6 +172,16 @@ OutputChoice ConvertedWhole(const KernelTable& kernels, const WorkingFields& wor
   return Uncovered();
 }
 
+// The layouts whose chroma the smooth upsampling interpolates: luminance
+// 2x1 or 2x2 over 1x1 chroma.
+bool InterpolatesChroma(const JpegFrame& frame) {
+  if (frame.h_max != 2 || frame.v_max > 2 || frame.component_count < 3) return false;
+  for (int i = 1; i < frame.component_count; ++i) {
+    if (!IsSampled(frame.components[i], 1, 1)) return false;
+  }
+  return true;
+}
+
 OutputChoice ChooseOutput(const JPEG_PROPERTIES& record, const PrivateState& state) {
   const WorkingFields& work = state.work;
   const KernelTable& kernels = *state.stream.kernels;
@@ -173,8 +190,12 @@ OutputChoice ChooseOutput(const JPEG_PROPERTIES& record, const PrivateState& sta
     return {nullptr, 0, JpegErrInvalidProperties};
   }
   // Single-component scans and interpolated chroma belong to the
-  // per-component routine.
-  if (state.non_interleaved != 0 || record.state.smooth_upsampling != 0) return PerComponent();
+  // per-component routine, block by block.
+  if (state.non_interleaved != 0) return PerComponent();
+  // The reduced reads replicate the chroma of every layout.
+  if (record.state.smooth_upsampling != 0) {
+    return InterpolatesChroma(state.frame) && OutputScale(state.io_type) == 1 ? Interpolating() : PerComponent();
+  }
   const int n = state.frame.component_count;
   const Layout layout = LayoutOf(state.frame);
   if (work.color_conversion_needed != 0) {
@@ -185,6 +206,30 @@ OutputChoice ChooseOutput(const JPEG_PROPERTIES& record, const PrivateState& sta
                                      : CopiedWhole(kernels, work, n, layout);
 }
 
+// The per-component routine expands components by whole factors only: a
+// layout with a factor that does not divide the largest one is refused.
+OutputChoice UsableOrRefused(const PrivateState& state, const OutputChoice& choice) {
+  if (!choice.perComponent) return choice;
+  const ComponentOutputFormat format = MakeComponentOutputFormat(state, FormatComponents::kFrame);
+  return IsUsableComponentFormat(format) ? choice : Refused(JpegErrUnsupportedSubsampling);
+}
+
+// The component of a scan that codes one, as a frame index; -1 for a scan
+// of several components (or none known yet), whose MCUs are interleaved.
+int SingleScanComponent(const PrivateState& state) {
+  if (state.scan == nullptr || state.scan->components == nullptr || state.scan->ns != 1) return -1;
+  const int index = state.scan->components[0].frame_index;
+  return index >= 0 && index < state.frame.component_count ? index : -1;
+}
+
+// A lone component is coded one block per MCU whatever its factors say, so
+// it is placed as a 1x1 component.
+void TreatLoneComponentAsUnsampled(JpegFrame& frame) {
+  if (frame.component_count != 1) return;
+  frame.components[0].h = 1;
+  frame.components[0].v = 1;
+}
+
 }  // namespace
 
 int SelectOutput(JPEG_PROPERTIES& record) {
@@ -193,6 +238,7 @@ int SelectOutput(JPEG_PROPERTIES& record) {
   JpegFrame& frame = state.frame;
   // A refused frame header leaves no components: there is no MCU to size.
   if (frame.component_count < 1 || frame.component_count > kMaxComponents) return JpegErrComp;
+  TreatLoneComponentAsUnsampled(frame);
 
   work.color_conversion_needed = NeedsColorConversion(work) ? 1 : 0;
   frame.h_max = 0;
@@ -210,8 +256,11 @@ int SelectOutput(JPEG_PROPERTIES& record) {
 
   const int interleavedWidth = 8 * frame.h_max;
   const int interleavedHeight = 8 * frame.v_max;
-  frame.mcu_width = state.non_interleaved ? 8 : interleavedWidth;
-  frame.mcu_height = state.non_interleaved ? 8 : interleavedHeight;
+  // A block of a single-component scan covers its component's replicated
+  // size: 8 Hmax/H x 8 Vmax/V pixels.
+  const int single = state.non_interleaved != 0 ? SingleScanComponent(state) : -1;
+  frame.mcu_width = single >= 0 ? 8 * frame.h_max / frame.components[single].h : interleavedWidth;
+  frame.mcu_height = single >= 0 ? 8 * frame.v_max / frame.components[single].v : interleavedHeight;
   state.mcus_across = (frame.width + interleavedWidth - 1) / interleavedWidth;
   state.mcus_down = (frame.height + interleavedHeight - 1) / interleavedHeight;
   frame.mcus_per_row = state.mcus_across;
@@ -222,10 +271,11 @@ int SelectOutput(JPEG_PROPERTIES& record) {
 
   // A combination without a routine leaves none in place: the decoder
   // refuses it rather than write through a routine chosen for another image.
-  const OutputChoice choice = ChooseOutput(record, state);
+  const OutputChoice choice = UsableOrRefused(state, ChooseOutput(record, state));
   state.stream.kernels->output_mcu = choice.routine;
   state.output_path = choice.path;
-  state.output_refusal = choice.routine != nullptr ? JpegSuccess : choice.refusal;
+  state.per_component_output = choice.interpolated ? 2 : (choice.perComponent ? 1 : 0);
+  state.output_refusal = choice.routine != nullptr || choice.perComponent ? JpegSuccess : choice.refusal;
   return JpegSuccess;
 }
 

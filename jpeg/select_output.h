@@ -8,10 +8,11 @@ namespace halvora::jpeg {
 // Run after a frame header, after an APP14 marker once a frame is known, and
 // at each scan header. 0, -8 (a packed YCbCr DIB for a layout it cannot hold)
 // or -14 (a frame without usable components). It also chooses the routine
-// that writes each MCU; when the image has none (layouts, single-component
-// scans and interpolated chroma that only the per-component routine serves,
-// or a DIB that no routine fills from this frame) the routine stays empty
-// and the record notes why, and the decoder refuses the image before decoding.
+// that writes each MCU: a fused routine or copy, or the per-component routine
+// (layouts without a fused routine, scans of fewer components than the frame,
+// interpolated chroma). When no routine fits (a DIB that none fills from this
+// frame, or factors the per-component routine cannot expand) the record notes
+// why, and the decoder refuses the image before decoding.
 int SelectOutput(JPEG_PROPERTIES& record);
 
 }  // namespace halvora::jpeg

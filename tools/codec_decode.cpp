@@ -44,10 +44,26 @@ int ReadParameters(JPEG_PROPERTIES& record, const DecodeRequest& request) {
   return JpegRead(&record, FileReadParams);
 }
 
+// The image read of the request's scale, from memory or from the file.
+int ImageReadType(const DecodeRequest& request) {
+  const bool buffer = request.buffer != nullptr;
+  switch (request.scale) {
+    case 2:
+      return buffer ? BufferReadHalf : FileReadHalf;
+    case 4:
+      return buffer ? BufferReadQuarter : FileReadQuarter;
+    case 8:
+      return buffer ? BufferReadEighth : FileReadEighth;
+    default:
+      return buffer ? BufferReadImage : FileReadImage;
+  }
+}
+
 int ReadImage(JPEG_PROPERTIES& record, const DecodeRequest& request, DibImage& image) {
   const ColorChoice choice = ChooseColor(request.color, record);
-  image.width = record.jpeg_width;
-  image.height = record.jpeg_height;
+  const int32_t scale = request.scale > 1 ? request.scale : 1;
+  image.width = (record.jpeg_width + scale - 1) / scale;
+  image.height = (record.jpeg_height + scale - 1) / scale;
   image.channels = choice.channels;
   image.color = choice.color;
   image.bottom_up = request.bottom_up;
@@ -62,7 +78,14 @@ int ReadImage(JPEG_PROPERTIES& record, const DecodeRequest& request, DibImage& i
   record.dib_channels = image.channels;
   record.dib_color = image.color;
   record.state.dct_method = request.dct_method;
-  return JpegRead(&record, request.buffer != nullptr ? BufferReadImage : FileReadImage);
+  record.state.smooth_upsampling = request.smooth ? 1 : 0;
+  // An interrupted read answers 1 after each unit and goes on with the next call.
+  int result = JpegInterruptSuccess;
+  while (result == JpegInterruptSuccess) {
+    record.state.interrupt_request = request.interrupt ? 1 : 0;
+    result = JpegRead(&record, ImageReadType(request));
+  }
+  return result;
 }
 
 }  // namespace

@@ -19,6 +19,9 @@ struct DecodeRequest {
   int dct_method = 1;
   int processor_kind = -1;  // -1: the kind JpegInit chose
   bool bottom_up = true;    // rows as a Windows bitmap holds them, padded to 4 bytes
+  int scale = 1;            // 1, 2, 4 or 8: the full, half, quarter or eighth read
+  bool smooth = false;      // interpolating chroma upsampling
+  bool interrupt = false;   // decode MCU by MCU: interrupt_request before every call
 };
 
 struct DibImage {

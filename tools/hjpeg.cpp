@@ -2,8 +2,12 @@
 //
 //   hjpeg info FILE   prints the parameters of a JPEG file as key: value lines
 //   hjpeg decode IN OUT [--dct 0|1] [--cpu N] [--file] [--color bgr|rgb|rgba|grey|ycbcr]
+//                       [--scale 1|2|4|8] [--smooth] [--interrupt]
 //                     decodes IN into OUT: .bmp (the viewer's DIB: bottom-up,
-//                     rows padded to 4 bytes) or .ppm/.pgm (top-down)
+//                     rows padded to 4 bytes) or .ppm/.pgm (top-down); --scale
+//                     reads at half, quarter or eighth size, --smooth
+//                     interpolates subsampled chroma, --interrupt decodes
+//                     MCU by MCU through repeated calls
 //   hjpeg bench FILE... [--iterations N]
 //                     decodes each file from memory N times into a BGR DIB and
 //                     prints megapixels per second (and libjpeg-turbo's, when
@@ -89,6 +93,7 @@ int Usage() {
   std::fprintf(stderr,
                "usage: hjpeg info FILE\n"
                "       hjpeg decode IN OUT [--dct 0|1] [--cpu N] [--file] [--color bgr|rgb|rgba|grey|ycbcr]\n"
+               "                   [--scale 1|2|4|8] [--smooth] [--interrupt]\n"
                "       hjpeg bench FILE... [--iterations N]\n");
   return 2;
 }
@@ -131,6 +136,13 @@ bool ParseNumber(const char* text, int low, int high, int& value) {
   return true;
 }
 
+bool ParseScale(const char* text, int& scale) {
+  int value = 0;
+  if (!ParseNumber(text, 1, 8, value) || (value & (value - 1)) != 0) return false;
+  scale = value;
+  return true;
+}
+
 struct DecodeOptions {
   std::string input;
   std::string output;
@@ -151,6 +163,12 @@ bool ParseDecodeOptions(int count, char** arguments, DecodeOptions& options) {
       if (!ParseNumber(arguments[++i], 0, 6, options.request.processor_kind)) return false;
     } else if (argument == "--color" && hasValue) {
       if (!ParseColor(arguments[++i], options.request.color)) return false;
+    } else if (argument == "--scale" && hasValue) {
+      if (!ParseScale(arguments[++i], options.request.scale)) return false;
+    } else if (argument == "--smooth") {
+      options.request.smooth = true;
+    } else if (argument == "--interrupt") {
+      options.request.interrupt = true;
     } else if (argument.rfind("--", 0) == 0) {
       return false;
     } else {

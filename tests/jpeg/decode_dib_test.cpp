@@ -194,19 +194,5 @@ TEST(ChannelTest, ChannelsWithoutAComponentAreNotTouched) {
   EXPECT_TRUE(anyWritten);
 }
 
-// Layouts that only the per-component routine will write are refused before
-// anything is decoded: the DIB stays as it was.
-TEST(RefusalTest, LayoutsWithoutARoutineLeaveTheDibAlone) {
-  for (const char* name : {"deb-testorig-411.jpg", "deb-testorig-440.jpg", "deb-testorig-noninterleaved-3scans-420.jpg",
-                           "deb-testorig-progressive-dri1-420.jpg"}) {
-    SCOPED_TRACE(name);
-    DibRequest request;
-    request.fill = 0x77;
-    const DibResult dib = DecodeIntoDib(testing::ReadFileBytes(testing::CorpusFolder() / "valid" / name), request);
-    EXPECT_EQ(dib.result, JpegErrNotSupported);
-    EXPECT_EQ(std::count(dib.pixels.begin(), dib.pixels.end(), 0x77), static_cast<long>(dib.pixels.size()));
-  }
-}
-
 }  // namespace
 }  // namespace halvora::jpeg

@@ -16,6 +16,23 @@ namespace halvora::jpeg::testing {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+int ImageReadType(int scale) {
+  switch (scale) {
+    case 2:
+      return BufferReadHalf;
+    case 4:
+      return BufferReadQuarter;
+    case 8:
+      return BufferReadEighth;
+    default:
+      return BufferReadImage;
+  }
+}
+
+}  // namespace
+
 DibResult DecodeIntoDib(const std::vector<uint8_t>& stream, const DibRequest& request) {
   DibResult dib;
   Record record;
@@ -26,8 +43,8 @@ DibResult DecodeIntoDib(const std::vector<uint8_t>& stream, const DibRequest& re
   record->state.dct_method = request.dct_method;
   dib.result = record.ReadBuffer(stream, BufferReadParams);
   if (dib.result != JpegSuccess) return dib;
-  dib.width = record->jpeg_width;
-  dib.height = record->jpeg_height;
+  dib.width = (record->jpeg_width + request.scale - 1) / request.scale;
+  dib.height = (record->jpeg_height + request.scale - 1) / request.scale;
   dib.dib_width = request.dib_width != 0 ? request.dib_width : dib.width;
   dib.dib_height = request.dib_height != 0 ? request.dib_height : dib.height;
   dib.line_bytes = dib.dib_width * request.channels + request.pad;
@@ -37,9 +54,10 @@ DibResult DecodeIntoDib(const std::vector<uint8_t>& stream, const DibRequest& re
   record->dib_pad_bytes = request.pad;
   if (request.jpeg_color != 0) record->jpeg_color = request.jpeg_color;
   if (request.image_dct_method >= 0) record->state.dct_method = request.image_dct_method;
+  record->state.smooth_upsampling = request.smooth ? 1 : 0;
   for (;;) {
     record->state.interrupt_request = request.interrupt ? 1 : 0;
-    dib.result = record.ReadBuffer(stream, BufferReadImage);
+    dib.result = record.ReadBuffer(stream, ImageReadType(request.scale));
     if (dib.result != JpegInterruptSuccess) break;
     ++dib.interrupted_calls;
   }

@@ -22,11 +22,13 @@ struct DibRequest {
   int dib_height = 0;
   bool interrupt = false;  // interrupt_request before every call
   int processor_kind = -1;  // when >= 0, the kernel set of that kind instead of the detected one
+  int scale = 1;        // 2, 4, 8: the half, quarter or eighth read, into a DIB of ceil(size / scale)
+  bool smooth = false;  // smooth_upsampling
 };
 
 struct DibResult {
   int result = 0;
-  int width = 0;   // of the image
+  int width = 0;   // of the image, at the read's scale
   int height = 0;
   int dib_width = 0;
   int dib_height = 0;

@@ -93,6 +93,131 @@ transcode grey-33x65-as-restart1 grey-33x65 -restart 1B
 transcode s420-256x192-as-restart7 s420-256x192 -restart 7B -optimize
 transcode rgb-33x65-as-optimized rgb-33x65 -optimize
 
+# Progressive transcodes: jpegtran keeps the coefficients, so each decodes
+# like its sequential original. progressive.tsv lists name, stream, original.
+progressive="$out/progressive.tsv"
+: > "$progressive"
+# scan_script FILE COMPONENTS KIND: a progression for jpegtran -scans.
+scan_script() {
+  local file=$1 count=$2 kind=$3 all="0" c
+  for ((c = 1; c < count; c++)); do all="$all $c"; done
+  case "$kind" in
+    spectral)
+      echo "$all: 0 0 0 0;" > "$file"
+      echo "0: 1 5 0 0; 0: 6 63 0 0;" >> "$file"
+      for ((c = 1; c < count; c++)); do echo "$c: 1 63 0 0;" >> "$file"; done ;;
+    approximation)
+      echo "$all: 0 0 0 2; $all: 0 0 2 1; $all: 0 0 1 0;" > "$file"
+      echo "0: 1 5 0 2; 0: 6 63 0 2; 0: 1 63 2 1; 0: 1 63 1 0;" >> "$file"
+      for ((c = count - 1; c >= 1; c--)); do echo "$c: 1 63 0 1; $c: 1 63 1 0;" >> "$file"; done ;;
+    dc-per-component)
+      for ((c = count - 1; c >= 0; c--)); do echo "$c: 0 0 0 1;" >> "$file"; done
+      for ((c = 0; c < count; c++)); do echo "$c: 0 0 1 0; $c: 1 63 0 0;" >> "$file"; done ;;
+    dc-subsets)
+      # Components that are not neighbours in the frame share a DC scan.
+      case "$count" in
+        3) echo "0 2: 0 0 0 0; 1: 0 0 0 0;" > "$file" ;;
+        4) echo "0 2: 0 0 0 0; 1 3: 0 0 0 0;" > "$file" ;;
+        *) echo "$all: 0 0 0 0;" > "$file" ;;
+      esac
+      for ((c = count - 1; c >= 0; c--)); do echo "$c: 1 63 0 0;" >> "$file"; done ;;
+    bands-out-of-order)
+      echo "$all: 0 0 0 1;" > "$file"
+      echo "0: 33 63 0 0; 0: 1 32 0 0;" >> "$file"
+      for ((c = 1; c < count; c++)); do echo "$c: 9 63 0 0; $c: 1 8 0 0;" >> "$file"; done
+      echo "$all: 0 0 1 0;" >> "$file" ;;
+  esac
+}
+# progressive_set ORIGINAL-FILE NAME COMPONENTS
+progressive_set() {
+  local original=$1 name=$2 count=$3 kind
+  [[ -f "$out/$name.jpg" ]] || cp "$original" "$out/$name.jpg"
+  jpegtran -progressive -outfile "$out/$name-progressive.jpg" "$original"
+  printf '%s\t%s\t%s\n' "$name-progressive" "$name-progressive.jpg" "$name.jpg" >> "$progressive"
+  jpegtran -progressive -restart 2B -outfile "$out/$name-progressive-dri2.jpg" "$original"
+  printf '%s\t%s\t%s\n' "$name-progressive-dri2" "$name-progressive-dri2.jpg" "$name.jpg" >> "$progressive"
+  for kind in spectral approximation dc-per-component dc-subsets bands-out-of-order; do
+    scan_script "$out/$name-$kind.scans" "$count" "$kind"
+    jpegtran -scans "$out/$name-$kind.scans" -outfile "$out/$name-$kind.jpg" "$original"
+    printf '%s\t%s\t%s\n' "$name-$kind" "$name-$kind.jpg" "$name.jpg" >> "$progressive"
+  done
+  # Restart intervals count the blocks of a single-component scan.
+  jpegtran -scans "$out/$name-dc-per-component.scans" -restart 3B -outfile "$out/$name-dc-per-component-dri3.jpg" \
+    "$original"
+  printf '%s\t%s\t%s\n' "$name-dc-per-component-dri3" "$name-dc-per-component-dri3.jpg" "$name.jpg" >> "$progressive"
+}
+for size in 64x48 33x65 17x17; do
+  progressive_set "$out/s420-$size.jpg" "s420-$size" 3
+  progressive_set "$out/s422-$size.jpg" "s422-$size" 3
+  progressive_set "$out/s444-$size.jpg" "s444-$size" 3
+  progressive_set "$out/grey-$size.jpg" "grey-$size" 1
+done
+progressive_set "$corpus/valid/deb-testorig-440.jpg" corpus-testorig-440 3
+progressive_set "$corpus/valid/deb-testorig-411.jpg" corpus-testorig-411 3
+progressive_set "$corpus/valid/jd-cmyk-adobe0-444.jpg" corpus-cmyk-444 4
+progressive_set "$corpus/valid/jd-cmyk-adobe0-2x2-first.jpg" corpus-cmyk-2x2 4
+# libjpeg-turbo's decodes of the corpus's complete progressive files of one
+# and three components.
+tail -n +2 "$corpus/MANIFEST.tsv" | while IFS=$'\t' read -r path _ _ sof components _ _ _ _ _ progressive _; do
+  [[ "$path" == valid/* && "$sof" == 2 && "$progressive" == y ]] || continue
+  [[ "$components" == 1 || "$components" == 3 ]] || continue
+  reference "$corpus/$path" "$out/corpus-$(basename "$path" .jpg).pnm"
+done
+
+# Layouts that only the per-component routine writes, compared with
+# libjpeg-turbo like the others.
+for size in 64x48 33x65 17x17 7x9; do
+  generate "s411-$size" "$size" -sample 4x1
+  generate "s440-$size" "$size" -sample 1x2
+  generate "s24-$size" "$size" -sample 2x4
+  generate "s14-$size" "$size" -sample 1x4
+  generate "s31-$size" "$size" -sample 3x1
+  generate "s22-21-12-$size" "$size" -sample 2x2,2x1,1x2
+done
+
+# Sequential images coded in scans of fewer components than the frame, made
+# by jpegtran from an interleaved original with the same coefficients.
+# single-scans.tsv lists name, stream, original.
+single_scans="$out/single-scans.tsv"
+: > "$single_scans"
+# single_scan_set ORIGINAL-NAME: one scan per component (in two orders), and
+# the luminance alone followed by both chroma components in one scan.
+single_scan_set() {
+  local original=$1 kind script
+  for kind in each reversed luma-then-chroma each-restart; do
+    script="$out/$original-$kind.scans"
+    case "$kind" in
+      each|each-restart) printf '0;\n1;\n2;\n' > "$script" ;;
+      reversed) printf '2;\n0;\n1;\n' > "$script" ;;
+      luma-then-chroma) printf '0;\n1 2;\n' > "$script" ;;
+    esac
+    if [[ "$kind" == each-restart ]]; then
+      jpegtran -scans "$script" -restart 1B -outfile "$out/$original-$kind.jpg" "$out/$original.jpg"
+    else
+      jpegtran -scans "$script" -outfile "$out/$original-$kind.jpg" "$out/$original.jpg"
+    fi
+    printf '%s\t%s\t%s\n' "$original-$kind" "$original-$kind.jpg" "$original.jpg" >> "$single_scans"
+  done
+}
+for size in 64x48 33x65 17x17 7x9; do
+  for layout in s420 s422 s444 s411 s440 s24; do single_scan_set "$layout-$size"; done
+done
+
+# Reduced-size reads against libjpeg-turbo's scaled decodes. (A 2x4 layout
+# is left out: libjpeg-turbo transforms its chroma one size larger, where
+# this decoder does so only for 4:2:0-like layouts.) reduced.tsv lists
+# name, stream, scale, reference.
+reduced="$out/reduced.tsv"
+: > "$reduced"
+for stream in s420-64x48 s420-33x65 s422-33x65 s444-33x65 grey-33x65 s411-33x65 s440-33x65 s14-33x65 \
+    s31-33x65 s22-21-12-33x65 s420-7x9 s420-1x1 s420-17x17 s422-17x17 rgb-33x65 s420-64x48-restart1 \
+    s420-33x65-each s420-33x65-luma-then-chroma s422-7x9-reversed s444-17x17-each-restart; do
+  for scale in 2 4 8; do
+    djpeg -dct int -nosmooth -scale "1/$scale" -pnm -outfile "$out/$stream-scale$scale.pnm" "$out/$stream.jpg"
+    printf '%s\t%s\t%s\t%s\n' "$stream-scale$scale" "$stream.jpg" "$scale" "$stream-scale$scale.pnm" >> "$reduced"
+  done
+done
+
 # The corpus's sequential one- and three-component files (libjpeg-turbo
 # writes no four-component PNM).
 tail -n +2 "$corpus/MANIFEST.tsv" | while IFS=$'\t' read -r path _ _ sof components _; do

@@ -1,0 +1,214 @@
+#include "jpeg/progressive_scan.h"
+
+#include <cstring>
+
+#include "jpeg/coefficient_buffer.h"
+#include "jpeg/component_format.h"
+#include "jpeg/dispatch.h"
+#include "jpeg/kernels/clip_mcu.h"
+#include "jpeg/output_scale.h"
+#include "jpeg/progressive_blocks.h"
+#include "jpeg/quant_tables.h"
+#include "jpeg/restart.h"
+
+namespace halvora::jpeg {
+
+namespace {
+
+int CeilDiv(int64_t value, int64_t divisor) { return static_cast<int>((value + divisor - 1) / divisor); }
+
+bool IsDcScan(const JpegScan& scan) { return scan.ss == 0 && scan.se == 0; }
+
+// A DC scan codes coefficient 0 alone; an AC scan codes one component's band.
+bool IsValidProgressiveScan(const JpegScan& scan) {
+  if (IsDcScan(scan)) return true;
+  return scan.ss > 0 && scan.ss <= scan.se && scan.se <= 63 && scan.ns == 1;
+}
+
+// The units a scan codes: the MCUs of the frame for a scan of several
+// components, otherwise the blocks of its one component that hold image
+// pixels, ceil(ceil(width H / Hmax) / 8) across and alike down.
+struct UnitGrid {
+  int per_row;
+  int rows;
+};
+
+UnitGrid GridOf(const PrivateState& state, const JpegScan& scan) {
+  if (scan.ns > 1) return {state.mcus_across, state.mcus_down};
+  const JpegFrame& frame = state.frame;
+  const ScanComponent& component = scan.components[0];
+  const int columns = CeilDiv(int64_t{frame.width} * component.h, frame.h_max);
+  const int rows = CeilDiv(int64_t{frame.height} * component.v, frame.v_max);
+  return {CeilDiv(columns, 8), CeilDiv(rows, 8)};
+}
+
+void DecodeDcBlock(JpegStream& stream, JpegScan& scan, int index, CoefficientBlock& block) {
+  const ScanComponent& component = scan.components[index];
+  if (scan.ah != 0) {
+    DecodeDcRefine(stream, block, scan.al);
+    return;
+  }
+  std::memset(block.values, 0, sizeof block.values);
+  auto prediction = static_cast<int16_t>(scan.dc_predictions[index]);
+  DecodeDcFirst(stream, *component.dc_table, block, prediction, scan.al);
+  scan.dc_predictions[index] = prediction;
+}
+
+// One unit of the scan. Block decoders' failures are not looked at: damaged
+// data decodes as far as it goes and the scan goes on.
+void DecodeUnit(PrivateState& state, const CoefficientLayout& layout, JpegScan& scan, int column, int row) {
+  JpegStream& stream = state.stream;
+  if (scan.ns > 1) {
+    // Each component's blocks sit at that component's own place in the MCU,
+    // whatever set of components the scan names and in whatever order.
+    for (int i = 0; i < scan.ns; ++i) {
+      const ScanComponent& component = scan.components[i];
+      for (int v = 0; v < component.v; ++v) {
+        for (int h = 0; h < component.h; ++h) {
+          DecodeDcBlock(stream, scan, i,
+                        CoefficientBlockAt(state, layout, column, row, component.frame_index, h, v));
+        }
+      }
+    }
+    return;
+  }
+  const ScanComponent& component = scan.components[0];
+  CoefficientBlock& block = CoefficientBlockAt(state, layout, column / component.h, row / component.v,
+                                               component.frame_index, column % component.h, row % component.v);
+  if (IsDcScan(scan)) {
+    DecodeDcBlock(stream, scan, 0, block);
+  } else if (scan.ah == 0) {
+    DecodeAcFirst(stream, block, *component.ac_table, scan.ss, scan.se, scan.al);
+  } else {
+    DecodeAcRefine(stream, block, *component.ac_table, scan.ss, scan.se, scan.al);
+  }
+}
+
+bool EndsRestartInterval(const JpegScan& scan, const UnitGrid& grid, int column, int row) {
+  if (scan.restart_interval == 0) return false;
+  const int64_t decoded = int64_t{row} * grid.per_row + column + 1;
+  return decoded % scan.restart_interval == 0 && decoded < int64_t{grid.rows} * grid.per_row;
+}
+
+// After a unit: the restart marker that ends an interval. An end-of-band run
+// never crosses it, so one corrupt run cannot skip blocks of the next interval.
+int FinishUnit(JpegStream& stream, JpegScan& scan, const UnitGrid& grid, int column, int row) {
+  const bool restarts = EndsRestartInterval(scan, grid, column, row);
+  if (HandleRestart(stream, scan, grid.per_row, grid.rows, column, row) < 0) return JpegErrBadRst;
+  if (restarts) stream.end_of_band_run = 0;
+  return JpegSuccess;
+}
+
+// After unit (column, row) with an interrupt requested: 1 with the resume
+// position on the next unit, or 0 when that was the scan's last unit.
+int StopAfter(JpegScan& scan, JpegRegion& region, const UnitGrid& grid, int column, int row) {
+  int nextColumn = column + 1;
+  int nextRow = row;
+  if (nextColumn == grid.per_row) {
+    nextColumn = 0;
+    ++nextRow;
+  }
+  if (nextRow == grid.rows) {
+    scan.resume_column = 0;
+    scan.resume_row = 0;
+    return JpegSuccess;
+  }
+  scan.resume_column = nextColumn;
+  scan.resume_row = nextRow;
+  region = JpegRegion{column, row, column, row};
+  return JpegInterruptSuccess;
+}
+
+// The size the image is written at (reduced reads: 8 / scale samples a block).
+struct OutputSize {
+  int scale;
+  int block_size;
+  bool simple_sampling;  // components of one block per MCU transformed one size larger
+};
+
+OutputSize OutputSizeOf(const PrivateState& state) {
+  const int scale = OutputScale(state.io_type);
+  return {scale, 8 / scale, scale > 1 && UsesSimpleSampling(state.frame)};
+}
+
+void WriteMcu(PrivateState& state, const CoefficientLayout& layout, const ComponentOutputFormat& format,
+              const OutputSize& size, int column, int row) {
+  McuBuffer& mcu = *state.mcu_buffer;
+  const KernelTable& kernels = *state.stream.kernels;
+  const JpegFrame& frame = state.frame;
+  const int transform = TransformIndex(size.scale);
+  for (int c = 0; c < frame.component_count; ++c) {
+    const JpegComponent& component = frame.components[c];
+    const int32_t* factors = QuantTableAt(state, component.tq).entries;
+    const bool larger = size.simple_sampling && component.h * component.v == 1;
+    const InverseDctKernel inverseDct = kernels.active_inverse_dct[larger ? transform - 1 : transform];
+    for (int b = 0; b < component.h * component.v; ++b) {
+      CoefficientBlock& block = mcu.blocks[layout.first_block[c] + b];
+      block = CoefficientBlockAt(state, layout, column, row, c, b % component.h, b / component.h);
+      kernels.active_dequantize(block, factors);
+      inverseDct(block);
+    }
+  }
+  const WorkingFields& work = state.work;
+  McuTarget target{};
+  if (ClipMcu(state.scan_region, size.block_size * frame.h_max, size.block_size * frame.v_max, column, row,
+              work.dib_channels, work.dib_line_bytes, state.stream.top_line, work.dib_width, work.dib_height,
+              &target) != 0) {
+    return;
+  }
+  if (size.scale > 1) {
+    OutputReducedMcu(mcu.blocks, layout.blocks_per_mcu, format, size.block_size, size.simple_sampling, target);
+  } else {
+    OutputMcuPerComponent(mcu.blocks, layout.blocks_per_mcu, format, target);
+  }
+}
+
+}  // namespace
+
+int ProgressiveOutputRefusal(const PrivateState& state) {
+  const ComponentOutputFormat format = MakeComponentOutputFormat(state, FormatComponents::kFrame);
+  return IsUsableComponentFormat(format) ? JpegSuccess : JpegErrNotSupported;
+}
+
+int DecodeProgressiveScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& record) {
+  PrivateState& state = Private(record);
+  if (!IsValidProgressiveScan(scan) || state.progressive_scans > kMaxProgressiveScans) return JpegErrData;
+  const bool fresh = scan.resume_column == 0 && scan.resume_row == 0;
+  // Valid encoders close every end-of-band run inside its scan.
+  if (fresh) stream.end_of_band_run = 0;
+  const CoefficientLayout layout = LayoutOf(state);
+  const UnitGrid grid = GridOf(state, scan);
+  const int firstRow = scan.resume_row;
+  const int firstColumn = scan.resume_column;
+  for (int row = firstRow; row < grid.rows; ++row) {
+    for (int column = row == firstRow ? firstColumn : 0; column < grid.per_row; ++column) {
+      DecodeUnit(state, layout, scan, column, row);
+      const int result = FinishUnit(stream, scan, grid, column, row);
+      if (result < 0) return result;
+      if (record.state.interrupt_request != 0) return StopAfter(scan, record.state.region, grid, column, row);
+    }
+  }
+  scan.resume_column = 0;
+  scan.resume_row = 0;
+  return JpegSuccess;
+}
+
+int OutputProgressiveImage(JPEG_PROPERTIES& record) {
+  PrivateState& state = Private(record);
+  if (state.progressive_scans == 0 || state.coefficient_buffer == nullptr) return JpegSuccess;
+  const int refusal = ProgressiveOutputRefusal(state);
+  if (refusal != JpegSuccess) return refusal;
+  KernelTable& kernels = *state.stream.kernels;
+  ActivateDctMethod(kernels, record.state.dct_method);
+  MatchQuantTablesToMethod(state, record.state.dct_method);
+  const ComponentOutputFormat format = MakeComponentOutputFormat(state, FormatComponents::kFrame);
+  const CoefficientLayout layout = LayoutOf(state);
+  const OutputSize size = OutputSizeOf(state);
+  for (int row = 0; row < state.mcus_down; ++row) {
+    for (int column = 0; column < state.mcus_across; ++column) WriteMcu(state, layout, format, size, column, row);
+  }
+  kernels.leave_simd_state();
+  return JpegSuccess;
+}
+
+}  // namespace halvora::jpeg

@@ -1,0 +1,148 @@
+// The per-component output path end to end: images coded in scans of fewer
+// components than the frame (made by jpegtran from an interleaved original
+// with the same coefficients), and layouts the routine cannot expand.
+// The layouts it writes are compared with libjpeg-turbo with the generated
+// streams of decode_oracle_test.cpp.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "jpeg/jpeg.h"
+#include "tests/jpeg/decode_support.h"
+#include "tests/jpeg/stream_builder.h"
+
+namespace halvora::jpeg {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::DecodeIntoDib;
+using testing::DibRequest;
+using testing::DibResult;
+using testing::ImageSamples;
+
+struct SingleScanCase {
+  std::string name;
+  std::string stream;
+  std::string original;
+};
+
+std::vector<SingleScanCase> SingleScanCases() {
+  std::vector<SingleScanCase> cases;
+  std::ifstream in(testing::OracleFolder() / "single-scans.tsv");
+  std::string line;
+  while (std::getline(in, line)) {
+    std::stringstream fields(line);
+    SingleScanCase entry;
+    std::getline(fields, entry.name, '\t');
+    std::getline(fields, entry.stream, '\t');
+    std::getline(fields, entry.original, '\t');
+    cases.push_back(entry);
+  }
+  return cases;
+}
+
+uint8_t Clamp(int value) { return static_cast<uint8_t>(std::clamp(value, 0, 255)); }
+
+// BGR pixels from Y, Cb, Cr bytes by the formulas of the final colour pass
+// (the generic green form).
+std::vector<uint8_t> ConvertedToBgr(const std::vector<uint8_t>& ycc) {
+  std::vector<uint8_t> bgr(ycc.size());
+  for (size_t i = 0; i + 2 < ycc.size(); i += 3) {
+    const int y = ycc[i], cb = ycc[i + 1], cr = ycc[i + 2];
+    bgr[i] = Clamp(y + ((454 * cb - 57937) >> 8));
+    bgr[i + 1] = Clamp(y + ((34806 - 88 * cb - 183 * cr) >> 8));
+    bgr[i + 2] = Clamp(y + ((359 * cr - 45813) >> 8));
+  }
+  return bgr;
+}
+
+std::vector<uint8_t> Stream(const std::string& file) { return testing::ReadFileBytes(testing::OracleFolder() / file); }
+
+// The samples of a decode into a BGR DIB, or with `raw` into a DIB of
+// uncoded colour, which keeps the Y, Cb and Cr bytes as they are.
+std::vector<uint8_t> Decoded(const std::string& file, bool raw, DibRequest request = {}) {
+  if (raw) request.jpeg_color = request.color = JpegColorOther;
+  const DibResult dib = DecodeIntoDib(Stream(file), request);
+  EXPECT_EQ(dib.result, JpegSuccess) << file;
+  return ImageSamples(dib, request);
+}
+
+class SingleScanTest : public ::testing::TestWithParam<SingleScanCase> {};
+
+// The blocks land where the interleaved original puts them, so the Y, Cb and
+// Cr bytes are the same...
+TEST_P(SingleScanTest, PlacesTheSamplesOfItsOriginal) {
+  EXPECT_EQ(Decoded(GetParam().stream, true), Decoded(GetParam().original, true));
+}
+
+// ... and the final pass converts them by the generic formulas.
+TEST_P(SingleScanTest, IsConvertedOnceByTheFinalPass) {
+  EXPECT_EQ(Decoded(GetParam().stream, false), ConvertedToBgr(Decoded(GetParam().original, true)));
+}
+
+// Against the original's own decode (a fused routine where it has one) only
+// the green rounding differs, by one.
+TEST_P(SingleScanTest, DiffersFromTheFusedDecodeOnlyInGreenRounding) {
+  const std::vector<uint8_t> single = Decoded(GetParam().stream, false);
+  const std::vector<uint8_t> fused = Decoded(GetParam().original, false);
+  ASSERT_EQ(single.size(), fused.size());
+  for (size_t i = 0; i < single.size(); ++i) {
+    const int difference = std::abs(int{single[i]} - int{fused[i]});
+    ASSERT_LE(difference, i % 3 == 1 ? 1 : 0) << "byte " << i;
+  }
+}
+
+// A bottom-up DIB with padded lines gets the same pixels, and the padding
+// (which the final pass must not reach) keeps its bytes.
+TEST_P(SingleScanTest, BottomUpPaddedDibGetsTheSamePixels) {
+  DibRequest request;
+  request.bottom_up = true;
+  request.pad = 3;
+  request.fill = 0x5A;
+  const DibResult dib = DecodeIntoDib(Stream(GetParam().stream), request);
+  ASSERT_EQ(dib.result, JpegSuccess);
+  EXPECT_EQ(ImageSamples(dib, request), Decoded(GetParam().stream, false));
+  for (int line = 0; line < dib.dib_height; ++line) {
+    for (int p = 0; p < request.pad; ++p) {
+      ASSERT_EQ(dib.pixels[static_cast<size_t>(line * dib.line_bytes + dib.width * 3 + p)], 0x5A);
+    }
+  }
+}
+
+TEST_P(SingleScanTest, InterruptedDecodeEqualsOneCall) {
+  DibRequest request;
+  request.interrupt = true;
+  EXPECT_EQ(Decoded(GetParam().stream, false, request), Decoded(GetParam().stream, false));
+}
+
+std::string CaseName(const ::testing::TestParamInfo<SingleScanCase>& info) {
+  std::string name = info.param.name;
+  std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Oracle, SingleScanTest, ::testing::ValuesIn(SingleScanCases()), CaseName);
+
+TEST(SingleScanData, IsThere) { EXPECT_GE(SingleScanCases().size(), 90u) << "the jpeg_oracle fixture makes them"; }
+
+// Factors that do not divide the largest one cannot be replicated: the image
+// is refused before anything is decoded, and the DIB stays as it was.
+TEST(UnusableLayoutTest, IsRefusedWithTheDibUntouched) {
+  testing::StreamBuilder builder;
+  builder.Soi().Dqt(0).Dht(0, 0).Dht(1, 0);
+  builder.Sof(0, 24, 8, {{1, 3, 1, 0}, {2, 2, 1, 0}, {3, 1, 1, 0}});
+  builder.Sos({{1, 0, 0}, {2, 0, 0}, {3, 0, 0}}).Raw({0, 0, 0, 0}).Eoi();
+  DibRequest request;
+  request.fill = 0x77;
+  const DibResult dib = DecodeIntoDib(builder.bytes(), request);
+  EXPECT_EQ(dib.result, JpegErrUnsupportedSubsampling);
+  EXPECT_EQ(std::count(dib.pixels.begin(), dib.pixels.end(), 0x77), static_cast<long>(dib.pixels.size()));
+}
+
+}  // namespace
+}  // namespace halvora::jpeg

@@ -1,0 +1,152 @@
+// Interpolated chroma end to end. The decoder writes each MCU once the MCUs
+// around it are in, from the blocks it keeps; a model that runs the filter
+// formulas over the whole chroma planes at once (taken from a replicating
+// decode, whose chroma samples sit at the even pixels) must give the same
+// bytes, so a neighbour taken from the wrong MCU shows at the MCU edges.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "jpeg/jpeg.h"
+#include "tests/jpeg/decode_support.h"
+
+namespace halvora::jpeg {
+namespace {
+
+using testing::DecodeIntoDib;
+using testing::DibRequest;
+using testing::DibResult;
+using testing::ImageSamples;
+using testing::OracleCase;
+
+struct Image {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> samples;  // three bytes a pixel, top-down
+};
+
+Image Decode(const std::vector<uint8_t>& stream, DibRequest request) {
+  const DibResult dib = DecodeIntoDib(stream, request);
+  EXPECT_EQ(dib.result, JpegSuccess);
+  return {dib.width, dib.height, ImageSamples(dib, request)};
+}
+
+// Y, Cb and Cr bytes as they are: data and DIB of uncoded colour.
+DibRequest Raw(bool smooth) {
+  DibRequest request;
+  request.jpeg_color = request.color = JpegColorOther;
+  request.smooth = smooth;
+  return request;
+}
+
+// One chroma component of a replicating decode at its own resolution
+// (width / 2, height / vertical, rounded up): the samples at even pixels.
+struct ChromaPlane {
+  int width;
+  int height;
+  std::vector<int> samples;
+  int At(int row, int column) const {
+    return samples[static_cast<size_t>(std::clamp(row, 0, height - 1) * width + std::clamp(column, 0, width - 1))];
+  }
+};
+
+ChromaPlane ChromaOf(const Image& replicated, int byte, int vertical) {
+  ChromaPlane plane{(replicated.width + 1) / 2, (replicated.height + vertical - 1) / vertical, {}};
+  for (int row = 0; row < plane.height; ++row) {
+    for (int column = 0; column < plane.width; ++column) {
+      const size_t pixel = static_cast<size_t>(row * vertical) * replicated.width + 2 * column;
+      plane.samples.push_back(replicated.samples[3 * pixel + byte]);
+    }
+  }
+  return plane;
+}
+
+// The filters over the whole plane; beyond the image a sample is its own neighbour.
+int Interpolated(const ChromaPlane& s, int vertical, int x, int y) {
+  const int k = x / 2, b = x % 2;
+  const int dx = b == 0 ? -1 : 1;
+  if (vertical == 1) return (3 * s.At(y, k) + s.At(y, k + dx) + (b == 0 ? 1 : 2)) >> 2;
+  const int i = y / 2, dy = y % 2 == 0 ? -1 : 1;
+  return (9 * s.At(i, k) + 3 * s.At(i, k + dx) + 3 * s.At(i + dy, k) + s.At(i + dy, k + dx) + (b == 0 ? 8 : 7)) >> 4;
+}
+
+Image SmoothModel(const Image& replicated, int vertical) {
+  Image model = replicated;
+  const ChromaPlane cb = ChromaOf(replicated, 1, vertical), cr = ChromaOf(replicated, 2, vertical);
+  for (int y = 0; y < replicated.height; ++y) {
+    for (int x = 0; x < replicated.width; ++x) {
+      const size_t pixel = static_cast<size_t>(y) * replicated.width + x;
+      model.samples[3 * pixel + 1] = static_cast<uint8_t>(Interpolated(cb, vertical, x, y));
+      model.samples[3 * pixel + 2] = static_cast<uint8_t>(Interpolated(cr, vertical, x, y));
+    }
+  }
+  return model;
+}
+
+uint8_t Clamp(int value) { return static_cast<uint8_t>(std::clamp(value, 0, 255)); }
+
+// B, G, R from Y, Cb, Cr by the per-component routine's formulas (generic green).
+std::vector<uint8_t> ConvertedToBgr(const std::vector<uint8_t>& ycc) {
+  std::vector<uint8_t> bgr(ycc.size());
+  for (size_t i = 0; i + 2 < ycc.size(); i += 3) {
+    const int y = ycc[i], cb = ycc[i + 1], cr = ycc[i + 2];
+    bgr[i] = Clamp(y + ((454 * cb - 57937) >> 8));
+    bgr[i + 1] = Clamp(y + ((34806 - 88 * cb - 183 * cr) >> 8));
+    bgr[i + 2] = Clamp(y + ((359 * cr - 45813) >> 8));
+  }
+  return bgr;
+}
+
+std::vector<OracleCase> InterpolatedCases() {
+  std::vector<OracleCase> cases;
+  for (const OracleCase& entry : testing::ReadOracleCases()) {
+    if (entry.name.rfind("s420-", 0) == 0 || entry.name.rfind("s422-", 0) == 0) cases.push_back(entry);
+  }
+  return cases;
+}
+
+class SmoothUpsamplingTest : public ::testing::TestWithParam<OracleCase> {
+ protected:
+  void SetUp() override { stream_ = testing::ReadFileBytes(testing::OracleFolder() / GetParam().stream); }
+  int Vertical() const { return GetParam().name.rfind("s420-", 0) == 0 ? 2 : 1; }
+  std::vector<uint8_t> stream_;
+};
+
+TEST_P(SmoothUpsamplingTest, EqualsTheFiltersOverTheWholeImage) {
+  const Image smooth = Decode(stream_, Raw(true));
+  const Image model = SmoothModel(Decode(stream_, Raw(false)), Vertical());
+  ASSERT_EQ(smooth.samples.size(), model.samples.size());
+  for (size_t i = 0; i < model.samples.size(); ++i) {
+    const size_t pixel = i / 3;
+    ASSERT_EQ(smooth.samples[i], model.samples[i])
+        << "pixel " << pixel % smooth.width << "," << pixel / smooth.width << " byte " << i % 3;
+  }
+}
+
+TEST_P(SmoothUpsamplingTest, ConvertsTheInterpolatedSamples) {
+  EXPECT_EQ(Decode(stream_, [] {
+              DibRequest request;
+              request.smooth = true;
+              return request;
+            }()).samples,
+            ConvertedToBgr(Decode(stream_, Raw(true)).samples));
+}
+
+TEST_P(SmoothUpsamplingTest, InterruptedDecodeEqualsOneCall) {
+  DibRequest interrupted = Raw(true);
+  interrupted.interrupt = true;
+  EXPECT_EQ(Decode(stream_, interrupted).samples, Decode(stream_, Raw(true)).samples);
+}
+
+std::string CaseName(const ::testing::TestParamInfo<OracleCase>& info) {
+  std::string name = info.param.name;
+  std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Oracle, SmoothUpsamplingTest, ::testing::ValuesIn(InterpolatedCases()), CaseName);
+
+}  // namespace
+}  // namespace halvora::jpeg
