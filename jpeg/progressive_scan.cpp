@@ -10,6 +10,7 @@
 #include "jpeg/progressive_blocks.h"
 #include "jpeg/quant_tables.h"
 #include "jpeg/restart.h"
+#include "jpeg/scan_resume.h"
 
 namespace halvora::jpeg {
 
@@ -99,26 +100,6 @@ int FinishUnit(JpegStream& stream, JpegScan& scan, const UnitGrid& grid, int col
   return JpegSuccess;
 }
 
-// After unit (column, row) with an interrupt requested: 1 with the resume
-// position on the next unit, or 0 when that was the scan's last unit.
-int StopAfter(JpegScan& scan, JpegRegion& region, const UnitGrid& grid, int column, int row) {
-  int nextColumn = column + 1;
-  int nextRow = row;
-  if (nextColumn == grid.per_row) {
-    nextColumn = 0;
-    ++nextRow;
-  }
-  if (nextRow == grid.rows) {
-    scan.resume_column = 0;
-    scan.resume_row = 0;
-    return JpegSuccess;
-  }
-  scan.resume_column = nextColumn;
-  scan.resume_row = nextRow;
-  region = JpegRegion{column, row, column, row};
-  return JpegInterruptSuccess;
-}
-
 // The size the image is written at (reduced reads: 8 / scale samples a block).
 struct OutputSize {
   int scale;
@@ -185,7 +166,9 @@ int DecodeProgressiveScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& r
       DecodeUnit(state, layout, scan, column, row);
       const int result = FinishUnit(stream, scan, grid, column, row);
       if (result < 0) return result;
-      if (record.state.interrupt_request != 0) return StopAfter(scan, record.state.region, grid, column, row);
+      if (record.state.interrupt_request != 0) {
+        return StopAfterUnit(scan, record.state.region, grid.per_row, grid.rows, column, row);
+      }
     }
   }
   scan.resume_column = 0;

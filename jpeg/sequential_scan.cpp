@@ -3,6 +3,7 @@
 #include "jpeg/dispatch.h"
 #include "jpeg/reconstruct.h"
 #include "jpeg/restart.h"
+#include "jpeg/scan_resume.h"
 
 namespace halvora::jpeg {
 
@@ -50,26 +51,6 @@ int DecodeMcuBlocks(JpegStream& stream, JpegScan& scan, McuBuffer& mcu) {
   return JpegSuccess;
 }
 
-// After MCU (column, row) with an interrupt requested: 1 with the resume
-// position on the next MCU, or 0 when that was the scan's last MCU.
-int StopAfter(JpegScan& scan, JpegRegion& region, const McuGrid& grid, int column, int row) {
-  int nextColumn = column + 1;
-  int nextRow = row;
-  if (nextColumn == grid.per_row) {
-    nextColumn = 0;
-    ++nextRow;
-  }
-  if (nextRow == grid.rows) {
-    scan.resume_column = 0;
-    scan.resume_row = 0;
-    return JpegSuccess;
-  }
-  scan.resume_column = nextColumn;
-  scan.resume_row = nextRow;
-  region = JpegRegion{column, row, column, row};
-  return JpegInterruptSuccess;
-}
-
 }  // namespace
 
 int DecodeSequentialScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& record) {
@@ -85,7 +66,7 @@ int DecodeSequentialScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& re
       if (result < 0) return result;
       ReconstructMcu(state, column, row, grid.blocks);
       if (record.state.interrupt_request != 0) {
-        return StopAfter(scan, record.state.region, grid, column, row);
+        return StopAfterUnit(scan, record.state.region, grid.per_row, grid.rows, column, row);
       }
     }
   }
