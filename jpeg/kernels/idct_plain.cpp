@@ -2,12 +2,15 @@
 #include <initializer_list>
 
 #include "jpeg/kernels/idct.h"
+#include "jpeg/kernels/idct_constants.h"
 #include "jpeg/kernels/sample_clamp.h"
 #include "jpeg/kernels/wrapping_int32.h"
 
 namespace halvora::jpeg {
 
 namespace {
+
+using namespace idct_constants;
 
 using Wide = WrappingInt32;
 
@@ -33,13 +36,6 @@ bool AcTermsZero(const Wide (&x)[8], std::initializer_list<int> indexes) {
 
 // ---- Method 1: integer transform, 15-bit rotation constants -------------
 
-constexpr int32_t kC1 = 32138;  // 2^15 cos(pi/16)
-constexpr int32_t kS1 = 6393;   // 2^15 sin(pi/16)
-constexpr int32_t kC3 = 27246;  // 2^15 cos(3pi/16)
-constexpr int32_t kS3 = 18205;  // 2^15 sin(3pi/16)
-constexpr int32_t kW2 = 42813;  // 2^15 sqrt(2) cos(pi/8)
-constexpr int32_t kW6 = 17734;  // 2^15 sqrt(2) sin(pi/8)
-constexpr int32_t kR2 = 5793;   // 2^12 sqrt(2)
 
 void IntegerStep8(const Wide (&x)[8], Wide (&y)[8]) {
   const Wide p = x[1] * kC1 + x[7] * kS1;
@@ -86,10 +82,6 @@ void IntegerStep2(const Wide (&x)[8], Wide (&y)[2]) {
 
 // ---- Method 0: AAN transform, 16-bit values between the passes ----------
 
-constexpr int32_t kK1 = 25080;  // 2^15 x 0.765366865
-constexpr int32_t kK2 = 46341;  // 2^15 x 1.414213562
-constexpr int32_t kK3 = 85627;  // 2^15 x 2.613125930
-constexpr int32_t kK4 = 35468;  // 2^15 x 1.082392200
 
 Wide Descale15(Wide product) { return (product + 16384) >> 15; }
 

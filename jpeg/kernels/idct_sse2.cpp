@@ -14,11 +14,14 @@
 
 #include <cstdint>
 
+#include "jpeg/kernels/idct_constants.h"
 #include "jpeg/kernels/kernels_sse2.h"
 
 namespace halvora::jpeg {
 
 namespace {
+
+using namespace idct_constants;
 
 // Four 32-bit lanes with the wrapping arithmetic of the plain kernels.
 struct Lanes {
@@ -133,13 +136,6 @@ void TransposeWords(__m128i (&r)[8]) {
 // each held as low + 32768 x high with low = w & 32767 and high = w >> 15
 // (-16 .. 15), so that w x c = low x c + (high x c) x 32768 modulo 2^32.
 
-constexpr int32_t kC1 = 32138;  // 2^15 cos(pi/16)
-constexpr int32_t kS1 = 6393;   // 2^15 sin(pi/16)
-constexpr int32_t kC3 = 27246;  // 2^15 cos(3pi/16)
-constexpr int32_t kS3 = 18205;  // 2^15 sin(3pi/16)
-constexpr int32_t kW2 = 42813;  // 2^15 sqrt(2) cos(pi/8)
-constexpr int32_t kW6 = 17734;  // 2^15 sqrt(2) sin(pi/8)
-constexpr int32_t kR2 = 5793;   // 2^12 sqrt(2)
 
 // One-dimensional transform of lines 0..3 or 4..7 (by `half`); x[k] holds
 // input k of every line.
@@ -174,10 +170,6 @@ void IntegerStep8(const Operand (&x)[8], int half, Lanes (&y)[8]) {
 
 // ---- Method 0: AAN transform ---------------------------------------------
 
-constexpr int32_t kK1 = 25080;  // 2^15 x 0.765366865
-constexpr int32_t kK2 = 46341;  // 2^15 x 1.414213562
-constexpr int32_t kK3 = 85627;  // 2^15 x 2.613125930
-constexpr int32_t kK4 = 35468;  // 2^15 x 1.082392200
 
 Lanes Descale15(Lanes product) { return (product + 16384) >> 15; }
 
