@@ -1,6 +1,7 @@
 #include "jpeg/decode_scan.h"
 
 #include "jpeg/dispatch.h"
+#include "jpeg/progressive_output.h"
 #include "jpeg/progressive_scan.h"
 #include "jpeg/quant_tables.h"
 #include "jpeg/sequential_scan.h"

@@ -11,6 +11,7 @@
 #include "jpeg/jpeg_state.h"
 #include "jpeg/kernels/color_pass.h"
 #include "jpeg/markers.h"
+#include "jpeg/progressive_output.h"
 #include "jpeg/progressive_scan.h"
 #include "jpeg/select_output.h"
 #include "jpeg/stream_input.h"

@@ -21,13 +21,4 @@ inline constexpr int kMaxProgressiveScans = 1000;
 // missing restart marker.
 int DecodeProgressiveScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& record);
 
-// Writes every MCU of a progressive image from the coefficient buffer as it
-// stands (complete or not) into the DIB: inverse DCT and per-component
-// output. 0 (also when there is no progressive image) or -12 when the DIB's
-// layout has no per-component routine.
-int OutputProgressiveImage(JPEG_PROPERTIES& record);
-
-// -12 when the per-component routine cannot write this frame into this DIB.
-int ProgressiveOutputRefusal(const PrivateState& state);
-
 }  // namespace halvora::jpeg

@@ -1,0 +1,18 @@
+// Writing a progressive image from its coefficient buffer.
+#pragma once
+
+#include "jpeg/jpeg.h"
+#include "jpeg/jpeg_state.h"
+
+namespace halvora::jpeg {
+
+// Writes every MCU of a progressive image that meets the read's region from
+// the coefficient buffer as it stands (complete or not) into the DIB: inverse
+// DCT and per-component output. 0 (also when there is no progressive image) or -12 when the DIB's
+// layout has no per-component routine.
+int OutputProgressiveImage(JPEG_PROPERTIES& record);
+
+// -12 when the per-component routine cannot write this frame into this DIB.
+int ProgressiveOutputRefusal(const PrivateState& state);
+
+}  // namespace halvora::jpeg
