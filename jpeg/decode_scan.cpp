@@ -1,51 +1,73 @@
 #include "jpeg/decode_scan.h"
 
+#include <algorithm>
+
 #include "jpeg/dispatch.h"
+#include "jpeg/output_scale.h"
 #include "jpeg/progressive_output.h"
 #include "jpeg/progressive_scan.h"
 #include "jpeg/quant_tables.h"
+#include "jpeg/region_index.h"
+#include "jpeg/sequential_region.h"
 #include "jpeg/sequential_scan.h"
 
 namespace halvora::jpeg {
-
-namespace {
 
 bool IsRegionRead(const JpegRegion& region, const WorkingFields& work) {
   return (region.right != 0 && region.right < work.jpeg_width) ||
          (region.bottom != 0 && region.bottom < work.jpeg_height) || region.left > 0 || region.top > 0;
 }
 
-// A fresh scan fixes the extent it writes; a resumed one keeps it. All scans
-// of a progressive image write one image at its end, so they keep the extent
-// of its first scan (an interrupted scan reports its last unit in `region`,
-// which the next scan must not take for a region).
-void SettleScanExtent(PrivateState& state, const JpegScan& scan, const JpegRegion& region) {
-  // The image's first scan fixes the extent; later scans (and resumed ones)
-  // keep it, so the MCU an interrupt reports is never taken for a region.
-  const bool laterScan = state.progressive_scans > 1 || state.stream.sequential_component_count > 0;
-  if (scan.resume_column != 0 || scan.resume_row != 0 || laterScan) return;
-  state.scan_is_region_read = IsRegionRead(region, state.work) ? 1 : 0;
-  state.scan_region = PixelRect{region.left, region.top, region.right, region.bottom};
+namespace {
+
+// The region in pixels of the read's output image, kept inside it; a right
+// or bottom edge of 0 stands for the image's own.
+PixelRect ClampedRegion(const JpegRegion& region, const PrivateState& state) {
+  const int scale = OutputScale(state.io_type);
+  const int width = ScaledSize(state.work.jpeg_width, scale);
+  const int height = ScaledSize(state.work.jpeg_height, scale);
+  const auto edge = [](int32_t value, int size) { return value > 0 ? std::min(value, size) : size; };
+  return PixelRect{std::max(region.left, 0), std::max(region.top, 0), edge(region.right, width),
+                   edge(region.bottom, height)};
 }
+
+}  // namespace
+
+int SettleReadExtent(PrivateState& state, const JpegRegion& region) {
+  if (state.extent_settled != 0) return JpegSuccess;
+  state.extent_settled = 1;
+  state.scan_is_region_read = IsRegionRead(region, state.work) ? 1 : 0;
+  state.scan_region = state.scan_is_region_read != 0 ? ClampedRegion(region, state) : PixelRect{0, 0, 0, 0};
+  return state.scan_is_region_read != 0 ? EnsureRegionIndex(state) : JpegSuccess;
+}
+
+namespace {
 
 // Reads that need decoders this codec does not have yet are refused before
 // any byte of the scan is decoded, so the DIB is never written by a routine
 // that was not chosen for the image.
-int RefusalFor(const JPEG_PROPERTIES& record, const PrivateState& state) {
-  if (state.scan_is_region_read != 0 || record.state.raw_plane_list != nullptr) return JpegErrNotSupported;
+int RefusalFor(const PrivateState& state) {
   if (state.progressive_scans != 0) return ProgressiveOutputRefusal(state);
   return state.output_refusal;
+}
+
+// A progressive scan decodes every block whatever the region: the image is
+// written from its coefficients at its end, region or not.
+int DecodeWithScanDecoder(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& record) {
+  const PrivateState& state = Private(record);
+  if (state.progressive_scans != 0) return DecodeProgressiveScan(stream, scan, record);
+  if (state.scan_is_region_read != 0) return DecodeSequentialRegion(stream, scan, record);
+  return DecodeSequentialScan(stream, scan, record);
 }
 
 int DecodeActiveScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& record) {
   PrivateState& state = Private(record);
   ActivateDctMethod(*stream.kernels, record.state.dct_method);
   MatchQuantTablesToMethod(state, record.state.dct_method);
-  SettleScanExtent(state, scan, record.state.region);
-  const int refusal = RefusalFor(record, state);
-  if (refusal != JpegSuccess) return refusal;
-  const int result = state.progressive_scans != 0 ? DecodeProgressiveScan(stream, scan, record)
-                                                 : DecodeSequentialScan(stream, scan, record);
+  int result = SettleReadExtent(state, record.state.region);
+  if (result == JpegSuccess) result = RefusalFor(state);
+  if (result != JpegSuccess) return result;
+  result = DecodeWithScanDecoder(stream, scan, record);
   if (result == JpegSuccess) stream.bit_count = 0;
   return result;
 }

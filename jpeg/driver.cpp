@@ -101,7 +101,10 @@ int EndOfImage(JPEG_PROPERTIES& record) {
     ConvertSingleScanImage(state);
     // A progressive image is written once, here, from its coefficients as
     // they stand: also when its scans stopped short of the full progression.
-    return OutputProgressiveImage(record);
+    const int result = OutputProgressiveImage(record);
+    if (result != JpegSuccess) return result;
+    state.image_done = 1;
+    return state.scan_is_region_read != 0 ? JpegRoiSuccess : JpegSuccess;
   }
   int code = 0;
   const int result = ReadMarker(state.stream, code);
@@ -151,12 +154,15 @@ int DecodeCurrentScan(JPEG_PROPERTIES& record) {
     ReleaseScan(record);
     return kContinue;
   }
-  if (state.progressive_scans != 0 && record.state.interrupt_request == 0) {
-    state.frame.ac_complete_count += 1;
-  } else if (result == JpegRoiSuccess && state.non_interleaved) {
-    ReleaseScan(record);
-  } else {
-    record.state.interrupt_request = 0;
+  record.state.interrupt_request = 0;
+  if (result == JpegRoiSuccess) {
+    state.image_done = 1;
+    // The scans of an image coded in single-component scans are read again
+    // from the start by the next read; an interleaved scan stays current.
+    if (state.non_interleaved != 0) {
+      ConvertSingleScanImage(state);
+      ReleaseScan(record);
+    }
   }
   return result;
 }
@@ -181,6 +187,8 @@ int ScanHeader(JPEG_PROPERTIES& record) {
   }
   JpegScan& scan = *state.scan;
   scan.restart_interval = state.frame.restart_interval;
+  state.scan_ordinal += 1;
+  state.scan_at_start = 1;
   // The first scan of a progressive image is not a single-component scan of
   // a sequential one, whatever components it names.
   state.non_interleaved = scan.ns < state.frame.component_count && IsSequentialScan(state, scan) ? 1 : 0;
@@ -257,6 +265,38 @@ int MarkerLoop(JPEG_PROPERTIES& record) {
   }
 }
 
+// Every scan of a progressive image is in its coefficient buffer: a further
+// read of the record writes it (or its region) from there.
+int OutputDecodedImage(JPEG_PROPERTIES& record) {
+  PrivateState& state = Private(record);
+  const int settled = SettleReadExtent(state, record.state.region);
+  if (settled != JpegSuccess) return settled;
+  const int result = OutputProgressiveImage(record);
+  if (result != JpegSuccess) return result;
+  return state.scan_is_region_read != 0 ? JpegRoiSuccess : JpegSuccess;
+}
+
+// Where a read starts. A scan under way goes on where it stopped. Otherwise
+// what an earlier read left current can only be taken up by another region
+// read of that scan, and the scans of an image coded in single-component
+// scans, or of an image (or region) already done, are read again from the
+// beginning of the stream.
+int PlaceInput(JPEG_PROPERTIES& record, bool underWay) {
+  PrivateState& state = Private(record);
+  if (underWay) return JpegSuccess;
+  if (IsImageRead(state.io_type) && state.scan != nullptr && !IsRegionRead(record.state.region, state.work)) {
+    ReleaseScan(record);
+  }
+  const bool rewinds = state.non_interleaved != 0 || (state.scan == nullptr && state.image_done != 0);
+  if (rewinds) ReleaseScan(record);
+  if (state.scan != nullptr) return JpegSuccess;
+  ResetStream(state.stream);
+  state.scan_ordinal = -1;
+  if (!rewinds) return JpegSuccess;
+  state.image_done = 0;
+  return RewindToStreamStart(state);
+}
+
 int RequireSoi(PrivateState& state) {
   int code = 0;
   const int result = ReadMarker(state.stream, code);
@@ -278,23 +318,24 @@ int DecodeStream(JPEG_PROPERTIES& record) {
   PrivateState& state = Private(record);
   const int ioType = state.io_type;
   const bool underWay = ScanUnderWay(state);
-  const bool restartsScans = state.non_interleaved != 0 && !underWay;
   state.stopped_at_scan_header = 0;
-  if (state.scan == nullptr || restartsScans) ResetStream(state.stream);
-  if (restartsScans) {
-    const int rewound = RewindToStreamStart(state);
-    if (rewound != JpegSuccess) return rewound;
+  if (!underWay) state.extent_settled = 0;
+  if (state.start_of_stream == 0) {
+    const int selected = SelectOutput(record);
+    if (selected != JpegSuccess) return selected;
   }
+  if (IsImageRead(ioType) && !underWay && state.image_done != 0 && state.progressive_scans != 0 &&
+      state.scan == nullptr) {
+    return OutputDecodedImage(record);
+  }
+  const int placed = PlaceInput(record, underWay);
+  if (placed != JpegSuccess) return placed;
   const JpegRegion& region = record.state.region;
   const bool wholeImage = region.left == 0 && region.top == 0 && region.right == 0 && region.bottom == 0;
   if (!IsOneOf(ioType, {FileReadImageData, BufferReadImageData, FileReadHalf, BufferReadHalf, FileReadQuarter,
                         BufferReadQuarter, FileReadEighth, BufferReadEighth}) &&
       wholeImage) {
     state.stream.consumed = 0;
-  }
-  if (state.start_of_stream == 0) {
-    const int selected = SelectOutput(record);
-    if (selected != JpegSuccess) return selected;
   }
   if (StartsStream(ioType)) {
     const int soi = RequireSoi(state);
@@ -304,7 +345,7 @@ int DecodeStream(JPEG_PROPERTIES& record) {
     state.frame.dc_complete_count = 0;
     state.frame.ac_complete_count = 0;
   }
-  if (state.scan != nullptr && !restartsScans) {
+  if (state.scan != nullptr) {
     const int resumed = DecodeCurrentScan(record);
     if (resumed != kContinue) return resumed;
   }

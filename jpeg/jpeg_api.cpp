@@ -12,6 +12,7 @@
 #include "jpeg/jpeg.h"
 #include "jpeg/jpeg_state.h"
 #include "jpeg/quant_tables.h"
+#include "jpeg/region_index.h"
 #include "jpeg/stream_input.h"
 #include "jpeg/validate.h"
 
@@ -349,6 +350,7 @@ int ReleaseRecord(JPEG_PROPERTIES& record) {
   state.coefficient_buffer = nullptr;
   delete[] state.line_planes;
   state.line_planes = nullptr;
+  ReleaseRegionIndex(state);
   ReleaseScan(record);
   std::memset(record.state.quant_slots, 0, sizeof record.state.quant_slots);
   std::memset(record.state.huffman_slots, 0, sizeof record.state.huffman_slots);

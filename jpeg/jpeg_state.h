@@ -14,6 +14,7 @@
 namespace halvora::jpeg {
 
 struct KernelTable;
+struct RegionIndex;
 
 inline constexpr int kMaxComponents = 4;
 inline constexpr int kFileBufferBytes = 4096;
@@ -179,6 +180,19 @@ struct PrivateState {
   // the MCU just written in `region`, so a resumed scan must not read it again.
   PixelRect scan_region;
   int32_t scan_is_region_read;
+  // The read's extent is fixed; a read that does not resume a scan fixes it
+  // again at its first scan.
+  int32_t extent_settled;
+  // The record's region index (region_index.h); null until a region read.
+  RegionIndex* region_index;
+  // The number of the current scan among the image's scans, counted from the
+  // first scan the read met (-1 before it).
+  int32_t scan_ordinal;
+  // The current scan has decoded nothing yet: the input stands at its start.
+  int32_t scan_at_start;
+  // A read of the record has decoded the whole image (or the whole region);
+  // the next read starts again from the beginning of the stream.
+  int32_t image_done;
   JpegStream stream;
   AdobeMarker app14;
   JfifMarker app0;

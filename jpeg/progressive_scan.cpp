@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "jpeg/ceil_div.h"
 #include "jpeg/coefficient_buffer.h"
 #include "jpeg/progressive_blocks.h"
 #include "jpeg/restart.h"
@@ -10,8 +11,6 @@
 namespace halvora::jpeg {
 
 namespace {
-
-int CeilDiv(int64_t value, int64_t divisor) { return static_cast<int>((value + divisor - 1) / divisor); }
 
 bool IsDcScan(const JpegScan& scan) { return scan.ss == 0 && scan.se == 0; }
 

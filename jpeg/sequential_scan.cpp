@@ -1,5 +1,6 @@
 #include "jpeg/sequential_scan.h"
 
+#include "jpeg/ceil_div.h"
 #include "jpeg/dispatch.h"
 #include "jpeg/reconstruct.h"
 #include "jpeg/restart.h"
@@ -7,19 +8,7 @@
 
 namespace halvora::jpeg {
 
-namespace {
-
-struct McuGrid {
-  int per_row;
-  int rows;
-  int blocks;  // blocks of one MCU
-};
-
-int CeilDiv(int value, int divisor) { return (value + divisor - 1) / divisor; }
-
-// A scan of one component codes one block per MCU over that component's own
-// block grid; an interleaved scan uses the frame's MCU grid.
-McuGrid GridOf(const PrivateState& state, const JpegScan& scan) {
+McuGrid SequentialGridOf(const PrivateState& state, const JpegScan& scan) {
   const JpegFrame& frame = state.frame;
   if (scan.ns == 1) {
     const ScanComponent& component = scan.components[0];
@@ -31,9 +20,9 @@ McuGrid GridOf(const PrivateState& state, const JpegScan& scan) {
   return {state.mcus_across, state.mcus_down, blocks};
 }
 
-// Entropy-decodes and dequantises the blocks of one MCU into the MCU buffer.
-int DecodeMcuBlocks(JpegStream& stream, JpegScan& scan, McuBuffer& mcu) {
+int DecodeMcuBlocks(JpegStream& stream, JpegScan& scan, McuBuffer& mcu, bool dcOnly) {
   const KernelTable& kernels = *stream.kernels;
+  const DecodeBlockKernel decode = dcOnly ? kernels.skip_block : kernels.decode_block;
   int next = 0;
   for (int i = 0; i < scan.ns; ++i) {
     const ScanComponent& component = scan.components[i];
@@ -42,25 +31,24 @@ int DecodeMcuBlocks(JpegStream& stream, JpegScan& scan, McuBuffer& mcu) {
     auto prediction = static_cast<int16_t>(scan.dc_predictions[i]);
     for (int b = 0; b < blocks; ++b, ++next) {
       CoefficientBlock& block = mcu.blocks[next];
-      const int result = kernels.decode_block(stream, *component.dc_table, *component.ac_table, prediction, block);
+      const int result = decode(stream, *component.dc_table, *component.ac_table, prediction, block);
       if (result < 0) return result;
-      kernels.active_dequantize(block, component.quant_table->entries);
+      if (!dcOnly) kernels.active_dequantize(block, component.quant_table->entries);
     }
     scan.dc_predictions[i] = prediction;
   }
   return JpegSuccess;
 }
 
-}  // namespace
 
 int DecodeSequentialScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& record) {
   PrivateState& state = Private(record);
-  const McuGrid grid = GridOf(state, scan);
+  const McuGrid grid = SequentialGridOf(state, scan);
   const int firstRow = scan.resume_row;
   const int firstColumn = scan.resume_column;
   for (int row = firstRow; row < grid.rows; ++row) {
     for (int column = row == firstRow ? firstColumn : 0; column < grid.per_row; ++column) {
-      int result = DecodeMcuBlocks(stream, scan, *state.mcu_buffer);
+      int result = DecodeMcuBlocks(stream, scan, *state.mcu_buffer, false);
       if (result < 0) return result;
       result = HandleRestart(stream, scan, grid.per_row, grid.rows, column, row);
       if (result < 0) return result;

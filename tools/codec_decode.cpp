@@ -1,5 +1,6 @@
 #include "tools/codec_decode.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "jpeg/dispatch.h"
@@ -59,11 +60,23 @@ int ImageReadType(const DecodeRequest& request) {
   }
 }
 
+// The requested rectangle inside a width x height image; none is all of it.
+PixelRegion RegionInside(const PixelRegion& region, int32_t width, int32_t height) {
+  if (region.left == 0 && region.top == 0 && region.right == 0 && region.bottom == 0) {
+    return PixelRegion{0, 0, width, height};
+  }
+  return PixelRegion{std::clamp(region.left, 0, width), std::clamp(region.top, 0, height),
+                     std::clamp(region.right, 0, width), std::clamp(region.bottom, 0, height)};
+}
+
 int ReadImage(JPEG_PROPERTIES& record, const DecodeRequest& request, DibImage& image) {
   const ColorChoice choice = ChooseColor(request.color, record);
   const int32_t scale = request.scale > 1 ? request.scale : 1;
-  image.width = (record.jpeg_width + scale - 1) / scale;
-  image.height = (record.jpeg_height + scale - 1) / scale;
+  const PixelRegion region = RegionInside(request.region, (record.jpeg_width + scale - 1) / scale,
+                                          (record.jpeg_height + scale - 1) / scale);
+  image.width = region.right - region.left;
+  image.height = region.bottom - region.top;
+  if (image.width <= 0 || image.height <= 0) return JpegErrInvalidProperties;
   image.channels = choice.channels;
   image.color = choice.color;
   image.bottom_up = request.bottom_up;
@@ -79,13 +92,16 @@ int ReadImage(JPEG_PROPERTIES& record, const DecodeRequest& request, DibImage& i
   record.dib_color = image.color;
   record.state.dct_method = request.dct_method;
   record.state.smooth_upsampling = request.smooth ? 1 : 0;
+  const bool regionRead = request.region.right != 0 || request.region.bottom != 0 || request.region.left != 0 ||
+                          request.region.top != 0;
+  if (regionRead) record.state.region = JpegRegion{region.left, region.top, region.right, region.bottom};
   // An interrupted read answers 1 after each unit and goes on with the next call.
   int result = JpegInterruptSuccess;
   while (result == JpegInterruptSuccess) {
     record.state.interrupt_request = request.interrupt ? 1 : 0;
     result = JpegRead(&record, ImageReadType(request));
   }
-  return result;
+  return result == JpegRoiSuccess ? JpegSuccess : result;
 }
 
 }  // namespace

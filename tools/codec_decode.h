@@ -12,6 +12,15 @@ namespace halvora::tools {
 // for four-component streams) and the data colour the parameter read reports.
 enum class OutputColor { kDefault, kBgr, kRgb, kRgba, kGrey, kYCbCr };
 
+// A region of interest in pixels of the output image, right and bottom
+// exclusive; all 0 reads the whole image.
+struct PixelRegion {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t right = 0;
+  int32_t bottom = 0;
+};
+
 struct DecodeRequest {
   const std::vector<uint8_t>* buffer = nullptr;  // the stream in memory, or
   const char* file_name = nullptr;               // read through the codec's file input
@@ -22,6 +31,7 @@ struct DecodeRequest {
   int scale = 1;            // 1, 2, 4 or 8: the full, half, quarter or eighth read
   bool smooth = false;      // interpolating chroma upsampling
   bool interrupt = false;   // decode MCU by MCU: interrupt_request before every call
+  PixelRegion region;       // the output image is this rectangle of the image
 };
 
 struct DibImage {
@@ -34,7 +44,7 @@ struct DibImage {
   std::vector<uint8_t> pixels;
 };
 
-// 0, or the codec's negative result.
+// 0 (also for a completed region), or the codec's negative result.
 int DecodeJpeg(const DecodeRequest& request, DibImage& image);
 
 }  // namespace halvora::tools

@@ -2,12 +2,14 @@
 //
 //   hjpeg info FILE   prints the parameters of a JPEG file as key: value lines
 //   hjpeg decode IN OUT [--dct 0|1] [--cpu N] [--file] [--color bgr|rgb|rgba|grey|ycbcr]
-//                       [--scale 1|2|4|8] [--smooth] [--interrupt]
+//                       [--scale 1|2|4|8] [--smooth] [--interrupt] [--region L,T,R,B]
 //                     decodes IN into OUT: .bmp (the viewer's DIB: bottom-up,
 //                     rows padded to 4 bytes) or .ppm/.pgm (top-down); --scale
 //                     reads at half, quarter or eighth size, --smooth
 //                     interpolates subsampled chroma, --interrupt decodes
-//                     MCU by MCU through repeated calls
+//                     MCU by MCU through repeated calls, --region decodes
+//                     only that rectangle (pixels of the output size, right
+//                     and bottom exclusive) into an image of its size
 //   hjpeg bench FILE... [--iterations N]
 //                     decodes each file from memory N times into a BGR DIB and
 //                     prints megapixels per second (and libjpeg-turbo's, when
@@ -93,7 +95,7 @@ int Usage() {
   std::fprintf(stderr,
                "usage: hjpeg info FILE\n"
                "       hjpeg decode IN OUT [--dct 0|1] [--cpu N] [--file] [--color bgr|rgb|rgba|grey|ycbcr]\n"
-               "                   [--scale 1|2|4|8] [--smooth] [--interrupt]\n"
+               "                   [--scale 1|2|4|8] [--smooth] [--interrupt] [--region L,T,R,B]\n"
                "       hjpeg bench FILE... [--iterations N]\n");
   return 2;
 }
@@ -143,6 +145,16 @@ bool ParseScale(const char* text, int& scale) {
   return true;
 }
 
+// "L,T,R,B": a non-empty rectangle of non-negative pixel edges.
+bool ParseRegion(const char* text, halvora::tools::PixelRegion& region) {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  char extra = 0;
+  if (std::sscanf(text, "%d,%d,%d,%d%c", &left, &top, &right, &bottom, &extra) != 4) return false;
+  if (left < 0 || top < 0 || right <= left || bottom <= top) return false;
+  region = halvora::tools::PixelRegion{left, top, right, bottom};
+  return true;
+}
+
 struct DecodeOptions {
   std::string input;
   std::string output;
@@ -167,6 +179,8 @@ bool ParseDecodeOptions(int count, char** arguments, DecodeOptions& options) {
       if (!ParseScale(arguments[++i], options.request.scale)) return false;
     } else if (argument == "--smooth") {
       options.request.smooth = true;
+    } else if (argument == "--region" && hasValue) {
+      if (!ParseRegion(arguments[++i], options.request.region)) return false;
     } else if (argument == "--interrupt") {
       options.request.interrupt = true;
     } else if (argument.rfind("--", 0) == 0) {

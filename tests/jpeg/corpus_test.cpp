@@ -16,6 +16,7 @@
 #include "jpeg/jpeg.h"
 #include "jpeg/stream_info.h"
 #include "tests/jpeg/record.h"
+#include "tests/jpeg/stream_mutator.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // A mutated frame size can ask for a coefficient buffer of many gigabytes;
@@ -193,42 +194,8 @@ TEST_F(CorpusTest, DamagedStreamsEndWithACode) {
   }
 }
 
-// A small deterministic generator, so that a failing stream can be rebuilt.
-class Mutator {
- public:
-  explicit Mutator(uint32_t seed) : state_(seed) {}
-  uint32_t Next() {
-    state_ = state_ * 1664525u + 1013904223u;
-    return state_ >> 8;
-  }
-  std::vector<uint8_t> Mutate(std::vector<uint8_t> stream) {
-    const int edits = 1 + static_cast<int>(Next() % 4);
-    for (int i = 0; i < edits && !stream.empty(); ++i) {
-      const size_t at = Next() % stream.size();
-      switch (Next() % 5) {
-        case 0:
-          stream[at] = static_cast<uint8_t>(Next());
-          break;
-        case 1:
-          stream[at] = 0xFF;
-          break;
-        case 2:
-          stream[at] ^= static_cast<uint8_t>(1u << (Next() % 8));
-          break;
-        case 3:
-          stream.resize(at + 1);
-          break;
-        default:
-          stream.insert(stream.begin() + static_cast<std::ptrdiff_t>(at), static_cast<uint8_t>(Next()));
-          break;
-      }
-    }
-    return stream;
-  }
-
- private:
-  uint32_t state_;
-};
+// Damage anywhere in the stream: the headers matter most to these reads.
+const MutationPolicy kAnywhere{4, {Edit::kRandomByte, Edit::kMarkerByte, Edit::kFlipBit, Edit::kCut, Edit::kInsertByte}, 0};
 
 TEST_F(CorpusTest, MutatedStreamsEndWithACode) {
   // Small streams of varied layouts keep the run short; only the segments
@@ -242,10 +209,10 @@ TEST_F(CorpusTest, MutatedStreamsEndWithACode) {
   for (const char* seed : seeds) {
     std::vector<uint8_t> original = ReadAll(CorpusDir() / seed);
     if (original.size() > kHeadBytes) original.resize(kHeadBytes);
-    Mutator mutator(static_cast<uint32_t>(original.size()));
+    StreamMutator mutator(static_cast<uint32_t>(original.size()));
     for (int i = 0; i < kPerSeed; ++i) {
       SCOPED_TRACE(std::string(seed) + " mutation " + std::to_string(i));
-      ReadEveryWay(mutator.Mutate(original));
+      ReadEveryWay(mutator.Mutate(original, 0, kAnywhere));
       ++streams;
     }
   }

@@ -12,6 +12,7 @@
 #include "jpeg/jpeg.h"
 #include "tests/jpeg/decode_support.h"
 #include "tests/jpeg/record.h"
+#include "tests/jpeg/stream_mutator.h"
 
 namespace halvora::jpeg {
 namespace {
@@ -75,46 +76,11 @@ TEST(RestartDamageTest, StaysInsideItsInterval) {
   EXPECT_GT(damagedStreams, 5);
 }
 
-class Mutator {
- public:
-  explicit Mutator(uint32_t seed) : state_(seed) {}
-  uint32_t Next() {
-    state_ = state_ * 1664525u + 1013904223u;
-    return state_ >> 8;
-  }
-  // Edits aimed at the entropy-coded data (and now and then the headers).
-  std::vector<uint8_t> Mutate(std::vector<uint8_t> stream, size_t dataStart) {
-    const int edits = 1 + static_cast<int>(Next() % 6);
-    for (int i = 0; i < edits && stream.size() > dataStart + 1; ++i) {
-      const size_t from = Next() % 8 == 0 ? 0 : dataStart;
-      const size_t at = from + Next() % (stream.size() - from);
-      switch (Next() % 6) {
-        case 0:
-          stream[at] = static_cast<uint8_t>(Next());
-          break;
-        case 1:
-          stream[at] = 0xFF;
-          break;
-        case 2:
-          stream[at] = static_cast<uint8_t>(stream[at] ^ (1u << (Next() % 8)));
-          break;
-        case 3:
-          stream.insert(stream.begin() + static_cast<std::ptrdiff_t>(at), {0xFF, static_cast<uint8_t>(0xD0 + Next() % 8)});
-          break;
-        case 4:
-          stream.erase(stream.begin() + static_cast<std::ptrdiff_t>(at));
-          break;
-        default:
-          stream.resize(std::max(at, dataStart + 1));
-          break;
-      }
-    }
-    return stream;
-  }
-
- private:
-  uint32_t state_;
-};
+// Edits aimed at the entropy-coded data (and now and then the headers).
+const MutationPolicy kInScans{6,
+                              {Edit::kRandomByte, Edit::kMarkerByte, Edit::kFlipBit, Edit::kInsertRestart,
+                               Edit::kDropByte, Edit::kCut},
+                              8};
 
 // Image reads of a mutated stream into a DIB of the size the parameter read
 // reports (frames whose header the mutation made huge get a small DIB).
@@ -167,9 +133,9 @@ TEST(MutatedStreamTest, EveryStreamEndsWithACode) {
     const std::vector<uint8_t> original = Stream(seed);
     ASSERT_FALSE(original.empty()) << seed;
     const size_t dataStart = ScanDataStart(original);
-    Mutator mutator(static_cast<uint32_t>(original.size()));
+    StreamMutator mutator(static_cast<uint32_t>(original.size()));
     for (int i = 0; i < kPerSeed; ++i) {
-      const int result = DecodeMutated(mutator.Mutate(original, dataStart), decoded);
+      const int result = DecodeMutated(mutator.Mutate(original, dataStart, kInScans), decoded);
       ASSERT_LE(result, JpegSuccess) << seed << " mutation " << i;
       ++streams;
     }

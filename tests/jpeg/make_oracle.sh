@@ -218,6 +218,14 @@ for stream in s420-64x48 s420-33x65 s422-33x65 s444-33x65 grey-33x65 s411-33x65 
   done
 done
 
+# Region reads: a tall, narrow image in one scan per component, whose scans
+# together have more MCU rows than the region index has entries.
+synthesise 8 65000 "$out/picture-tall.ppm"
+cjpeg -sample 1x1 -outfile "$out/tall-444.jpg" "$out/picture-tall.ppm"
+rm "$out/picture-tall.ppm"
+printf '0;\n1;\n2;\n' > "$out/tall-444-each.scans"
+jpegtran -scans "$out/tall-444-each.scans" -outfile "$out/tall-444-each.jpg" "$out/tall-444.jpg"
+
 # The corpus's sequential one- and three-component files (libjpeg-turbo
 # writes no four-component PNM).
 tail -n +2 "$corpus/MANIFEST.tsv" | while IFS=$'\t' read -r path _ _ sof components _; do

@@ -22,6 +22,7 @@
 #include "jpeg/stream_input.h"
 #include "tests/jpeg/decode_support.h"
 #include "tests/jpeg/record.h"
+#include "tests/jpeg/stream_mutator.h"
 
 namespace halvora::jpeg {
 namespace {
@@ -397,43 +398,8 @@ TEST(FrameAfterProgressiveScanTest, IsRefused) {
   EXPECT_EQ(DecodeIntoDib(crafted, DibRequest{}).result, JpegErrMultipleFrames);
 }
 
-// A small deterministic generator, so that a failing stream can be rebuilt.
-class Mutator {
- public:
-  explicit Mutator(uint32_t seed) : state_(seed) {}
-  uint32_t Next() {
-    state_ = state_ * 1664525u + 1013904223u;
-    return state_ >> 8;
-  }
-  // One to four edits, most in the scans, some in the scan headers' bytes.
-  std::vector<uint8_t> Mutate(std::vector<uint8_t> stream, size_t firstScan) {
-    const int edits = 1 + static_cast<int>(Next() % 4);
-    for (int i = 0; i < edits && stream.size() > firstScan + 1; ++i) {
-      const size_t at = firstScan + Next() % (stream.size() - firstScan);
-      switch (Next() % 5) {
-        case 0:
-          stream[at] = static_cast<uint8_t>(Next());
-          break;
-        case 1:
-          stream[at] = static_cast<uint8_t>(stream[at] ^ (1u << (Next() % 8)));
-          break;
-        case 2:
-          stream[at] = 0xFF;
-          break;
-        case 3:
-          stream.erase(stream.begin() + static_cast<std::ptrdiff_t>(at));
-          break;
-        default:
-          stream.resize(at);
-          break;
-      }
-    }
-    return stream;
-  }
-
- private:
-  uint32_t state_;
-};
+// One to four edits in the scans and their headers.
+const MutationPolicy kInScans{4, {Edit::kRandomByte, Edit::kFlipBit, Edit::kMarkerByte, Edit::kDropByte, Edit::kCut}, 0};
 
 TEST(MutatedProgressiveStreamTest, EveryStreamEndsWithACode) {
   const char* seeds[] = {"s420-64x48-approximation", "s422-33x65-bands-out-of-order", "s444-17x17-progressive-dri2",
@@ -446,7 +412,7 @@ TEST(MutatedProgressiveStreamTest, EveryStreamEndsWithACode) {
     const std::vector<Segment> segments = Segments(original);
     const auto scan = std::find_if(segments.begin(), segments.end(), [](const Segment& s) { return s.code == 0xDA; });
     ASSERT_NE(scan, segments.end());
-    Mutator mutator(static_cast<uint32_t>(original.size()));
+    StreamMutator mutator(static_cast<uint32_t>(original.size()));
     for (int i = 0; i < kPerSeed; ++i) {
       DibRequest request;
       request.interrupt = i % 10 == 0;
@@ -454,7 +420,7 @@ TEST(MutatedProgressiveStreamTest, EveryStreamEndsWithACode) {
         request.color = JpegColorRgba;
         request.channels = 4;
       }
-      const int result = DecodeIntoDib(mutator.Mutate(original, scan->start), request).result;
+      const int result = DecodeIntoDib(mutator.Mutate(original, scan->start, kInScans), request).result;
       ASSERT_LE(result, JpegSuccess) << seed << " mutation " << i;
       ++streams;
     }
