@@ -13,6 +13,11 @@ int64_t ContextPlaneBytes(const JpegFrame& frame, int mcusAcross) {
   return int64_t{kContextRows} * mcusAcross * ContextBlocksPerMcu(frame) * int64_t{sizeof(CoefficientBlock)};
 }
 
+bool HasContextPlanes(const PrivateState& state) {
+  const int64_t needed = ContextPlaneBytes(state.frame, state.mcus_across);
+  return state.line_planes != nullptr && needed > 0 && state.line_plane_bytes >= needed;
+}
+
 CoefficientBlock* StoredMcu(PrivateState& state, int column, int row) {
   const int blocks = ContextBlocksPerMcu(state.frame);
   const int64_t index = (int64_t{row % kContextRows} * state.mcus_across + column) * blocks;

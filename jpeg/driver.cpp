@@ -13,6 +13,7 @@
 #include "jpeg/markers.h"
 #include "jpeg/progressive_output.h"
 #include "jpeg/progressive_scan.h"
+#include "jpeg/raw_planes.h"
 #include "jpeg/select_output.h"
 #include "jpeg/stream_input.h"
 
@@ -84,7 +85,8 @@ int FrameHeader(JPEG_PROPERTIES& record, int code) {
 void ConvertSingleScanImage(PrivateState& state) {
   const WorkingFields& work = state.work;
   if (state.non_interleaved == 0 || work.color_conversion_needed == 0 || state.progressive_scans != 0) return;
-  if (state.stream.top_line == nullptr) return;
+  // A read into raw planes writes no DIB.
+  if (state.stream.top_line == nullptr || RawPlaneList(state) != nullptr) return;
   const DibView dib{state.stream.top_line, work.dib_line_bytes, work.dib_width, work.dib_height, work.dib_channels};
   ConvertDibInPlace(dib, state.scan_region, work.dib_color, work.jpeg_color);
 }
@@ -269,9 +271,10 @@ int MarkerLoop(JPEG_PROPERTIES& record) {
 // read of the record writes it (or its region) from there.
 int OutputDecodedImage(JPEG_PROPERTIES& record) {
   PrivateState& state = Private(record);
-  const int settled = SettleReadExtent(state, record.state.region);
-  if (settled != JpegSuccess) return settled;
-  const int result = OutputProgressiveImage(record);
+  int result = SettleReadExtent(state, record.state.region);
+  if (result == JpegSuccess) result = AllocateLinePlanes(record);
+  if (result != JpegSuccess) return result;
+  result = OutputProgressiveImage(record);
   if (result != JpegSuccess) return result;
   return state.scan_is_region_read != 0 ? JpegRoiSuccess : JpegSuccess;
 }

@@ -323,6 +323,7 @@ int ReadRecord(JPEG_PROPERTIES& record, int ioType) {
     if (input != JpegSuccess) return input;
   }
   state.comment_capacity = std::max(record.state.jpeg_comment_size, 0);
+  state.raw_plane_list = record.state.raw_plane_list;
   PlaceWorkAreas(state);
 
   const int result = DecodeStream(record);

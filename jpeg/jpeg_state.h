@@ -197,6 +197,7 @@ struct PrivateState {
   AdobeMarker app14;
   JfifMarker app0;
   int32_t comment_capacity;  // jpeg_comment_size when the read began
+  int16_t* const* raw_plane_list;  // the caller's raw plane list when the read began (raw_planes.h)
   McuBufferArea mcu_area;
   McuBuffer* mcu_buffer;  // first 32-byte boundary of mcu_area, set per read
   int16_t* coefficient_buffer;

@@ -1,12 +1,17 @@
 #include "jpeg/progressive_output.h"
 
+#include <algorithm>
+
 #include "jpeg/coefficient_buffer.h"
 #include "jpeg/component_format.h"
+#include "jpeg/context_planes.h"
 #include "jpeg/dispatch.h"
-#include "jpeg/kernels/clip_mcu.h"
+#include "jpeg/mcu_target.h"
 #include "jpeg/output_scale.h"
 #include "jpeg/quant_tables.h"
+#include "jpeg/raw_planes.h"
 #include "jpeg/region_window.h"
+#include "jpeg/smooth_output.h"
 
 namespace halvora::jpeg {
 
@@ -19,14 +24,17 @@ struct OutputSize {
   bool simple_sampling;  // components of one block per MCU transformed one size larger
 };
 
-OutputSize OutputSizeOf(const PrivateState& state) {
+// Raw planes take every block at the read's size, so that each plane has
+// one geometry.
+OutputSize OutputSizeOf(const PrivateState& state, bool raw) {
   const int scale = OutputScale(state.io_type);
-  return {scale, 8 / scale, scale > 1 && UsesSimpleSampling(state.frame)};
+  return {scale, 8 / scale, !raw && scale > 1 && UsesSimpleSampling(state.frame)};
 }
 
-void WriteMcu(PrivateState& state, const CoefficientLayout& layout, const ComponentOutputFormat& format,
-              const OutputSize& size, int column, int row) {
-  McuBuffer& mcu = *state.mcu_buffer;
+// Dequantises and transforms the blocks of MCU (column, row) from the
+// coefficient buffer into `blocks`, in the buffer's order.
+void TransformMcu(PrivateState& state, const CoefficientLayout& layout, const OutputSize& size, int column, int row,
+                  CoefficientBlock* blocks) {
   const KernelTable& kernels = *state.stream.kernels;
   const JpegFrame& frame = state.frame;
   const int transform = TransformIndex(size.scale);
@@ -36,19 +44,21 @@ void WriteMcu(PrivateState& state, const CoefficientLayout& layout, const Compon
     const bool larger = size.simple_sampling && component.h * component.v == 1;
     const InverseDctKernel inverseDct = kernels.active_inverse_dct[larger ? transform - 1 : transform];
     for (int b = 0; b < component.h * component.v; ++b) {
-      CoefficientBlock& block = mcu.blocks[layout.first_block[c] + b];
+      CoefficientBlock& block = blocks[layout.first_block[c] + b];
       block = CoefficientBlockAt(state, layout, column, row, c, b % component.h, b / component.h);
       kernels.active_dequantize(block, factors);
       inverseDct(block);
     }
   }
-  const WorkingFields& work = state.work;
+}
+
+void WriteReplicatedMcu(PrivateState& state, const CoefficientLayout& layout, const ComponentOutputFormat& format,
+                        const OutputSize& size, int column, int row) {
+  McuBuffer& mcu = *state.mcu_buffer;
+  TransformMcu(state, layout, size, column, row, mcu.blocks);
+  const JpegFrame& frame = state.frame;
   McuTarget target{};
-  if (ClipMcu(state.scan_region, size.block_size * frame.h_max, size.block_size * frame.v_max, column, row,
-              work.dib_channels, work.dib_line_bytes, state.stream.top_line, work.dib_width, work.dib_height,
-              &target) != 0) {
-    return;
-  }
+  if (!PlaceMcu(state, size.block_size * frame.h_max, size.block_size * frame.v_max, column, row, target)) return;
   if (size.scale > 1) {
     OutputReducedMcu(mcu.blocks, layout.blocks_per_mcu, format, size.block_size, size.simple_sampling, target);
   } else {
@@ -56,9 +66,51 @@ void WriteMcu(PrivateState& state, const CoefficientLayout& layout, const Compon
   }
 }
 
+void WriteRawMcu(PrivateState& state, const CoefficientLayout& layout, const OutputSize& size, int column, int row) {
+  McuBuffer& mcu = *state.mcu_buffer;
+  TransformMcu(state, layout, size, column, row, mcu.blocks);
+  const JpegFrame& frame = state.frame;
+  for (int c = 0; c < frame.component_count; ++c) {
+    const JpegComponent& component = frame.components[c];
+    for (int b = 0; b < component.h * component.v; ++b) {
+      WriteRawBlock(state, mcu.blocks[layout.first_block[c] + b], c, column * component.h + b % component.h,
+                    row * component.v + b / component.h, size.block_size);
+    }
+  }
+}
+
+// The MCUs whose neighbours the window's MCUs are: one more on each side,
+// and rows above and below only when the chroma is halved vertically.
+UnitWindow NeighboursOf(const UnitWindow& window, const PrivateState& state) {
+  const int rows = state.frame.v_max == 2 ? 1 : 0;
+  return {std::max(window.first_column - 1, 0), std::min(window.end_column + 1, state.mcus_across),
+          std::max(window.first_row - rows, 0), std::min(window.end_row + rows, state.mcus_down)};
+}
+
+// Interpolated chroma: the rows of the window and of its neighbours roll
+// through the context planes, each MCU transformed once, the row below an
+// MCU row before that row is written.
+void WriteSmoothImage(PrivateState& state, const CoefficientLayout& layout, const ComponentOutputFormat& format,
+                      const OutputSize& size, const UnitWindow& window) {
+  const UnitWindow stored = NeighboursOf(window, state);
+  const int rowsAhead = state.frame.v_max == 2 ? 1 : 0;
+  int nextRow = stored.first_row;
+  for (int row = window.first_row; row < window.end_row; ++row) {
+    for (; nextRow < std::min(row + rowsAhead + 1, stored.end_row); ++nextRow) {
+      for (int column = stored.first_column; column < stored.end_column; ++column) {
+        TransformMcu(state, layout, size, column, nextRow, StoredMcu(state, column, nextRow));
+      }
+    }
+    for (int column = window.first_column; column < window.end_column; ++column) {
+      OutputStoredMcu(state, format, stored, size.block_size, column, row);
+    }
+  }
+}
+
 }  // namespace
 
 int ProgressiveOutputRefusal(const PrivateState& state) {
+  if (RawPlaneList(state) != nullptr) return JpegSuccess;
   const ComponentOutputFormat format = MakeComponentOutputFormat(state, FormatComponents::kFrame);
   return IsUsableComponentFormat(format) ? JpegSuccess : JpegErrNotSupported;
 }
@@ -73,13 +125,22 @@ int OutputProgressiveImage(JPEG_PROPERTIES& record) {
   MatchQuantTablesToMethod(state, record.state.dct_method);
   const ComponentOutputFormat format = MakeComponentOutputFormat(state, FormatComponents::kFrame);
   const CoefficientLayout layout = LayoutOf(state);
-  const OutputSize size = OutputSizeOf(state);
-  // Only the MCUs that meet the region are transformed.
+  const bool raw = record.state.raw_plane_list != nullptr;
+  const OutputSize size = OutputSizeOf(state, raw);
+  // Only the MCUs that meet the region are written.
   const UnitWindow window = WindowOf(state.scan_region, size.block_size * state.frame.h_max,
                                      size.block_size * state.frame.v_max, state.mcus_across, state.mcus_down, 0);
-  for (int row = window.first_row; row < window.end_row; ++row) {
-    for (int column = window.first_column; column < window.end_column; ++column) {
-      WriteMcu(state, layout, format, size, column, row);
+  if (!raw && state.per_component_output == 2 && HasContextPlanes(state)) {
+    WriteSmoothImage(state, layout, format, size, window);
+  } else {
+    for (int row = window.first_row; row < window.end_row; ++row) {
+      for (int column = window.first_column; column < window.end_column; ++column) {
+        if (raw) {
+          WriteRawMcu(state, layout, size, column, row);
+        } else {
+          WriteReplicatedMcu(state, layout, format, size, column, row);
+        }
+      }
     }
   }
   kernels.leave_simd_state();

@@ -5,9 +5,10 @@
 #include "jpeg/component_format.h"
 #include "jpeg/context_planes.h"
 #include "jpeg/dispatch.h"
-#include "jpeg/kernels/clip_mcu.h"
 #include "jpeg/kernels/component_output.h"
+#include "jpeg/mcu_target.h"
 #include "jpeg/output_scale.h"
+#include "jpeg/raw_planes.h"
 #include "jpeg/smooth_output.h"
 
 namespace halvora::jpeg {
@@ -21,9 +22,11 @@ struct Reconstruction {
   bool simpleSampling;
 };
 
-Reconstruction ReconstructionOf(const PrivateState& state) {
+// Raw planes take every block at the read's size, so that each plane has
+// one geometry.
+Reconstruction ReconstructionOf(const PrivateState& state, bool raw) {
   const int scale = OutputScale(state.io_type);
-  return {scale, 8 / scale, scale > 1 && UsesSimpleSampling(state.frame)};
+  return {scale, 8 / scale, !raw && scale > 1 && UsesSimpleSampling(state.frame)};
 }
 
 // The inverse DCT of the MCU's blocks at the read's size; under simple
@@ -92,42 +95,23 @@ void OutputPerComponent(const PrivateState& state, const McuBuffer& mcu, int blo
   }
 }
 
-bool ClipInto(const PrivateState& state, int column, int row, int scale, McuTarget& target) {
-  const WorkingFields& work = state.work;
-  return ClipMcu(state.scan_region, state.frame.mcu_width / scale, state.frame.mcu_height / scale, column, row,
-                 work.dib_channels, work.dib_line_bytes, state.stream.top_line, work.dib_width, work.dib_height,
-                 &target) == 0;
-}
-
-void OutputStoredMcu(PrivateState& state, int column, int row) {
-  McuTarget target{};
-  if (!ClipInto(state, column, row, 1, target)) return;
-  McuNeighbourhood around{};
-  for (int dy = -1; dy <= 1; ++dy) {
-    for (int dx = -1; dx <= 1; ++dx) {
-      const int x = column + dx, y = row + dy;
-      const bool inside = x >= 0 && x < state.mcus_across && y >= 0 && y < state.mcus_down;
-      around.mcus[dy + 1][dx + 1] = inside ? StoredMcu(state, x, y) : nullptr;
-    }
-  }
-  const ComponentOutputFormat format = MakeComponentOutputFormat(state, FormatComponents::kScan);
-  OutputSmoothMcu(state.frame, format, around, column, row, target);
-}
-
 // Interpolated chroma needs the MCUs around the one written: MCU (column,
 // row) is kept in the context planes and the MCUs whose last neighbour it is
 // are written: the one to its left (and above it, when the chroma is halved
 // vertically), and at the right and bottom edges the ones that have no
 // neighbour there.
-void OutputDelayed(PrivateState& state, const McuBuffer& mcu, int blockCount, int column, int row) {
+void OutputDelayed(PrivateState& state, const McuBuffer& mcu, int blockCount, const Reconstruction& size,
+                   int column, int row) {
   std::copy(mcu.blocks, mcu.blocks + blockCount, StoredMcu(state, column, row));
+  const ComponentOutputFormat format = MakeComponentOutputFormat(state, FormatComponents::kScan);
+  const UnitWindow image{0, state.mcus_across, 0, state.mcus_down};
   const bool lastColumn = column == state.mcus_across - 1;
   const bool lastRow = row == state.mcus_down - 1;
   const bool waitsForRowBelow = state.frame.v_max == 2;
   for (int y = waitsForRowBelow ? row - 1 : row; y <= row; ++y) {
     if (y < 0 || (y == row && waitsForRowBelow && !lastRow)) continue;
-    if (column > 0) OutputStoredMcu(state, column - 1, y);
-    if (lastColumn) OutputStoredMcu(state, column, y);
+    if (column > 0) OutputStoredMcu(state, format, image, size.blockSize, column - 1, y);
+    if (lastColumn) OutputStoredMcu(state, format, image, size.blockSize, column, y);
   }
 }
 
@@ -135,18 +119,24 @@ void OutputDelayed(PrivateState& state, const McuBuffer& mcu, int blockCount, in
 
 void ReconstructMcu(PrivateState& state, int column, int row, int blockCount) {
   McuBuffer& mcu = *state.mcu_buffer;
-  const Reconstruction size = ReconstructionOf(state);
+  const bool raw = RawPlaneList(state) != nullptr;
+  const Reconstruction size = ReconstructionOf(state, raw);
   TransformBlocks(state, mcu, blockCount, size);
+  if (raw) {
+    WriteRawScanMcu(state, mcu.blocks, blockCount, column, row, size.blockSize);
+    return;
+  }
 
   // A scan that names a component twice carries other blocks than the
   // planes keep: its MCUs are replicated instead.
-  if (state.per_component_output == 2 && state.line_planes != nullptr &&
+  if (state.per_component_output == 2 && HasContextPlanes(state) &&
       blockCount == ContextBlocksPerMcu(state.frame)) {
-    OutputDelayed(state, mcu, blockCount, column, row);
+    OutputDelayed(state, mcu, blockCount, size, column, row);
     return;
   }
+  const JpegFrame& frame = state.frame;
   McuTarget target{};
-  if (!ClipInto(state, column, row, size.scale, target)) return;
+  if (!PlaceMcu(state, frame.mcu_width / size.scale, frame.mcu_height / size.scale, column, row, target)) return;
   // The reduced reads have no fused routines.
   if (state.per_component_output != 0 || size.scale > 1) {
     OutputPerComponent(state, mcu, blockCount, size, target);

@@ -7,6 +7,7 @@
 #include "jpeg/jpeg_state.h"
 #include "jpeg/kernels/color_output.h"
 #include "jpeg/output_scale.h"
+#include "jpeg/smooth_output.h"
 
 namespace halvora::jpeg {
 
@@ -192,9 +193,10 @@ OutputChoice ChooseOutput(const JPEG_PROPERTIES& record, const PrivateState& sta
   // Single-component scans and interpolated chroma belong to the
   // per-component routine, block by block.
   if (state.non_interleaved != 0) return PerComponent();
-  // The reduced reads replicate the chroma of every layout.
   if (record.state.smooth_upsampling != 0) {
-    return InterpolatesChroma(state.frame) && OutputScale(state.io_type) == 1 ? Interpolating() : PerComponent();
+    const bool interpolates =
+        InterpolatesChroma(state.frame) && InterpolatesAtScale(state.frame, OutputScale(state.io_type));
+    return interpolates ? Interpolating() : PerComponent();
   }
   const int n = state.frame.component_count;
   const Layout layout = LayoutOf(state.frame);

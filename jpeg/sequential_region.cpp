@@ -23,7 +23,8 @@ UnitWindow RegionWindowOf(const PrivateState& state, const JpegScan& scan, const
     unitWidth = 8 * frame.h_max / scan.components[0].h;
     unitHeight = 8 * frame.v_max / scan.components[0].v;
   }
-  const bool interpolates = state.per_component_output == 2 && state.line_planes != nullptr && scan.ns > 1;
+  // The context planes exist only for reads that interpolate.
+  const bool interpolates = state.line_planes != nullptr && scan.ns > 1;
   return WindowOf(state.scan_region, unitWidth / scale, unitHeight / scale, grid.per_row, grid.rows,
                   interpolates ? 1 : 0);
 }

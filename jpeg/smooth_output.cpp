@@ -2,13 +2,16 @@
 
 #include <algorithm>
 
+#include "jpeg/context_planes.h"
 #include "jpeg/kernels/smooth_upsampling.h"
+#include "jpeg/mcu_target.h"
+#include "jpeg/output_scale.h"
 
 namespace halvora::jpeg {
 
 namespace {
 
-constexpr int kBlockSide = 8;
+constexpr int kMaxBlockSide = 8;
 
 int BlocksBefore(const ComponentOutputFormat& format, int component) {
   int offset = 0;
@@ -20,46 +23,55 @@ int BlocksOf(const ComponentOutputFormat& format) { return BlocksBefore(format, 
 
 // Sample (row, column) of component block `offset` of an MCU's blocks.
 uint8_t SampleAt(const CoefficientBlock* mcu, int offset, int row, int column) {
-  return static_cast<uint8_t>(mcu[offset].values[kBlockSide * row + column]);
+  return static_cast<uint8_t>(mcu[offset].values[kMaxBlockSide * row + column]);
 }
 
 // The edge samples of the chroma block `offset` of the middle MCU, taken
 // from its neighbours; a side without one stays null (an image edge).
 struct EdgeSamples {
-  uint8_t left[kBlockSide];
-  uint8_t right[kBlockSide];
-  uint8_t above[kBlockSide + 2];
-  uint8_t below[kBlockSide + 2];
+  uint8_t left[kMaxBlockSide];
+  uint8_t right[kMaxBlockSide];
+  uint8_t above[kMaxBlockSide + 2];
+  uint8_t below[kMaxBlockSide + 2];
+};
+
+// Which chroma block of the MCUs, and how many samples a side it holds.
+struct ChromaBlock {
+  int offset;
+  int size;
 };
 
 // A row of a neighbour above or below with its diagonal neighbours: the
 // corner samples of the MCUs beside it (or the row's own end samples where
 // there are none, which the gathering replaces at the image edge anyway).
-void FillRow(const McuNeighbourhood& around, int dy, int offset, int sourceRow, uint8_t* row) {
+void FillRow(const McuNeighbourhood& around, int dy, const ChromaBlock& chroma, int sourceRow, uint8_t* row) {
+  const int n = chroma.size;
   const CoefficientBlock* middle = around.mcus[dy][1];
-  for (int k = 0; k < kBlockSide; ++k) row[k + 1] = SampleAt(middle, offset, sourceRow, k);
+  for (int k = 0; k < n; ++k) row[k + 1] = SampleAt(middle, chroma.offset, sourceRow, k);
   const CoefficientBlock* left = around.mcus[dy][0];
   const CoefficientBlock* right = around.mcus[dy][2];
-  row[0] = left != nullptr ? SampleAt(left, offset, sourceRow, kBlockSide - 1) : row[1];
-  row[kBlockSide + 1] = right != nullptr ? SampleAt(right, offset, sourceRow, 0) : row[kBlockSide];
+  row[0] = left != nullptr ? SampleAt(left, chroma.offset, sourceRow, n - 1) : row[1];
+  row[n + 1] = right != nullptr ? SampleAt(right, chroma.offset, sourceRow, 0) : row[n];
 }
 
-ChromaEdges EdgesOf(const McuNeighbourhood& around, int offset, EdgeSamples& samples) {
+ChromaEdges EdgesOf(const McuNeighbourhood& around, const ChromaBlock& chroma, bool vertical, EdgeSamples& samples) {
+  const int n = chroma.size;
   ChromaEdges edges{};
   if (const CoefficientBlock* left = around.mcus[1][0]; left != nullptr) {
-    for (int r = 0; r < kBlockSide; ++r) samples.left[r] = SampleAt(left, offset, r, kBlockSide - 1);
+    for (int r = 0; r < n; ++r) samples.left[r] = SampleAt(left, chroma.offset, r, n - 1);
     edges.left = samples.left;
   }
   if (const CoefficientBlock* right = around.mcus[1][2]; right != nullptr) {
-    for (int r = 0; r < kBlockSide; ++r) samples.right[r] = SampleAt(right, offset, r, 0);
+    for (int r = 0; r < n; ++r) samples.right[r] = SampleAt(right, chroma.offset, r, 0);
     edges.right = samples.right;
   }
+  if (!vertical) return edges;
   if (around.mcus[0][1] != nullptr) {
-    FillRow(around, 0, offset, kBlockSide - 1, samples.above);
+    FillRow(around, 0, chroma, n - 1, samples.above);
     edges.above = samples.above;
   }
   if (around.mcus[2][1] != nullptr) {
-    FillRow(around, 2, offset, 0, samples.below);
+    FillRow(around, 2, chroma, 0, samples.below);
     edges.below = samples.below;
   }
   return edges;
@@ -67,38 +79,63 @@ ChromaEdges EdgesOf(const McuNeighbourhood& around, int offset, EdgeSamples& sam
 
 }  // namespace
 
+bool InterpolatesAtScale(const JpegFrame& frame, int scale) {
+  // An eighth read's blocks are single samples, and a reduced 4:2:0 read
+  // copies its chroma transformed one size larger.
+  return scale == 1 || ((scale == 2 || scale == 4) && frame.v_max == 1);
+}
+
 void OutputSmoothMcu(const JpegFrame& frame, const ComponentOutputFormat& format, const McuNeighbourhood& around,
-                     int column, int row, const McuTarget& target) {
+                     int blockSize, int column, int row, const McuTarget& target) {
   // The filters double the chroma's resolution, no more.
-  if (!IsUsableComponentFormat(format) || format.hmax != 2 || format.vmax > 2 || around.mcus[1][1] == nullptr) {
+  if (!IsUsableComponentFormat(format) || format.hmax != 2 || format.vmax > 2 || around.mcus[1][1] == nullptr ||
+      blockSize < 1 || blockSize > kMaxBlockSide) {
     return;
   }
-  const int mcuWidth = kBlockSide * format.hmax, mcuHeight = kBlockSide * format.vmax;
-  // The MCU's pixels inside the image; a partial MCU's chroma repeats its
-  // last valid sample beyond them.
-  const int validWidth = std::clamp(frame.width - column * mcuWidth, 1, mcuWidth);
-  const int validHeight = std::clamp(frame.height - row * mcuHeight, 1, mcuHeight);
+  const int mcuWidth = blockSize * format.hmax, mcuHeight = blockSize * format.vmax;
+  // The MCU's pixels inside the image at the read's size; a partial MCU's
+  // chroma repeats its last valid sample beyond them.
+  const int scale = kMaxBlockSide / blockSize;
+  const int validWidth = std::clamp(ScaledSize(frame.width, scale) - column * mcuWidth, 1, mcuWidth);
+  const int validHeight = std::clamp(ScaledSize(frame.height, scale) - row * mcuHeight, 1, mcuHeight);
   const CoefficientBlock* blocks = around.mcus[1][1];
   McuPlanes planes;
   for (int c = 0; c < std::min(format.componentCount, kMaxOutputComponents); ++c) {
     if (format.horizontal[c] * format.vertical[c] != 1) {
-      BuildComponentPlane(blocks, BlocksOf(format), format, c, kBlockSide, false, target.visible,
+      BuildComponentPlane(blocks, BlocksOf(format), format, c, blockSize, false, target.visible,
                           planes.component[c]);
       continue;
     }
-    const int offset = BlocksBefore(format, c);
+    const ChromaBlock chroma{BlocksBefore(format, c), blockSize};
     EdgeSamples samples;
-    ChromaEdges edges = EdgesOf(around, offset, samples);
+    ChromaEdges edges = EdgesOf(around, chroma, format.vmax == 2, samples);
     edges.validColumns = (validWidth + format.hmax - 1) / format.hmax;
     edges.validRows = (validHeight + format.vmax - 1) / format.vmax;
-    const ChromaNeighbourhood chroma = GatherChromaNeighbourhood(blocks[offset], kBlockSide, edges);
+    const ChromaNeighbourhood neighbourhood = GatherChromaNeighbourhood(blocks[chroma.offset], blockSize, edges);
     if (format.vmax == 2) {
-      UpsampleSmooth2x2(chroma, planes.component[c]);
+      UpsampleSmooth2x2(neighbourhood, planes.component[c]);
     } else {
-      UpsampleSmooth2x1(chroma, planes.component[c]);
+      UpsampleSmooth2x1(neighbourhood, planes.component[c]);
     }
   }
   WriteComponentPlanes(planes, format, mcuWidth, mcuHeight, target);
+}
+
+void OutputStoredMcu(PrivateState& state, const ComponentOutputFormat& format, const UnitWindow& stored,
+                     int blockSize, int column, int row) {
+  const JpegFrame& frame = state.frame;
+  McuTarget target{};
+  if (!PlaceMcu(state, blockSize * frame.h_max, blockSize * frame.v_max, column, row, target)) return;
+  McuNeighbourhood around{};
+  for (int dy = -1; dy <= 1; ++dy) {
+    for (int dx = -1; dx <= 1; ++dx) {
+      const int x = column + dx, y = row + dy;
+      const bool inside = x >= stored.first_column && x < stored.end_column && y >= stored.first_row &&
+                          y < stored.end_row;
+      around.mcus[dy + 1][dx + 1] = inside ? StoredMcu(state, x, y) : nullptr;
+    }
+  }
+  OutputSmoothMcu(frame, format, around, blockSize, column, row, target);
 }
 
 }  // namespace halvora::jpeg

@@ -86,9 +86,7 @@ std::vector<OracleCase> Transcodes() {
 }
 
 std::string CaseName(const ::testing::TestParamInfo<OracleCase>& info) {
-  std::string name = info.param.name;
-  std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
-  return name;
+  return testing::TestNameOf(info.param.name);
 }
 
 TEST(OracleData, IsThere) {

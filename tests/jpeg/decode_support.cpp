@@ -1,6 +1,7 @@
 #include "tests/jpeg/decode_support.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -95,6 +96,13 @@ bool ReadPnm(const fs::path& path, Pnm& pnm) {
                      static_cast<size_t>(pnm.channels));
   in.read(reinterpret_cast<char*>(pnm.samples.data()), static_cast<std::streamsize>(pnm.samples.size()));
   return static_cast<size_t>(in.gcount()) == pnm.samples.size();
+}
+
+std::string TestNameOf(const std::string& name) {
+  std::string result = name;
+  std::replace_if(result.begin(), result.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); },
+                  '_');
+  return result;
 }
 
 std::vector<uint8_t> ReadFileBytes(const fs::path& path) {

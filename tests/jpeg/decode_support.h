@@ -55,6 +55,9 @@ struct Pnm {
 };
 bool ReadPnm(const std::filesystem::path& path, Pnm& pnm);
 
+// `name` with every character but letters and digits made '_', as test names need.
+std::string TestNameOf(const std::string& name);
+
 std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& path);
 std::filesystem::path CorpusFolder();
 std::filesystem::path OracleFolder();

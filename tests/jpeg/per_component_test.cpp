@@ -7,14 +7,13 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "jpeg/jpeg.h"
 #include "tests/jpeg/decode_support.h"
 #include "tests/jpeg/stream_builder.h"
+#include "tests/jpeg/transcode_cases.h"
 
 namespace halvora::jpeg {
 namespace {
@@ -25,26 +24,9 @@ using testing::DibRequest;
 using testing::DibResult;
 using testing::ImageSamples;
 
-struct SingleScanCase {
-  std::string name;
-  std::string stream;
-  std::string original;
-};
+using SingleScanCase = testing::TranscodeCase;
 
-std::vector<SingleScanCase> SingleScanCases() {
-  std::vector<SingleScanCase> cases;
-  std::ifstream in(testing::OracleFolder() / "single-scans.tsv");
-  std::string line;
-  while (std::getline(in, line)) {
-    std::stringstream fields(line);
-    SingleScanCase entry;
-    std::getline(fields, entry.name, '\t');
-    std::getline(fields, entry.stream, '\t');
-    std::getline(fields, entry.original, '\t');
-    cases.push_back(entry);
-  }
-  return cases;
-}
+std::vector<SingleScanCase> SingleScanCases() { return testing::ReadTranscodeCases("single-scans.tsv", {}); }
 
 uint8_t Clamp(int value) { return static_cast<uint8_t>(std::clamp(value, 0, 255)); }
 
@@ -121,9 +103,7 @@ TEST_P(SingleScanTest, InterruptedDecodeEqualsOneCall) {
 }
 
 std::string CaseName(const ::testing::TestParamInfo<SingleScanCase>& info) {
-  std::string name = info.param.name;
-  std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
-  return name;
+  return testing::TestNameOf(info.param.name);
 }
 
 INSTANTIATE_TEST_SUITE_P(Oracle, SingleScanTest, ::testing::ValuesIn(SingleScanCases()), CaseName);

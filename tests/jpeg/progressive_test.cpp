@@ -5,11 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <initializer_list>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,6 +20,7 @@
 #include "tests/jpeg/decode_support.h"
 #include "tests/jpeg/record.h"
 #include "tests/jpeg/stream_mutator.h"
+#include "tests/jpeg/transcode_cases.h"
 
 namespace halvora::jpeg {
 namespace {
@@ -121,31 +119,12 @@ TEST(ProgressiveBlocksTest, RefinementCorrectsNonzeroCoefficientsAndPlacesNewOne
 
 fs::path OracleFile(const std::string& name) { return testing::OracleFolder() / name; }
 
-struct ProgressiveCase {
-  std::string name;
-  std::string stream;
-  std::string original;
-};
+using ProgressiveCase = testing::TranscodeCase;
 
-std::vector<ProgressiveCase> ProgressiveCases() {
-  std::vector<ProgressiveCase> cases;
-  std::ifstream in(OracleFile("progressive.tsv"));
-  std::string line;
-  while (std::getline(in, line)) {
-    std::stringstream fields(line);
-    ProgressiveCase entry;
-    std::getline(fields, entry.name, '\t');
-    std::getline(fields, entry.stream, '\t');
-    std::getline(fields, entry.original, '\t');
-    if (!entry.original.empty()) cases.push_back(entry);
-  }
-  return cases;
-}
+std::vector<ProgressiveCase> ProgressiveCases() { return testing::ReadTranscodeCases("progressive.tsv", {}); }
 
 std::string CaseName(const ::testing::TestParamInfo<ProgressiveCase>& info) {
-  std::string name = info.param.name;
-  std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
-  return name;
+  return testing::TestNameOf(info.param.name);
 }
 
 bool IsFourComponent(const std::string& name) { return name.find("cmyk") != std::string::npos; }
@@ -288,10 +267,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CorpusCase{"valid/pil-progressive-single-comp-scans-app13.jpg", 4},
                       CorpusCase{"valid/wuffs-peacock-progressive.jpg", 4}),
     [](const ::testing::TestParamInfo<CorpusCase>& info) {
-      std::string name = fs::path(info.param.file).stem().string();
-      std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); },
-                      '_');
-      return name;
+      return testing::TestNameOf(fs::path(info.param.file).stem().string());
     });
 
 // libjpeg-turbo writes no four-component PNM: these are decoded for their

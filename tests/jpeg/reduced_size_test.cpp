@@ -115,9 +115,7 @@ TEST_P(ReducedSizeTest, WritesOnlyTheImageOfAPaddedBottomUpDib) {
 }
 
 std::string CaseName(const ::testing::TestParamInfo<ReducedCase>& info) {
-  std::string name = info.param.name;
-  std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
-  return name;
+  return testing::TestNameOf(info.param.name);
 }
 
 INSTANTIATE_TEST_SUITE_P(Oracle, ReducedSizeTest, ::testing::ValuesIn(ReducedCases()), CaseName);

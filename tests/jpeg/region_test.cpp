@@ -133,11 +133,7 @@ const char* const kStreams[] = {
     "s422-64x48-each-restart.jpg", "s420-33x65-progressive.jpg", "s422-64x48-progressive-dri2.jpg",
     "s444-33x65-dc-per-component-dri3.jpg", "grey-64x48-spectral.jpg"};
 
-std::string StreamName(const ::testing::TestParamInfo<const char*>& info) {
-  std::string name = info.param;
-  std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
-  return name;
-}
+std::string StreamName(const ::testing::TestParamInfo<const char*>& info) { return testing::TestNameOf(info.param); }
 
 class RegionReadTest : public ::testing::TestWithParam<const char*> {
  protected:

@@ -2,7 +2,11 @@
 // around it are in, from the blocks it keeps; a model that runs the filter
 // formulas over the whole chroma planes at once (taken from a replicating
 // decode, whose chroma samples sit at the even pixels) must give the same
-// bytes, so a neighbour taken from the wrong MCU shows at the MCU edges.
+// bytes, so a neighbour taken from the wrong MCU shows at the MCU edges. The
+// half and quarter reads of horizontally halved chroma follow the same model
+// on their reduced samples; a progressive transcode, which keeps its
+// original's coefficients, decodes like the original (region reads of both
+// are checked in region_test.cpp).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +15,7 @@
 
 #include "jpeg/jpeg.h"
 #include "tests/jpeg/decode_support.h"
+#include "tests/jpeg/transcode_cases.h"
 
 namespace halvora::jpeg {
 namespace {
@@ -20,6 +25,7 @@ using testing::DibRequest;
 using testing::DibResult;
 using testing::ImageSamples;
 using testing::OracleCase;
+using testing::TranscodeCase;
 
 struct Image {
   int width = 0;
@@ -34,11 +40,21 @@ Image Decode(const std::vector<uint8_t>& stream, DibRequest request) {
 }
 
 // Y, Cb and Cr bytes as they are: data and DIB of uncoded colour.
-DibRequest Raw(bool smooth) {
+DibRequest Raw(bool smooth, int scale = 1) {
   DibRequest request;
   request.jpeg_color = request.color = JpegColorOther;
   request.smooth = smooth;
+  request.scale = scale;
   return request;
+}
+
+void ExpectSameSamples(const Image& decoded, const Image& expected) {
+  ASSERT_EQ(decoded.samples.size(), expected.samples.size());
+  for (size_t i = 0; i < expected.samples.size(); ++i) {
+    const size_t pixel = i / 3;
+    ASSERT_EQ(decoded.samples[i], expected.samples[i])
+        << "pixel " << pixel % decoded.width << "," << pixel / decoded.width << " byte " << i % 3;
+  }
 }
 
 // One chroma component of a replicating decode at its own resolution
@@ -115,13 +131,18 @@ class SmoothUpsamplingTest : public ::testing::TestWithParam<OracleCase> {
 };
 
 TEST_P(SmoothUpsamplingTest, EqualsTheFiltersOverTheWholeImage) {
-  const Image smooth = Decode(stream_, Raw(true));
-  const Image model = SmoothModel(Decode(stream_, Raw(false)), Vertical());
-  ASSERT_EQ(smooth.samples.size(), model.samples.size());
-  for (size_t i = 0; i < model.samples.size(); ++i) {
-    const size_t pixel = i / 3;
-    ASSERT_EQ(smooth.samples[i], model.samples[i])
-        << "pixel " << pixel % smooth.width << "," << pixel / smooth.width << " byte " << i % 3;
+  ExpectSameSamples(Decode(stream_, Raw(true)), SmoothModel(Decode(stream_, Raw(false)), Vertical()));
+}
+
+// The half and quarter reads of 2x1 chroma interpolate the reduced samples;
+// the eighth reads (single samples a block) and the reduced 4:2:0 reads
+// (chroma already at the luminance's resolution) replicate as without.
+TEST_P(SmoothUpsamplingTest, ReducedReadsInterpolateOnlyHalvedRows) {
+  for (int scale : {2, 4, 8}) {
+    SCOPED_TRACE("scale " + std::to_string(scale));
+    const Image replicated = Decode(stream_, Raw(false, scale));
+    const bool interpolates = Vertical() == 1 && scale < 8;
+    ExpectSameSamples(Decode(stream_, Raw(true, scale)), interpolates ? SmoothModel(replicated, 1) : replicated);
   }
 }
 
@@ -135,18 +156,41 @@ TEST_P(SmoothUpsamplingTest, ConvertsTheInterpolatedSamples) {
 }
 
 TEST_P(SmoothUpsamplingTest, InterruptedDecodeEqualsOneCall) {
-  DibRequest interrupted = Raw(true);
-  interrupted.interrupt = true;
-  EXPECT_EQ(Decode(stream_, interrupted).samples, Decode(stream_, Raw(true)).samples);
+  for (int scale : {1, 2}) {
+    DibRequest interrupted = Raw(true, scale);
+    interrupted.interrupt = true;
+    EXPECT_EQ(Decode(stream_, interrupted).samples, Decode(stream_, Raw(true, scale)).samples) << "scale " << scale;
+  }
 }
 
-std::string CaseName(const ::testing::TestParamInfo<OracleCase>& info) {
-  std::string name = info.param.name;
-  std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
-  return name;
-}
+std::string CaseName(const ::testing::TestParamInfo<OracleCase>& info) { return testing::TestNameOf(info.param.name); }
 
 INSTANTIATE_TEST_SUITE_P(Oracle, SmoothUpsamplingTest, ::testing::ValuesIn(InterpolatedCases()), CaseName);
+
+// ---- Progressive images ----
+
+class SmoothProgressiveTest : public ::testing::TestWithParam<TranscodeCase> {
+ protected:
+  void SetUp() override {
+    stream_ = testing::ReadFileBytes(testing::OracleFolder() / GetParam().stream);
+    original_ = testing::ReadFileBytes(testing::OracleFolder() / GetParam().original);
+  }
+  std::vector<uint8_t> stream_;
+  std::vector<uint8_t> original_;
+};
+
+TEST_P(SmoothProgressiveTest, DecodesLikeItsSequentialOriginal) {
+  for (int scale : {1, 2, 4}) {
+    SCOPED_TRACE("scale " + std::to_string(scale));
+    ExpectSameSamples(Decode(stream_, Raw(true, scale)), Decode(original_, Raw(true, scale)));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Oracle, SmoothProgressiveTest,
+                         ::testing::ValuesIn(testing::ReadTranscodeCases("progressive.tsv", {"s420-", "s422-"})),
+                         [](const ::testing::TestParamInfo<TranscodeCase>& info) {
+                           return testing::TestNameOf(info.param.name);
+                         });
 
 }  // namespace
 }  // namespace halvora::jpeg
