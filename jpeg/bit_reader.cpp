@@ -1,13 +1,12 @@
 #include "jpeg/bit_reader.h"
 
+#include "jpeg/bit_window.h"
 #include "jpeg/stream_input.h"
 
 namespace halvora::jpeg {
 
 namespace {
 
-constexpr int kFillTarget = 25;
-constexpr int kLookaheadBits = 8;
 constexpr int kMaxCodeLength = 16;
 constexpr int kSymbolCount = 257;
 // Past the end of a buffer every further bit reads as 0. The deficit is
@@ -62,6 +61,7 @@ int TakeAfterFF(JpegStream& stream) {
 }  // namespace
 
 int FillBits(JpegStream& stream, int need) {
+  if (FillWithoutMarkers(stream, stream.accumulator, stream.bit_count)) return JpegSuccess;
   while (stream.bit_count < kFillTarget) {
     if (stream.pending_marker != 0) return MarkerResult(stream, need);
     bool available = false;
@@ -118,17 +118,33 @@ int DecodeHuffmanSlow(JpegStream& stream, const HuffmanDecodeTable& table, int& 
   return JpegSuccess;
 }
 
+namespace {
+
+// The lookahead entry for the bits held (at least kDecodeFloorBits); a
+// window longer than the bits held ends in zeros.
+uint32_t LookaheadFor(const JpegStream& stream, const HuffmanDecodeTable& table) {
+  const int shortfall = kLookaheadBits - stream.bit_count;
+  const uint64_t window = shortfall > 0 ? stream.accumulator << shortfall : stream.accumulator >> -shortfall;
+  return table.lookahead[window & ((1u << kLookaheadBits) - 1)];
+}
+
+}  // namespace
+
 int DecodeHuffman(JpegStream& stream, const HuffmanDecodeTable& table, int& symbol) {
-  if (stream.bit_count < kLookaheadBits) {
+  if (stream.bit_count < kDecodeFloorBits) {
     const int result = FillBits(stream, 0);
     if (result != 0) return result;
-    if (stream.bit_count < kLookaheadBits) return DecodeHuffmanSlow(stream, table, symbol, 1);
+    if (stream.bit_count < kDecodeFloorBits) return DecodeHuffmanSlow(stream, table, symbol, 1);
   }
-  const uint32_t entry = table.lookahead[PeekBits(stream, kLookaheadBits)];
-  const int length = static_cast<int>(entry >> 16);
-  if (length == 0) return DecodeHuffmanSlow(stream, table, symbol, kLookaheadBits + 1);
+  const uint32_t entry = LookaheadFor(stream, table);
+  const int length = LookaheadCodeLength(entry);
+  // Past the floor the search goes on from the first length the floor does
+  // not guarantee: a code longer than the lookahead, or than the bits held.
+  if (length == 0 || length > stream.bit_count) {
+    return DecodeHuffmanSlow(stream, table, symbol, kDecodeFloorBits + 1);
+  }
   stream.bit_count -= length;
-  symbol = static_cast<int>(entry & 0xFFFF);
+  symbol = LookaheadSymbol(entry);
   return JpegSuccess;
 }
 

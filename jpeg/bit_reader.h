@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "jpeg/extend_received.h"
 #include "jpeg/huffman_table.h"
 #include "jpeg/jpeg_state.h"
 
@@ -24,18 +25,16 @@ int FillBits(JpegStream& stream, int need);
 uint32_t GetBits(JpegStream& stream, int count);
 uint32_t PeekBits(const JpegStream& stream, int count);
 
+// A symbol is decoded from the lookahead once this many bits are held;
+// below it the decoder fills first, and at the end of the data searches bit
+// by bit. Block decoders that keep the bits in locals use the same floor, so
+// that damaged data ends every block in the same place.
+inline constexpr int kDecodeFloorBits = 8;
+
 // Decodes one Huffman symbol: 0, kMarkerReached or a negative code.
 int DecodeHuffman(JpegStream& stream, const HuffmanDecodeTable& table, int& symbol);
 // The bit-by-bit search, starting with a code of `length` bits. A pattern
 // that matches no code of up to 16 bits decodes as symbol 0.
 int DecodeHuffmanSlow(JpegStream& stream, const HuffmanDecodeTable& table, int& symbol, int length);
-
-// T.81 EXTEND: the signed value of `bits` received for magnitude category
-// `category` (0 to 15).
-inline int32_t ExtendReceived(uint32_t bits, int category) {
-  if (category == 0) return 0;
-  const int32_t value = static_cast<int32_t>(bits);
-  return value < (1 << (category - 1)) ? value - (1 << category) + 1 : value;
-}
 
 }  // namespace halvora::jpeg

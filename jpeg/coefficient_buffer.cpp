@@ -10,11 +10,17 @@ static_assert(sizeof(CoefficientBlock) == 64 * sizeof(int16_t));
 CoefficientLayout LayoutOf(const PrivateState& state) {
   CoefficientLayout layout{};
   const JpegFrame& frame = state.frame;
+  int64_t planeStart = 0;
   for (int i = 0; i < frame.component_count && i < kMaxComponents; ++i) {
+    const int h = frame.components[i].h, v = frame.components[i].v;
     layout.first_block[i] = layout.blocks_per_mcu;
-    layout.blocks_per_mcu += frame.components[i].h * frame.components[i].v;
+    layout.blocks_per_mcu += h * v;
+    layout.plane_start[i] = planeStart;
+    layout.blocks_across[i] = state.mcus_across * h;
+    layout.horizontal[i] = h;
+    layout.vertical[i] = v;
+    planeStart += int64_t{layout.blocks_across[i]} * state.mcus_down * v;
   }
-  layout.mcus_per_row = state.mcus_across;
   return layout;
 }
 
@@ -32,14 +38,6 @@ int AllocateCoefficientBuffer(PrivateState& state) {
   if (memory == nullptr) return JpegErrMemory;
   state.coefficient_buffer = static_cast<int16_t*>(memory);
   return JpegSuccess;
-}
-
-CoefficientBlock& CoefficientBlockAt(PrivateState& state, const CoefficientLayout& layout, int column, int row,
-                                     int component, int h, int v) {
-  const int64_t mcu = int64_t{row} * layout.mcus_per_row + column;
-  const int64_t index = mcu * layout.blocks_per_mcu + layout.first_block[component] +
-                        int64_t{v} * state.frame.components[component].h + h;
-  return reinterpret_cast<CoefficientBlock*>(state.coefficient_buffer)[index];
 }
 
 }  // namespace halvora::jpeg

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "jpeg/extend_received.h"
 #include "jpeg/jpeg.h"
 
 namespace halvora::jpeg {
@@ -12,13 +13,27 @@ namespace {
 // 257th code is accepted, anything beyond is refused.
 constexpr int kMaxCodes = 257;
 constexpr int kMaxCodeLength = 16;
-constexpr int kLookaheadBits = 8;
 
-// Every 8-bit window that starts with `code` decodes to `symbol` at once.
+// The entry of a window that starts with `code` and goes on with `rest`
+// (the window's other kLookaheadBits - length bits). The magnitude bits are
+// the symbol's low nibble for both classes: the AC size, and the DC category
+// taken modulo 16 as the block decoder takes it.
+uint32_t LookaheadEntry(uint32_t rest, int length, uint8_t symbol) {
+  uint32_t entry = (static_cast<uint32_t>(length) << 8) | symbol;
+  const int size = symbol & 15;
+  const int total = length + size;
+  if (size == 0 || total > kLookaheadBits) return entry;
+  const uint32_t magnitude = rest >> (kLookaheadBits - total);
+  const auto value = static_cast<uint16_t>(ExtendNonZero(magnitude, size));
+  return entry | (static_cast<uint32_t>(total) << 12) | (static_cast<uint32_t>(value) << 16);
+}
+
+// Every window that starts with `code` decodes to `symbol` at once.
 void FillLookahead(uint32_t code, int length, uint8_t symbol, HuffmanDecodeTable& table) {
-  const uint32_t span = 1u << (kLookaheadBits - length);
-  const uint32_t entry = (static_cast<uint32_t>(length) << 16) | symbol;
-  for (uint32_t k = 0; k < span; ++k) table.lookahead[code * span + k] = entry;
+  const int restBits = kLookaheadBits - length;
+  for (uint32_t rest = 0; rest < (1u << restBits); ++rest) {
+    table.lookahead[(code << restBits) | rest] = LookaheadEntry(rest, length, symbol);
+  }
 }
 
 // Fills the per-length lists and the symbols from canonical codes assigned in

@@ -6,21 +6,33 @@
 
 namespace halvora::jpeg {
 
+// The lookahead table is indexed by the next 9 bits of the stream.
+inline constexpr int kLookaheadBits = 9;
+
 struct HuffmanDecodeTable {
   int32_t table_class;  // 0 DC, 1 AC
   int32_t identifier;   // 0 to 3
-  // Indexed by the next 8 bits of the stream: low 16 bits the symbol, high
-  // 16 bits the code length (1 to 8); length 0 means a longer code.
-  uint32_t lookahead[256];
+  // One entry per 9-bit window (fields read by the Lookahead* functions
+  // below): the symbol and code length of the code the window starts with
+  // (length 0: a longer code, or none); when the code and the magnitude bits
+  // of its symbol's low nibble both fit in the window, also their total
+  // length and the extended value, so that most coefficients cost one lookup.
+  uint32_t lookahead[1 << kLookaheadBits];
   // HUFFVAL in DHT order. One more than 256: a table may carry 257 codes,
   // and the last of them must decode to its own symbol.
-  uint16_t symbols[257];
+  uint8_t symbols[257];
   uint16_t smallest_code[17];    // by code length; index 0 unused
   uint16_t largest_code[18];     // by code length; 0xFFFF: no code of that length
   uint16_t first_symbol[17];     // index into symbols of the first code of a length
 };
 
 inline constexpr uint16_t kNoCodeOfLength = 0xFFFF;
+
+inline int LookaheadSymbol(uint32_t entry) { return static_cast<int>(entry & 0xFF); }
+inline int LookaheadCodeLength(uint32_t entry) { return static_cast<int>((entry >> 8) & 15); }
+// Code length plus magnitude bits when the entry holds the value; else 0.
+inline int LookaheadTotalLength(uint32_t entry) { return static_cast<int>((entry >> 12) & 15); }
+inline int32_t LookaheadValue(uint32_t entry) { return static_cast<int16_t>(entry >> 16); }
 
 // Builds `table` from the 16 code-length counts `bits` and the symbols
 // `values` (as many as the counts add up to). 0, or -6 when the counts

@@ -32,6 +32,16 @@ struct DibView {
 // neighbour.
 void ConvertMcuPixels(const McuTarget& target, int dibColor, int jpegColor);
 
+// True when ConvertMcuPixels changes pixels of this width and these colours.
+bool ConvertsMcuPixels(int channels, int dibColor, int jpegColor);
+
+// The per-component output's shortcut past the write-then-convert: writes
+// into bytes 0..2 of `count` pixels, `channels` bytes apart, what
+// ConvertMcuPixels makes of pixels whose bytes 0..2 hold y[i], cb[i], cr[i].
+// Other bytes are left alone; nothing is written when ConvertsMcuPixels is false.
+void ConvertMcuRow(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int count, uint8_t* pixels,
+                   int channels, int dibColor, int jpegColor);
+
 // The final pass over an image coded in single-component scans. The DIB
 // holds the region (or the whole image when the region is empty): the pass
 // converts its first bottom - top rows (all rows when top equals bottom) and

@@ -1,7 +1,9 @@
 #include "jpeg/kernels/component_output.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
+#include <cstring>
 
 #include "jpeg/jpeg.h"
 #include "jpeg/kernels/color_pass.h"
@@ -94,21 +96,121 @@ int SamplesPerBlock(const ComponentOutputFormat& format, int component, int bloc
   return larger ? 2 * blockSize : blockSize;
 }
 
+// The first of the samples of row `sy` of a component of `across` blocks of
+// `samples` (a power of two) a side; the row's other blocks follow at 64
+// coefficients apart.
+const int16_t* SampleLine(const CoefficientBlock* first, int across, int samples, int sy) {
+  const int shift = std::countr_zero(static_cast<unsigned>(samples));
+  return first[(sy >> shift) * across].values + 8 * (sy & (samples - 1));
+}
+
+// Row `sy` of a component, narrowed to bytes: across * samples of them.
+void GatherSampleRow(const CoefficientBlock* first, int across, int samples, int sy, uint8_t* row) {
+  const int16_t* line = SampleLine(first, across, samples, sy);
+  for (int b = 0; b < across; ++b, line += 64, row += samples) {
+    for (int s = 0; s < samples; ++s) row[s] = static_cast<uint8_t>(line[s]);
+  }
+}
+
+// A whole plane row from full-size blocks, each sample repeated as many
+// times as `Word` (uint8_t, uint16_t or uint32_t) has bytes: a word of
+// equal bytes a sample, a block's eight words stored in one piece.
+template <typename Word>
+void SpreadBlockRow(const int16_t* line, int across, uint8_t* out) {
+  constexpr Word kRepeat = static_cast<Word>(static_cast<Word>(~Word{0}) / 0xFF);  // 0x01 in every byte
+  for (int b = 0; b < across; ++b, line += 64, out += sizeof(Word[8])) {
+    Word words[8];
+    for (int s = 0; s < 8; ++s) words[s] = static_cast<Word>((line[s] & 0xFF) * kRepeat);
+    std::memcpy(out, words, sizeof words);
+  }
+}
+
+// Whole rows of full-size blocks at the ratios of the usable formats; false
+// (nothing written) for any other row.
+bool SpreadWholeRow(const CoefficientBlock* first, int across, int samples, int sy, int planeWidth,
+                    uint8_t* out) {
+  if (samples != 8) return false;
+  const int16_t* line = SampleLine(first, across, samples, sy);
+  const int sampleColumns = 8 * across;
+  if (planeWidth == sampleColumns) {
+    SpreadBlockRow<uint8_t>(line, across, out);
+  } else if (planeWidth == 2 * sampleColumns) {
+    SpreadBlockRow<uint16_t>(line, across, out);
+  } else if (planeWidth == 4 * sampleColumns) {
+    SpreadBlockRow<uint32_t>(line, across, out);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// The visible part of the plane row above, copied into this one; the rows
+// of MCUs 16 and 32 pixels wide in one piece of constant size.
+void RepeatRowAbove(uint8_t* out, int left, int right) {
+  const uint8_t* above = out - kMcuPlaneSide;
+  if (left == 0 && right == 16) {
+    std::memcpy(out, above, 16);
+  } else if (left == 0 && right == 32) {
+    std::memcpy(out, above, 32);
+  } else {
+    std::copy(above + left, above + right, out + left);
+  }
+}
+
+// Pixels left..right of a plane row of planeWidth from a row of sampleColumns
+// samples: pixel x takes sample x * sampleColumns / planeWidth. The whole
+// ratios of the usable formats get loops with a constant shift.
+void SpreadSampleRow(const uint8_t* row, int sampleColumns, int planeWidth, int left, int right, uint8_t* out) {
+  if (planeWidth == sampleColumns) {
+    std::copy(row + left, row + right, out + left);
+  } else if (planeWidth == 2 * sampleColumns) {
+    for (int x = left; x < right; ++x) out[x] = row[x >> 1];
+  } else if (planeWidth == 4 * sampleColumns) {
+    for (int x = left; x < right; ++x) out[x] = row[x >> 2];
+  } else {
+    for (int x = left; x < right; ++x) out[x] = row[x * sampleColumns / planeWidth];
+  }
+}
+
+// The sample row of pixel row y: y * sampleRows / planeHeight, by a shift
+// for the whole ratios of the usable formats.
+struct RowScale {
+  int sampleRows;
+  int planeHeight;
+  int shift;  // -1: neither 1, 2 nor 4 rows a sample
+
+  RowScale(int rows, int height) : sampleRows(rows), planeHeight(height), shift(-1) {
+    for (int s = 0; s <= 2; ++s) {
+      if (height == rows << s) shift = s;
+    }
+  }
+  int SampleRowOf(int y) const { return shift >= 0 ? y >> shift : y * sampleRows / planeHeight; }
+};
+
 // A component of `across` x `down` blocks of `samples` a side, spread over a
 // plane of planeWidth x planeHeight pixels. Every ratio is whole for a usable
-// format, so pixel x takes sample x * (across * samples) / planeWidth, which
-// is plain replication (or a one-to-one copy).
+// format, so pixel (x, y) takes sample (x * (across * samples) / planeWidth,
+// y * (down * samples) / planeHeight), which is plain replication (or a
+// one-to-one copy); a row that repeats the sample row above is copied.
 void ExpandBlocks(const CoefficientBlock* first, int across, int down, int samples, int planeWidth,
                   int planeHeight, const PixelRect& visible, McuPlane& plane) {
   const int sampleColumns = across * samples;
-  const int sampleRows = down * samples;
+  const RowScale rows(down * samples, planeHeight);
+  const bool wholeRows = visible.left == 0 && visible.right == planeWidth;
+  uint8_t row[kMcuPlaneSide];  // at most 4 blocks of at most 8 samples
+  int previous = -1;
   for (int y = visible.top; y < visible.bottom; ++y) {
-    const int sy = y * sampleRows / planeHeight;
-    for (int x = visible.left; x < visible.right; ++x) {
-      const int sx = x * sampleColumns / planeWidth;
-      const CoefficientBlock& block = first[(sy / samples) * across + sx / samples];
-      plane.samples[y * kMcuPlaneSide + x] = static_cast<uint8_t>(block.values[8 * (sy % samples) + sx % samples]);
+    uint8_t* out = plane.samples + y * kMcuPlaneSide;
+    const int sy = rows.SampleRowOf(y);
+    if (sy == previous) {
+      RepeatRowAbove(out, visible.left, visible.right);
+      continue;
     }
+    if (!wholeRows || !SpreadWholeRow(first, across, samples, sy, planeWidth, out)) {
+      GatherSampleRow(first, across, samples, sy, row);
+      SpreadSampleRow(row, sampleColumns, planeWidth, visible.left, visible.right, out);
+    }
+    previous = sy;
   }
 }
 
@@ -118,17 +220,95 @@ int BlocksBefore(const ComponentOutputFormat& format, int component) {
   return offset;
 }
 
+// One route over one row of visible pixels: every pixel, or every other one
+// for a route of one column parity.
+void WriteRouteRow(const uint8_t* samples, const Route& route, uint8_t* line, int channels, int left, int right) {
+  int column = left;
+  int step = 1;
+  if (route.parity != kAnyColumn) {
+    column += (column % 2 != route.parity) ? 1 : 0;
+    step = 2;
+  }
+  if (route.source == kOpaque) {
+    for (; column < right; column += step) line[ptrdiff_t{column} * channels] = 255;
+  } else {
+    for (; column < right; column += step) line[ptrdiff_t{column} * channels] = samples[column];
+  }
+}
+
 void WriteRoutes(const McuPlanes& planes, const Routes& routes, const McuTarget& target, const PixelRect& visible) {
   for (int r = 0; r < routes.count; ++r) {
     const Route& route = routes.items[r];
     for (int row = visible.top; row < visible.bottom; ++row) {
       uint8_t* line = target.dib + target.topLeft + row * target.lineBytes + route.byte;
-      for (int column = visible.left; column < visible.right; ++column) {
-        if (route.parity != kAnyColumn && column % 2 != route.parity) continue;
-        line[ptrdiff_t{column} * target.channels] =
-            route.source == kOpaque ? 255 : planes.component[route.source].samples[row * kMcuPlaneSide + column];
-      }
+      const uint8_t* samples =
+          route.source == kOpaque ? nullptr : planes.component[route.source].samples + row * kMcuPlaneSide;
+      WriteRouteRow(samples, route, line, target.channels, visible.left, visible.right);
     }
+  }
+}
+
+// True when bytes 0, 1 and 2 of every pixel take components 0, 1 and 2: the
+// pixels a conversion then reads are those three planes, so it can read them
+// there instead of from the DIB.
+bool CarriesYccInFirstBytes(const Routes& routes) {
+  int carried = 0;
+  for (int r = 0; r < routes.count; ++r) {
+    const Route& route = routes.items[r];
+    if (route.byte <= 2 && route.source == route.byte && route.parity == kAnyColumn) carried |= 1 << route.byte;
+  }
+  return carried == 7;
+}
+
+Routes RoutesBeyondYcc(const Routes& routes) {
+  Routes beyond;
+  for (int r = 0; r < routes.count; ++r) {
+    if (routes.items[r].byte > 2) beyond.items[beyond.count++] = routes.items[r];
+  }
+  return beyond;
+}
+
+// Bytes 0..2 of the visible pixels, converted straight from the planes.
+void WriteConvertedYcc(const McuPlanes& planes, const ComponentOutputFormat& format, const McuTarget& target,
+                       const PixelRect& visible) {
+  for (int row = visible.top; row < visible.bottom; ++row) {
+    const int first = row * kMcuPlaneSide + visible.left;
+    uint8_t* pixels = target.dib + target.topLeft + row * target.lineBytes + ptrdiff_t{visible.left} * target.channels;
+    ConvertMcuRow(planes.component[0].samples + first, planes.component[1].samples + first,
+                  planes.component[2].samples + first, visible.right - visible.left, pixels, target.channels,
+                  format.dibColor, format.jpegColor);
+  }
+}
+
+// Expands a component of a usable format; false when its blocks are not all there.
+bool ExpandComponent(const CoefficientBlock* blocks, int blockCount, const ComponentOutputFormat& format,
+                     int component, int blockSize, bool simpleSampling, const PixelRect& visible, McuPlane& plane) {
+  const int across = format.horizontal[component], down = format.vertical[component];
+  const int first = BlocksBefore(format, component);
+  if (blocks == nullptr || first + across * down > blockCount) return false;
+  const int mcuWidth = blockSize * format.hmax, mcuHeight = blockSize * format.vmax;
+  ExpandBlocks(blocks + first, across, down, SamplesPerBlock(format, component, blockSize, simpleSampling),
+               mcuWidth, mcuHeight, ClampToMcu(visible, mcuWidth, mcuHeight), plane);
+  return true;
+}
+
+// The planes by `routes` into the visible pixels (inside the planes), then
+// the conversion when the format asks for it. Where bytes 0..2 take the
+// three planes as they are, the conversion reads the planes and the
+// converted bytes are written once.
+void WritePlanes(const McuPlanes& planes, const ComponentOutputFormat& format, const Routes& routes,
+                 const McuTarget& target, const PixelRect& visible) {
+  if (format.convert == 1 && ConvertsMcuPixels(target.channels, format.dibColor, format.jpegColor) &&
+      CarriesYccInFirstBytes(routes)) {
+    WriteRoutes(planes, RoutesBeyondYcc(routes), target, visible);
+    WriteConvertedYcc(planes, format, target, visible);
+    return;
+  }
+  WriteRoutes(planes, routes, target, visible);
+  if (format.convert == 1) {
+    McuTarget converted = target;
+    converted.visible = visible;
+    ConvertMcuPixels(converted, format.dibColor, format.jpegColor);
   }
 }
 
@@ -146,13 +326,13 @@ void OutputBlocks(const CoefficientBlock* blocks, int blockCount, const Componen
   for (int r = 0; r < routes.count; ++r) {
     const int source = routes.items[r].source;
     if (source == kOpaque || built[source]) continue;
-    if (!BuildComponentPlane(blocks, blockCount, format, source, blockSize, simpleSampling, visible,
-                             planes.component[source])) {
+    if (!ExpandComponent(blocks, blockCount, format, source, blockSize, simpleSampling, visible,
+                         planes.component[source])) {
       return;
     }
     built[source] = true;
   }
-  WriteComponentPlanes(planes, format, mcuWidth, mcuHeight, target);
+  WritePlanes(planes, format, routes, target, visible);
 }
 
 }  // namespace
@@ -175,13 +355,7 @@ bool BuildComponentPlane(const CoefficientBlock* blocks, int blockCount, const C
                          McuPlane& plane) {
   if (!IsUsableComponentFormat(format) || !IsBlockSize(blockSize)) return false;
   if (component < 0 || component >= ComponentsAvailable(format)) return false;
-  const int across = format.horizontal[component], down = format.vertical[component];
-  const int first = BlocksBefore(format, component);
-  if (blocks == nullptr || first + across * down > blockCount) return false;
-  const int mcuWidth = blockSize * format.hmax, mcuHeight = blockSize * format.vmax;
-  ExpandBlocks(blocks + first, across, down, SamplesPerBlock(format, component, blockSize, simpleSampling),
-               mcuWidth, mcuHeight, ClampToMcu(visible, mcuWidth, mcuHeight), plane);
-  return true;
+  return ExpandComponent(blocks, blockCount, format, component, blockSize, simpleSampling, visible, plane);
 }
 
 void WriteComponentPlanes(const McuPlanes& planes, const ComponentOutputFormat& format, int mcuWidth,
@@ -189,12 +363,7 @@ void WriteComponentPlanes(const McuPlanes& planes, const ComponentOutputFormat& 
   const PixelRect visible =
       ClampToMcu(target.visible, std::min(mcuWidth, kMcuPlaneSide), std::min(mcuHeight, kMcuPlaneSide));
   if (IsEmpty(visible)) return;
-  WriteRoutes(planes, RoutesFor(format, target.channels), target, visible);
-  if (format.convert == 1) {
-    McuTarget converted = target;
-    converted.visible = visible;
-    ConvertMcuPixels(converted, format.dibColor, format.jpegColor);
-  }
+  WritePlanes(planes, format, RoutesFor(format, target.channels), target, visible);
 }
 
 void OutputMcuPerComponent(const CoefficientBlock* blocks, int blockCount, const ComponentOutputFormat& format,

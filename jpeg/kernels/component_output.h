@@ -3,7 +3,9 @@
 // reduced-size reads and the interpolating chroma upsampling. Each component
 // is expanded into an MCU plane at the MCU's full resolution and written into
 // its byte of every visible pixel; then, when asked, the pixels are converted
-// in the DIB (generic green form).
+// in the DIB (generic green form). Where bytes 0..2 take components 0..2 as
+// they are, the converted bytes are written straight from the planes
+// instead, with the same result.
 //
 // Channel rules (byte b of a pixel; nothing is ever written at b >= channels):
 // - RGB-coded data into a BGR DIB: bytes 0, 1, 2 take components 2, 1, 0.

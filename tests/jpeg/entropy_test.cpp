@@ -2,16 +2,25 @@
 // handling on hand-made entropy-coded data.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <memory>
+#include <random>
 #include <vector>
 
 #include "jpeg/bit_reader.h"
 #include "jpeg/block_decoder.h"
+#include "jpeg/coefficient_buffer.h"
 #include "jpeg/huffman_table.h"
 #include "jpeg/jpeg.h"
 #include "jpeg/jpeg_state.h"
+#include "jpeg/progressive_blocks.h"
 #include "jpeg/restart.h"
+#include "jpeg/stream_input.h"
+#include "platform/file.h"
 
 namespace halvora::jpeg {
 namespace {
@@ -197,6 +206,323 @@ TEST(BlockDecodeTest, SkipBlockKeepsTheAcTermsButFollowsTheBits) {
   EXPECT_EQ(block.values[1], 42);
   ASSERT_EQ(SkipBlockPlain(input.stream, kDc, kAc, prediction, block), 0);
   EXPECT_EQ(prediction, 4);
+}
+
+// The block decoder keeps the bits in locals, takes most codes and values
+// from the lookahead whole and fills several bytes at once. Whatever the
+// table and the data, it must leave every block, prediction, result and
+// stream state exactly as the step-by-step decode through the bit reader's
+// calls does: damaged data, markers, the end of a buffer or of a file
+// included.
+
+// The step-by-step decode of one block: each symbol through DecodeHuffman,
+// each value through FillBits and GetBits when too few bits are held.
+int ReceiveStepwise(JpegStream& stream, int category, int32_t& value) {
+  value = 0;
+  if (category == 0) return 0;
+  if (stream.bit_count < category) {
+    const int result = FillBits(stream, category);
+    if (result != 0) return result;
+  }
+  value = ExtendReceived(GetBits(stream, category), category);
+  return 0;
+}
+
+int CodedStepwise(JpegStream& stream, const HuffmanDecodeTable& table, int& symbol, int32_t& value) {
+  const int result = DecodeHuffman(stream, table, symbol);
+  return result != 0 ? result : ReceiveStepwise(stream, symbol & 15, value);
+}
+
+int BlockStepwise(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac, bool skip,
+                  int16_t& prediction, CoefficientBlock& block) {
+  if (!skip) std::memset(&block, 0, sizeof block);
+  int symbol = 0;
+  int32_t value = 0;
+  int result = CodedStepwise(stream, dc, symbol, value);
+  if (result == 0) {
+    prediction = static_cast<int16_t>(prediction + value);
+    block.values[0] = prediction;
+  }
+  for (int index = 1; result == 0 && index < 64;) {
+    result = CodedStepwise(stream, ac, symbol, value);
+    if (result != 0) break;
+    if ((symbol & 15) != 0) {
+      index += symbol >> 4;
+      if (!skip) block.values[kZigZagToNatural[index]] = static_cast<int16_t>(value);
+      ++index;
+    } else if (symbol == 0xF0) {
+      index += 16;
+    } else {
+      break;
+    }
+  }
+  return result == kMarkerReached ? 0 : result;
+}
+
+// A file over bytes in memory, read in whatever pieces the reader asks for.
+class MemoryFile final : public platform::ReadableFile {
+ public:
+  explicit MemoryFile(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
+  int64_t Read(void* buffer, size_t count) override {
+    const size_t piece = std::min(count, bytes_.size() - at_);
+    if (piece != 0) std::memcpy(buffer, bytes_.data() + at_, piece);
+    at_ += piece;
+    return static_cast<int64_t>(piece);
+  }
+  int64_t Seek(int64_t, platform::SeekFrom) override { return -1; }
+  int64_t Size() override { return static_cast<int64_t>(bytes_.size()); }
+  bool Close() override { return true; }
+
+ private:
+  const std::vector<uint8_t>& bytes_;
+  size_t at_ = 0;
+};
+
+// A source over `bytes`: the caller's buffer, or a file read 4096 bytes at a time.
+struct Source {
+  Source(const std::vector<uint8_t>& bytes, bool fromFile) : file(bytes), stream(std::make_unique<JpegStream>()) {
+    std::memset(stream.get(), 0, sizeof(JpegStream));
+    if (fromFile) {
+      stream->file = &file;
+      StartFileInput(*stream);
+    } else {
+      StartBufferInput(*stream, bytes.data(), static_cast<int32_t>(bytes.size()));
+    }
+  }
+  MemoryFile file;
+  std::unique_ptr<JpegStream> stream;
+};
+
+// Random canonical codes: any lengths the code space allows, now and then
+// leaving part of it unused (patterns that match no code), symbols mostly
+// small runs and sizes with end of block and the zero run among them.
+HuffmanDecodeTable RandomTable(std::mt19937& random) {
+  uint8_t bits[16] = {};
+  std::vector<uint8_t> values;
+  uint32_t free = 2;
+  const bool leaveRoom = random() % 4 == 0;
+  for (int length = 1; length <= 16 && values.size() < 256; ++length) {
+    const uint32_t most = std::min<uint32_t>(free - (leaveRoom ? 1 : 0), 256 - static_cast<uint32_t>(values.size()));
+    const uint32_t count = length == 16 ? most : std::min<uint32_t>(most, random() % (most + 1) / (1 + random() % 3));
+    bits[length - 1] = static_cast<uint8_t>(count);
+    for (uint32_t i = 0; i < count; ++i) {
+      const uint32_t pick = random() % 8;
+      values.push_back(pick == 0   ? 0x00
+                       : pick == 1 ? 0xF0
+                       : pick < 6  ? static_cast<uint8_t>((random() % 4) << 4 | (1 + random() % 6))
+                                   : static_cast<uint8_t>(random()));
+    }
+    free = (free - count) * 2;
+  }
+  HuffmanDecodeTable table{};
+  EXPECT_EQ(BuildHuffmanDecodeTable(bits, values.data(), 0, 0, table), JpegSuccess);
+  return table;
+}
+
+// Entropy-coded bytes with stuffed 0xFF, fill bytes, markers and, now and
+// then, a lone 0xFF at the very end.
+std::vector<uint8_t> RandomData(std::mt19937& random) {
+  const size_t size = random() % 8 == 0 ? 4000 + random() % 5000 : random() % 300;
+  const uint32_t ffEvery = 4 + random() % 200;
+  std::vector<uint8_t> bytes;
+  while (bytes.size() < size) {
+    if (random() % ffEvery != 0) {
+      bytes.push_back(static_cast<uint8_t>(random() % 255));
+      continue;
+    }
+    bytes.push_back(0xFF);
+    if (random() % 4 == 0) bytes.push_back(0xFF);
+    const uint32_t after = random() % 16;
+    bytes.push_back(after == 0 ? 0xD0 + random() % 8 : after == 1 ? 0xD9 : 0x00);
+  }
+  if (random() % 4 == 0) bytes.push_back(0xFF);
+  return bytes;
+}
+
+void ExpectSameState(const JpegStream& fast, const JpegStream& stepwise) {
+  ASSERT_EQ(fast.bit_count, stepwise.bit_count);
+  ASSERT_EQ(fast.consumed, stepwise.consumed);
+  ASSERT_EQ(fast.remaining, stepwise.remaining);
+  ASSERT_EQ(fast.pending_marker, stepwise.pending_marker);
+  if (fast.bit_count > 0) {
+    const uint64_t held = fast.bit_count >= 64 ? ~uint64_t{0} : (uint64_t{1} << fast.bit_count) - 1;
+    ASSERT_EQ(fast.accumulator & held, stepwise.accumulator & held);
+  }
+}
+
+TEST(BlockDecodeTest, EqualsTheStepByStepDecodeOnRandomTablesAndData) {
+  std::mt19937 random(20240611);
+  for (int trial = 0; trial < 1500; ++trial) {
+    SCOPED_TRACE(trial);
+    const HuffmanDecodeTable dc = RandomTable(random);
+    const HuffmanDecodeTable ac = RandomTable(random);
+    const std::vector<uint8_t> bytes = RandomData(random);
+    const bool fromFile = random() % 3 == 0;
+    Source fast(bytes, fromFile);
+    Source stepwise(bytes, fromFile);
+    int16_t fastPrediction = static_cast<int16_t>(random());
+    int16_t stepwisePrediction = fastPrediction;
+    CoefficientBlock fastBlock{};
+    CoefficientBlock stepwiseBlock{};
+    for (int blockIndex = 0; blockIndex < 400; ++blockIndex) {
+      const bool skip = random() % 4 == 0;
+      const int fastResult = skip ? SkipBlockPlain(*fast.stream, dc, ac, fastPrediction, fastBlock)
+                                  : DecodeBlockPlain(*fast.stream, dc, ac, fastPrediction, fastBlock);
+      const int stepwiseResult = BlockStepwise(*stepwise.stream, dc, ac, skip, stepwisePrediction, stepwiseBlock);
+      ASSERT_EQ(fastResult, stepwiseResult) << "block " << blockIndex;
+      ASSERT_EQ(fastPrediction, stepwisePrediction) << "block " << blockIndex;
+      ASSERT_EQ(std::memcmp(&fastBlock, &stepwiseBlock, sizeof fastBlock), 0) << "block " << blockIndex;
+      ExpectSameState(*fast.stream, *stepwise.stream);
+      if (fastResult != 0 || fast.stream->remaining == 0) break;
+    }
+  }
+}
+
+// ---- Progressive refinement ----
+
+// The refinement visits the nonzero coefficients of the band through a mask
+// of their positions. It must leave every block, result and stream state as
+// the walk that tests each coefficient in turn and reads each bit through
+// the bit reader's calls does.
+int BitStepwise(JpegStream& stream, int count, uint32_t& bits) {
+  bits = 0;
+  if (count == 0) return 0;
+  if (stream.bit_count < count) {
+    const int result = FillBits(stream, count);
+    if (result != 0) return result;
+  }
+  bits = GetBits(stream, count);
+  return 0;
+}
+
+int16_t Wrap16(int32_t value) { return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(value))); }
+
+int RefineWalkStepwise(JpegStream& stream, CoefficientBlock& block, int& k, int se, int zeros, int al) {
+  const int32_t p1 = int32_t{1} << al;
+  for (; k <= se; ++k) {
+    int16_t& coefficient = block.values[kZigZagToNatural[k]];
+    if (coefficient == 0) {
+      if (zeros >= 0 && --zeros < 0) return 0;
+      continue;
+    }
+    uint32_t bit = 0;
+    const int result = BitStepwise(stream, 1, bit);
+    if (result != 0) return result;
+    if (bit != 0 && (coefficient & p1) == 0) coefficient = Wrap16(coefficient >= 0 ? coefficient + p1 : coefficient - p1);
+  }
+  return 0;
+}
+
+int RefineBandStepwise(JpegStream& stream, CoefficientBlock& block, const HuffmanDecodeTable& ac, int ss, int se,
+                       int al) {
+  int k = ss;
+  if (stream.end_of_band_run == 0) {
+    for (; k <= se; ++k) {
+      int runSize = 0;
+      int result = DecodeHuffman(stream, ac, runSize);
+      if (result != 0) return result;
+      const int r = runSize >> 4, s = runSize & 15;
+      int16_t value = 0;
+      if (s != 0) {
+        uint32_t sign = 0;
+        result = BitStepwise(stream, 1, sign);
+        if (result != 0) return result;
+        value = Wrap16(static_cast<int32_t>(static_cast<uint32_t>(sign != 0 ? 1 : -1) << al));
+      } else if (runSize != 0xF0) {
+        uint32_t extra = 0;
+        result = BitStepwise(stream, r, extra);
+        if (result != 0) return result;
+        stream.end_of_band_run = (int32_t{1} << r) + static_cast<int32_t>(extra);
+        break;
+      }
+      result = RefineWalkStepwise(stream, block, k, se, r, al);
+      if (result != 0) return result;
+      if (s != 0) block.values[kZigZagToNatural[k]] = value;
+    }
+  }
+  if (stream.end_of_band_run > 0) {
+    const int result = RefineWalkStepwise(stream, block, k, se, -1, al);
+    if (result != 0) return result;
+    stream.end_of_band_run -= 1;
+  }
+  return 0;
+}
+
+// Blocks as earlier passes leave them: a DC term alone (a flat area), a few
+// nonzero coefficients, or about half of them, of any value, some with bit
+// `al` already set.
+CoefficientBlock RandomRefinedBlock(std::mt19937& random) {
+  CoefficientBlock block{};
+  const uint32_t oneIn = std::array<uint32_t, 4>{0, 16, 2, 2}[random() % 4];
+  for (auto& value : block.values) {
+    if (oneIn != 0 && random() % oneIn == 0) value = static_cast<int16_t>(random());
+  }
+  block.values[0] = static_cast<int16_t>(random());
+  return block;
+}
+
+TEST(ProgressiveRefineTest, EqualsTheCoefficientWalkOnRandomTablesAndData) {
+  std::mt19937 random(7031);
+  for (int trial = 0; trial < 1500; ++trial) {
+    SCOPED_TRACE(trial);
+    const HuffmanDecodeTable ac = RandomTable(random);
+    const std::vector<uint8_t> bytes = RandomData(random);
+    const bool fromFile = random() % 3 == 0;
+    const int ss = 1 + static_cast<int>(random() % 63);
+    const int se = ss + static_cast<int>(random() % (64 - ss));
+    const int al = static_cast<int>(random() % 14);
+    Source fast(bytes, fromFile);
+    Source stepwise(bytes, fromFile);
+    for (int blockIndex = 0; blockIndex < 400; ++blockIndex) {
+      CoefficientBlock fastBlock = RandomRefinedBlock(random);
+      CoefficientBlock stepwiseBlock = fastBlock;
+      const int fastResult = DecodeAcRefine(*fast.stream, fastBlock, ac, ss, se, al);
+      const int stepwiseResult = RefineBandStepwise(*stepwise.stream, stepwiseBlock, ac, ss, se, al);
+      ASSERT_EQ(fastResult, stepwiseResult == kMarkerReached ? 0 : stepwiseResult) << "block " << blockIndex;
+      ASSERT_EQ(std::memcmp(&fastBlock, &stepwiseBlock, sizeof fastBlock), 0) << "block " << blockIndex;
+      ASSERT_EQ(fast.stream->end_of_band_run, stepwise.stream->end_of_band_run) << "block " << blockIndex;
+      ExpectSameState(*fast.stream, *stepwise.stream);
+      if (fastResult != 0 || fast.stream->remaining == 0) break;
+    }
+  }
+}
+
+// ---- The coefficient buffer ----
+
+// Every block of every component has a place of its own inside the buffer,
+// and a component's blocks lie in raster order, one row after another, so
+// that a scan of one component walks memory in order.
+TEST(CoefficientBufferTest, EachComponentsBlocksFormARasterPlane) {
+  JpegComponent components[kMaxComponents] = {{1, 2, 2, 0}, {2, 1, 1, 0}, {3, 1, 2, 0}, {4, 2, 1, 0}};
+  auto state = std::make_unique<PrivateState>();
+  state->frame.component_count = 4;
+  state->frame.components = components;
+  state->mcus_across = 5;
+  state->mcus_down = 3;
+  ASSERT_EQ(AllocateCoefficientBuffer(*state), JpegSuccess);
+  const CoefficientLayout layout = LayoutOf(*state);
+  const auto* first = reinterpret_cast<const CoefficientBlock*>(state->coefficient_buffer);
+  const int64_t total = int64_t{layout.blocks_per_mcu} * 5 * 3;
+  std::vector<int> uses(static_cast<size_t>(total));
+  for (int c = 0; c < 4; ++c) {
+    const int h = components[c].h, v = components[c].v;
+    const int64_t start = &CoefficientBlockAt(*state, layout, 0, 0, c, 0, 0) - first;
+    for (int row = 0; row < 3; ++row) {
+      for (int column = 0; column < 5; ++column) {
+        for (int bv = 0; bv < v; ++bv) {
+          for (int bh = 0; bh < h; ++bh) {
+            const int64_t index = &CoefficientBlockAt(*state, layout, column, row, c, bh, bv) - first;
+            ASSERT_GE(index, 0);
+            ASSERT_LT(index, total);
+            ++uses[static_cast<size_t>(index)];
+            EXPECT_EQ(index - start, (int64_t{row} * v + bv) * (5 * h) + column * h + bh);
+          }
+        }
+      }
+    }
+  }
+  EXPECT_TRUE(std::all_of(uses.begin(), uses.end(), [](int n) { return n == 1; }));
+  std::free(state->coefficient_buffer);
 }
 
 TEST(RestartTest, EveryIntervalButTheLastRestartsPredictionsAtTheNextMarker) {

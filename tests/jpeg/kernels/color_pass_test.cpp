@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <random>
 #include <string>
@@ -92,6 +93,80 @@ TEST(ConvertMcuPixelsTest, UsesTheGenericGreenForm) {
     EXPECT_EQ(pixel[0], c.r) << int{c.y} << " " << int{c.cb} << " " << int{c.cr};
     EXPECT_EQ(pixel[1], c.g) << int{c.y} << " " << int{c.cb} << " " << int{c.cr};
     EXPECT_EQ(pixel[2], c.b) << int{c.y} << " " << int{c.cb} << " " << int{c.cr};
+  }
+}
+
+
+// The row form the per-component output converts with, over every Y, Cb, Cr
+// triple: a row of 256 pixels per (Y, Cb) pair, Cr running 0..255, each
+// pixel as the model converts it in place, and the fourth byte of a wide
+// pixel left alone. Wide forms are checked on every 17th luminance value.
+TEST(ConvertMcuRowTest, EqualsThePerPixelConversionForEveryTriple) {
+  struct Form {
+    const char* name;
+    int dibColor, jpegColor, channels, yStep;
+  } const forms[] = {
+      {"BGR", JpegColorBgr, JpegColorYCbCr, 3, 1},
+      {"RGB", JpegColorRgb, JpegColorYCbCr, 3, 17},
+      {"RGBA of YCbCr", JpegColorRgba, JpegColorYCbCr, 4, 17},
+      {"RGBA of YCCK", JpegColorRgba, JpegColorYCbCrAlpha, 4, 17},
+  };
+  uint8_t ys[256], cbs[256], crs[256];
+  for (int i = 0; i < 256; ++i) crs[i] = static_cast<uint8_t>(i);
+  for (const Form& form : forms) {
+    SCOPED_TRACE(form.name);
+    ASSERT_TRUE(ConvertsMcuPixels(form.channels, form.dibColor, form.jpegColor));
+    std::vector<uint8_t> row(256 * size_t(form.channels)), expected(row.size());
+    for (int y = 0; y < 256; y += form.yStep) {
+      for (int cb = 0; cb < 256; ++cb) {
+        std::fill(ys, ys + 256, static_cast<uint8_t>(y));
+        std::fill(cbs, cbs + 256, static_cast<uint8_t>(cb));
+        for (int i = 0; i < 256; ++i) {
+          uint8_t* pixel = &expected[size_t(i) * form.channels];
+          pixel[0] = ys[i], pixel[1] = cbs[i], pixel[2] = crs[i];
+          if (form.channels == 4) pixel[3] = 0x5A;
+          testing::ModelConvertPixel(pixel, form.channels, form.dibColor, form.jpegColor, false);
+        }
+        std::fill(row.begin(), row.end(), 0x5A);
+        ConvertMcuRow(ys, cbs, crs, 256, row.data(), form.channels, form.dibColor, form.jpegColor);
+        ASSERT_TRUE(row == expected) << "Y " << y << " Cb " << cb;
+      }
+    }
+  }
+}
+
+// Rows of every length up to a few chunks, in place (ConvertMcuPixels) and
+// from separate rows (ConvertMcuRow): the pixels asked for, none beyond.
+TEST(ConvertMcuRowTest, EveryRowLengthConvertsExactlyItsPixels) {
+  std::mt19937 rng(21);
+  std::uniform_int_distribution<int> byte(0, 255);
+  auto randomBytes = [&](size_t size) {
+    std::vector<uint8_t> bytes(size);
+    for (auto& b : bytes) b = static_cast<uint8_t>(byte(rng));
+    return bytes;
+  };
+  for (int channels : {3, 4}) {
+    for (int count = 0; count <= 40; ++count) {
+      SCOPED_TRACE("channels " + std::to_string(channels) + ", count " + std::to_string(count));
+      // One pixel of margin on either side of the row.
+      const std::vector<uint8_t> before = randomBytes(size_t(count + 2) * channels);
+      const std::vector<uint8_t> ys = randomBytes(size_t(count)), cbs = randomBytes(ys.size()),
+                                 crs = randomBytes(ys.size());
+      std::vector<uint8_t> inPlace = before, fromRows = before;
+      std::vector<uint8_t> expectedInPlace = before, expectedFromRows = before;
+      for (int i = 0; i < count; ++i) {
+        const size_t at = size_t(i + 1) * channels;
+        testing::ModelConvertPixel(&expectedInPlace[at], channels, JpegColorRgba, JpegColorYCbCr, false);
+        expectedFromRows[at] = ys[size_t(i)], expectedFromRows[at + 1] = cbs[size_t(i)];
+        expectedFromRows[at + 2] = crs[size_t(i)];
+        testing::ModelConvertPixel(&expectedFromRows[at], channels, JpegColorRgba, JpegColorYCbCr, false);
+      }
+      ConvertMcuPixels({inPlace.data(), channels, 0, channels, {0, 0, count, 1}}, JpegColorRgba, JpegColorYCbCr);
+      ConvertMcuRow(ys.data(), cbs.data(), crs.data(), count, fromRows.data() + channels, channels, JpegColorRgba,
+                    JpegColorYCbCr);
+      testing::ExpectSameBytes(inPlace, expectedInPlace);
+      testing::ExpectSameBytes(fromRows, expectedFromRows);
+    }
   }
 }
 

@@ -226,6 +226,62 @@ TEST(ComponentOutputEdgeTest, UnusableFormatsAndMissingBlocksWriteNothing) {
   }
 }
 
+// ---- Planes --------------------------------------------------------------------
+
+// Every layout the routine accepts (largest factors 1..4, component factors
+// dividing them), every block size, with and without simple sampling, whole
+// and partly visible: each visible plane sample is the one the replication
+// formula names, pixel x taking sample x * (samples across) / (MCU width),
+// and the plane outside the visible pixels keeps what it held.
+TEST(BuildComponentPlaneTest, SpreadsEveryLayoutByTheReplicationFormula) {
+  std::mt19937 rng(5);
+  const std::vector<CoefficientBlock> blocks = RandomBlocks(rng, 32);
+  int planes = 0;
+  for (int hmax = 1; hmax <= 4; ++hmax) {
+    for (int vmax = 1; vmax <= 4; ++vmax) {
+      for (int h = 1; h <= hmax; ++h) {
+        for (int v = 1; v <= vmax; ++v) {
+          if (hmax % h != 0 || vmax % v != 0) continue;
+          // Component 0 carries the largest factors, component 1 the ones under test.
+          const ComponentOutputFormat format{kYcc, kBgr, 2, {hmax, h}, {vmax, v}, hmax, vmax, 0};
+          for (int blockSize : {8, 4, 2, 1}) {
+            for (bool simple : {false, true}) {
+              const int width = blockSize * hmax, height = blockSize * vmax;
+              const int samples = simple && blockSize < 8 && h * v == 1 ? 2 * blockSize : blockSize;
+              std::uniform_int_distribution<int> x(0, width), y(0, height);
+              const int x1 = x(rng), x2 = x(rng), y1 = y(rng), y2 = y(rng);
+              for (const PixelRect visible : {PixelRect{0, 0, width, height},
+                                              PixelRect{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2),
+                                                        std::max(y1, y2)}}) {
+                SCOPED_TRACE(::testing::Message() << "max " << hmax << "x" << vmax << ", component " << h << "x"
+                                                  << v << ", block size " << blockSize << ", simple " << simple);
+                McuPlane plane;
+                std::fill(std::begin(plane.samples), std::end(plane.samples), uint8_t{0xC3});
+                McuPlane expected = plane;
+                const CoefficientBlock* component = blocks.data() + hmax * vmax;
+                for (int py = visible.top; py < visible.bottom; ++py) {
+                  for (int px = visible.left; px < visible.right; ++px) {
+                    const int sx = px * (h * samples) / width, sy = py * (v * samples) / height;
+                    const CoefficientBlock& block = component[(sy / samples) * h + sx / samples];
+                    expected.samples[py * kMcuPlaneSide + px] =
+                        static_cast<uint8_t>(block.values[8 * (sy % samples) + sx % samples]);
+                  }
+                }
+                ASSERT_TRUE(BuildComponentPlane(blocks.data(), hmax * vmax + h * v, format, 1, blockSize, simple,
+                                                visible, plane));
+                ASSERT_TRUE(std::equal(std::begin(plane.samples), std::end(plane.samples),
+                                       std::begin(expected.samples)));
+                ++planes;
+              }
+            }
+          }
+        }
+      }
+    }
+  }
+  EXPECT_EQ(planes, 8 * 8 * 4 * 2 * 2);  // 8 (largest, own) pairs of factors a direction
+}
+
 // ---- Single-component scans -------------------------------------------------
 
 // Every block of each component of a small image, placed by ClipMcu with the
