@@ -95,24 +95,56 @@ void OutputPerComponent(const PrivateState& state, const McuBuffer& mcu, int blo
   }
 }
 
+// A scan of an image coded in scans of fewer components whose components
+// are all chroma sampled 1x1: its MCUs are the frame's, one block of each.
+bool IsChromaOnlyScan(const PrivateState& state) {
+  if (state.non_interleaved == 0) return false;
+  const JpegScan& scan = *state.scan;
+  for (int i = 0; i < scan.ns; ++i) {
+    if (scan.components[i].h != 1 || scan.components[i].v != 1) return false;
+  }
+  return true;
+}
+
 // Interpolated chroma needs the MCUs around the one written: MCU (column,
 // row) is kept in the context planes and the MCUs whose last neighbour it is
-// are written: the one to its left (and above it, when the chroma is halved
-// vertically), and at the right and bottom edges the ones that have no
-// neighbour there.
-void OutputDelayed(PrivateState& state, const McuBuffer& mcu, int blockCount, const Reconstruction& size,
-                   int column, int row) {
+// are written by `write`: the one to its left (and above it, when the chroma
+// is halved vertically), and at the right and bottom edges the ones that have
+// no neighbour there.
+template <typename Write>
+void OutputDelayed(PrivateState& state, const McuBuffer& mcu, int blockCount, int column, int row, Write write) {
   std::copy(mcu.blocks, mcu.blocks + blockCount, StoredMcu(state, column, row));
-  const ComponentOutputFormat format = MakeComponentOutputFormat(state, FormatComponents::kScan);
-  const UnitWindow image{0, state.mcus_across, 0, state.mcus_down};
   const bool lastColumn = column == state.mcus_across - 1;
   const bool lastRow = row == state.mcus_down - 1;
   const bool waitsForRowBelow = state.frame.v_max == 2;
   for (int y = waitsForRowBelow ? row - 1 : row; y <= row; ++y) {
     if (y < 0 || (y == row && waitsForRowBelow && !lastRow)) continue;
-    if (column > 0) OutputStoredMcu(state, format, image, size.blockSize, column - 1, y);
-    if (lastColumn) OutputStoredMcu(state, format, image, size.blockSize, column, y);
+    if (column > 0) write(column - 1, y);
+    if (lastColumn) write(column, y);
   }
+}
+
+// Whether MCU (column, row) goes through the interpolating output, and if so
+// writes what it completes.
+bool OutputInterpolated(PrivateState& state, const McuBuffer& mcu, int blockCount, const Reconstruction& size,
+                        int column, int row) {
+  if (state.per_component_output != 2 || !HasContextPlanes(state)) return false;
+  const UnitWindow image{0, state.mcus_across, 0, state.mcus_down};
+  if (IsChromaOnlyScan(state)) {
+    OutputDelayed(state, mcu, blockCount, column, row, [&](int x, int y) {
+      OutputStoredChromaScanMcu(state, image, size.blockSize, x, y);
+    });
+    return true;
+  }
+  // A scan that names a component twice, or one with the luminance of an
+  // image coded in several scans, carries other blocks than the planes keep:
+  // its MCUs are replicated instead.
+  if (state.non_interleaved != 0 || blockCount != ContextBlocksPerMcu(state.frame)) return false;
+  const ComponentOutputFormat format = MakeComponentOutputFormat(state, FormatComponents::kScan);
+  OutputDelayed(state, mcu, blockCount, column, row, [&](int x, int y) {
+    OutputStoredMcu(state, format, image, size.blockSize, x, y);
+  });
+  return true;
 }
 
 }  // namespace
@@ -127,13 +159,7 @@ void ReconstructMcu(PrivateState& state, int column, int row, int blockCount) {
     return;
   }
 
-  // A scan that names a component twice carries other blocks than the
-  // planes keep: its MCUs are replicated instead.
-  if (state.per_component_output == 2 && HasContextPlanes(state) &&
-      blockCount == ContextBlocksPerMcu(state.frame)) {
-    OutputDelayed(state, mcu, blockCount, size, column, row);
-    return;
-  }
+  if (OutputInterpolated(state, mcu, blockCount, size, column, row)) return;
   const JpegFrame& frame = state.frame;
   McuTarget target{};
   if (!PlaceMcu(state, frame.mcu_width / size.scale, frame.mcu_height / size.scale, column, row, target)) return;

@@ -192,12 +192,12 @@ OutputChoice ChooseOutput(const JPEG_PROPERTIES& record, const PrivateState& sta
   }
   // Single-component scans and interpolated chroma belong to the
   // per-component routine, block by block.
-  if (state.non_interleaved != 0) return PerComponent();
   if (record.state.smooth_upsampling != 0) {
     const bool interpolates =
         InterpolatesChroma(state.frame) && InterpolatesAtScale(state.frame, OutputScale(state.io_type));
     return interpolates ? Interpolating() : PerComponent();
   }
+  if (state.non_interleaved != 0) return PerComponent();
   const int n = state.frame.component_count;
   const Layout layout = LayoutOf(state.frame);
   if (work.color_conversion_needed != 0) {

@@ -24,7 +24,7 @@ UnitWindow RegionWindowOf(const PrivateState& state, const JpegScan& scan, const
     unitHeight = 8 * frame.v_max / scan.components[0].v;
   }
   // The context planes exist only for reads that interpolate.
-  const bool interpolates = state.line_planes != nullptr && scan.ns > 1;
+  const bool interpolates = state.line_planes != nullptr;
   return WindowOf(state.scan_region, unitWidth / scale, unitHeight / scale, grid.per_row, grid.rows,
                   interpolates ? 1 : 0);
 }

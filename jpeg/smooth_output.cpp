@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "jpeg/component_format.h"
 #include "jpeg/context_planes.h"
 #include "jpeg/kernels/smooth_upsampling.h"
 #include "jpeg/mcu_target.h"
@@ -77,6 +78,49 @@ ChromaEdges EdgesOf(const McuNeighbourhood& around, const ChromaBlock& chroma, b
   return edges;
 }
 
+// The filters double the chroma's resolution, no more.
+bool CanInterpolate(const ComponentOutputFormat& format, const McuNeighbourhood& around, int blockSize) {
+  return IsUsableComponentFormat(format) && format.hmax == 2 && format.vmax <= 2 && around.mcus[1][1] != nullptr &&
+         blockSize >= 1 && blockSize <= kMaxBlockSide;
+}
+
+// The interpolated samples of chroma block `chroma` of MCU (column, row) of
+// a frame whose MCUs are 2 x vmax blocks of blockSize samples a side.
+void BuildSmoothChromaPlane(const JpegFrame& frame, const McuNeighbourhood& around, const ChromaBlock& chroma,
+                            int vmax, int column, int row, McuPlane& plane) {
+  const int mcuWidth = chroma.size * 2, mcuHeight = chroma.size * vmax;
+  // The MCU's pixels inside the image at the read's size; a partial MCU's
+  // chroma repeats its last valid sample beyond them.
+  const int scale = kMaxBlockSide / chroma.size;
+  const int validWidth = std::clamp(ScaledSize(frame.width, scale) - column * mcuWidth, 1, mcuWidth);
+  const int validHeight = std::clamp(ScaledSize(frame.height, scale) - row * mcuHeight, 1, mcuHeight);
+  EdgeSamples samples;
+  ChromaEdges edges = EdgesOf(around, chroma, vmax == 2, samples);
+  edges.validColumns = (validWidth + 1) / 2;
+  edges.validRows = (validHeight + vmax - 1) / vmax;
+  const ChromaNeighbourhood neighbourhood =
+      GatherChromaNeighbourhood(around.mcus[1][1][chroma.offset], chroma.size, edges);
+  if (vmax == 2) {
+    UpsampleSmooth2x2(neighbourhood, plane);
+  } else {
+    UpsampleSmooth2x1(neighbourhood, plane);
+  }
+}
+
+// The stored MCUs around MCU (column, row) that lie inside `stored`.
+McuNeighbourhood StoredNeighbourhood(PrivateState& state, const UnitWindow& stored, int column, int row) {
+  McuNeighbourhood around{};
+  for (int dy = -1; dy <= 1; ++dy) {
+    for (int dx = -1; dx <= 1; ++dx) {
+      const int x = column + dx, y = row + dy;
+      const bool inside = x >= stored.first_column && x < stored.end_column && y >= stored.first_row &&
+                          y < stored.end_row;
+      around.mcus[dy + 1][dx + 1] = inside ? StoredMcu(state, x, y) : nullptr;
+    }
+  }
+  return around;
+}
+
 }  // namespace
 
 bool InterpolatesAtScale(const JpegFrame& frame, int scale) {
@@ -87,38 +131,19 @@ bool InterpolatesAtScale(const JpegFrame& frame, int scale) {
 
 void OutputSmoothMcu(const JpegFrame& frame, const ComponentOutputFormat& format, const McuNeighbourhood& around,
                      int blockSize, int column, int row, const McuTarget& target) {
-  // The filters double the chroma's resolution, no more.
-  if (!IsUsableComponentFormat(format) || format.hmax != 2 || format.vmax > 2 || around.mcus[1][1] == nullptr ||
-      blockSize < 1 || blockSize > kMaxBlockSide) {
-    return;
-  }
-  const int mcuWidth = blockSize * format.hmax, mcuHeight = blockSize * format.vmax;
-  // The MCU's pixels inside the image at the read's size; a partial MCU's
-  // chroma repeats its last valid sample beyond them.
-  const int scale = kMaxBlockSide / blockSize;
-  const int validWidth = std::clamp(ScaledSize(frame.width, scale) - column * mcuWidth, 1, mcuWidth);
-  const int validHeight = std::clamp(ScaledSize(frame.height, scale) - row * mcuHeight, 1, mcuHeight);
+  if (!CanInterpolate(format, around, blockSize)) return;
   const CoefficientBlock* blocks = around.mcus[1][1];
   McuPlanes planes;
   for (int c = 0; c < std::min(format.componentCount, kMaxOutputComponents); ++c) {
     if (format.horizontal[c] * format.vertical[c] != 1) {
       BuildComponentPlane(blocks, BlocksOf(format), format, c, blockSize, false, target.visible,
                           planes.component[c]);
-      continue;
-    }
-    const ChromaBlock chroma{BlocksBefore(format, c), blockSize};
-    EdgeSamples samples;
-    ChromaEdges edges = EdgesOf(around, chroma, format.vmax == 2, samples);
-    edges.validColumns = (validWidth + format.hmax - 1) / format.hmax;
-    edges.validRows = (validHeight + format.vmax - 1) / format.vmax;
-    const ChromaNeighbourhood neighbourhood = GatherChromaNeighbourhood(blocks[chroma.offset], blockSize, edges);
-    if (format.vmax == 2) {
-      UpsampleSmooth2x2(neighbourhood, planes.component[c]);
     } else {
-      UpsampleSmooth2x1(neighbourhood, planes.component[c]);
+      BuildSmoothChromaPlane(frame, around, ChromaBlock{BlocksBefore(format, c), blockSize}, format.vmax, column,
+                             row, planes.component[c]);
     }
   }
-  WriteComponentPlanes(planes, format, mcuWidth, mcuHeight, target);
+  WriteComponentPlanes(planes, format, blockSize * format.hmax, blockSize * format.vmax, target);
 }
 
 void OutputStoredMcu(PrivateState& state, const ComponentOutputFormat& format, const UnitWindow& stored,
@@ -126,16 +151,24 @@ void OutputStoredMcu(PrivateState& state, const ComponentOutputFormat& format, c
   const JpegFrame& frame = state.frame;
   McuTarget target{};
   if (!PlaceMcu(state, blockSize * frame.h_max, blockSize * frame.v_max, column, row, target)) return;
-  McuNeighbourhood around{};
-  for (int dy = -1; dy <= 1; ++dy) {
-    for (int dx = -1; dx <= 1; ++dx) {
-      const int x = column + dx, y = row + dy;
-      const bool inside = x >= stored.first_column && x < stored.end_column && y >= stored.first_row &&
-                          y < stored.end_row;
-      around.mcus[dy + 1][dx + 1] = inside ? StoredMcu(state, x, y) : nullptr;
-    }
+  OutputSmoothMcu(frame, format, StoredNeighbourhood(state, stored, column, row), blockSize, column, row, target);
+}
+
+void OutputStoredChromaScanMcu(PrivateState& state, const UnitWindow& stored, int blockSize, int column, int row) {
+  const JpegFrame& frame = state.frame;
+  const ComponentOutputFormat format = MakeComponentOutputFormat(state, FormatComponents::kFrame);
+  const McuNeighbourhood around = StoredNeighbourhood(state, stored, column, row);
+  if (!CanInterpolate(format, around, blockSize)) return;
+  McuTarget target{};
+  if (!PlaceMcu(state, blockSize * frame.h_max, blockSize * frame.v_max, column, row, target)) return;
+  const JpegScan& scan = *state.scan;
+  McuPlanes planes;
+  for (int i = 0; i < scan.ns; ++i) {
+    const int component = scan.components[i].frame_index;
+    BuildSmoothChromaPlane(frame, around, ChromaBlock{i, blockSize}, frame.v_max, column, row,
+                           planes.component[component]);
+    WriteSingleComponentPlane(planes, component, format, blockSize, target);
   }
-  OutputSmoothMcu(frame, format, around, blockSize, column, row, target);
 }
 
 }  // namespace halvora::jpeg

@@ -37,4 +37,10 @@ void OutputSmoothMcu(const JpegFrame& frame, const ComponentOutputFormat& format
 void OutputStoredMcu(PrivateState& state, const ComponentOutputFormat& format, const UnitWindow& stored,
                      int blockSize, int column, int row);
 
+// The same for a scan of chroma components only (1x1 each) of an image coded
+// in scans of fewer components than the frame: the scan's MCU (column, row),
+// one block of each of its components, is interpolated into those
+// components' bytes; the colour conversion comes after the image's last scan.
+void OutputStoredChromaScanMcu(PrivateState& state, const UnitWindow& stored, int blockSize, int column, int row);
+
 }  // namespace halvora::jpeg

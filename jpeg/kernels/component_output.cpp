@@ -383,8 +383,8 @@ BlockExtent SingleComponentBlockExtent(const ComponentOutputFormat& format, int 
           blockSize * format.vmax / format.vertical[component]};
 }
 
-void OutputSingleComponentBlock(const CoefficientBlock& block, int component, const ComponentOutputFormat& format,
-                                int blockSize, bool simpleSampling, const McuTarget& target) {
+void WriteSingleComponentPlane(const McuPlanes& planes, int component, const ComponentOutputFormat& format,
+                               int blockSize, const McuTarget& target) {
   const BlockExtent extent = SingleComponentBlockExtent(format, component, blockSize);
   if (extent.width == 0) return;
   const PixelRect visible = ClampToMcu(target.visible, extent.width, extent.height);
@@ -394,11 +394,19 @@ void OutputSingleComponentBlock(const CoefficientBlock& block, int component, co
   for (int r = 0; r < all.count; ++r) {
     if (all.items[r].source == component) routes.items[routes.count++] = all.items[r];
   }
-  if (routes.count == 0) return;
+  if (routes.count != 0) WriteRoutes(planes, routes, target, visible);
+}
+
+void OutputSingleComponentBlock(const CoefficientBlock& block, int component, const ComponentOutputFormat& format,
+                                int blockSize, bool simpleSampling, const McuTarget& target) {
+  const BlockExtent extent = SingleComponentBlockExtent(format, component, blockSize);
+  if (extent.width == 0) return;
+  const PixelRect visible = ClampToMcu(target.visible, extent.width, extent.height);
+  if (IsEmpty(visible)) return;
   McuPlanes planes;
   ExpandBlocks(&block, 1, 1, SamplesPerBlock(format, component, blockSize, simpleSampling), extent.width,
                extent.height, visible, planes.component[component]);
-  WriteRoutes(planes, routes, target, visible);
+  WriteSingleComponentPlane(planes, component, format, blockSize, target);
 }
 
 }  // namespace halvora::jpeg

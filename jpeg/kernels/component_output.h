@@ -99,6 +99,13 @@ struct BlockExtent {
 };
 BlockExtent SingleComponentBlockExtent(const ComponentOutputFormat& format, int component, int blockSize);
 
+// Writes planes.component[component], which holds that component's samples
+// over its block's extent (as SingleComponentBlockExtent gives it), into the
+// component's byte (or bytes) of the visible pixels of `target` by the
+// channel rules; nothing else is written.
+void WriteSingleComponentPlane(const McuPlanes& planes, int component, const ComponentOutputFormat& format,
+                               int blockSize, const McuTarget& target);
+
 // One block of one component of a single-component scan, replicated over its
 // extent into that component's byte (or bytes) by the channel rules; the
 // YCbCr bytes are converted later by ConvertDibInPlace, never here. For a

@@ -167,9 +167,13 @@ std::string CaseName(const ::testing::TestParamInfo<OracleCase>& info) { return 
 
 INSTANTIATE_TEST_SUITE_P(Oracle, SmoothUpsamplingTest, ::testing::ValuesIn(InterpolatedCases()), CaseName);
 
-// ---- Progressive images ----
+// ---- Progressive images and images coded in single-component scans ----
 
-class SmoothProgressiveTest : public ::testing::TestWithParam<TranscodeCase> {
+// A lossless transcode holds its original's coefficients, so its smooth
+// decode must equal the original's: the chroma neighbours come from the
+// coefficient buffer of a progressive image, and from the stored blocks of
+// the chroma scans of an image coded in scans of fewer components.
+class SmoothTranscodeTest : public ::testing::TestWithParam<TranscodeCase> {
  protected:
   void SetUp() override {
     stream_ = testing::ReadFileBytes(testing::OracleFolder() / GetParam().stream);
@@ -179,18 +183,29 @@ class SmoothProgressiveTest : public ::testing::TestWithParam<TranscodeCase> {
   std::vector<uint8_t> original_;
 };
 
-TEST_P(SmoothProgressiveTest, DecodesLikeItsSequentialOriginal) {
+TEST_P(SmoothTranscodeTest, DecodesLikeItsSequentialOriginal) {
   for (int scale : {1, 2, 4}) {
     SCOPED_TRACE("scale " + std::to_string(scale));
     ExpectSameSamples(Decode(stream_, Raw(true, scale)), Decode(original_, Raw(true, scale)));
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Oracle, SmoothProgressiveTest,
+TEST_P(SmoothTranscodeTest, ConvertsLikeItsSequentialOriginal) {
+  DibRequest request;
+  request.smooth = true;
+  EXPECT_EQ(Decode(stream_, request).samples, Decode(original_, request).samples);
+}
+
+std::string TranscodeName(const ::testing::TestParamInfo<TranscodeCase>& info) {
+  return testing::TestNameOf(info.param.name);
+}
+
+INSTANTIATE_TEST_SUITE_P(Progressive, SmoothTranscodeTest,
                          ::testing::ValuesIn(testing::ReadTranscodeCases("progressive.tsv", {"s420-", "s422-"})),
-                         [](const ::testing::TestParamInfo<TranscodeCase>& info) {
-                           return testing::TestNameOf(info.param.name);
-                         });
+                         TranscodeName);
+INSTANTIATE_TEST_SUITE_P(SingleScans, SmoothTranscodeTest,
+                         ::testing::ValuesIn(testing::ReadTranscodeCases("single-scans.tsv", {"s420-", "s422-"})),
+                         TranscodeName);
 
 }  // namespace
 }  // namespace halvora::jpeg
