@@ -15,6 +15,7 @@
 #include "jpeg/progressive_scan.h"
 #include "jpeg/raw_planes.h"
 #include "jpeg/select_output.h"
+#include "jpeg/sequential_scan.h"
 #include "jpeg/stream_input.h"
 
 namespace halvora::jpeg {
@@ -194,6 +195,10 @@ int ScanHeader(JPEG_PROPERTIES& record) {
   // The first scan of a progressive image is not a single-component scan of
   // a sequential one, whatever components it names.
   state.non_interleaved = scan.ns < state.frame.component_count && IsSequentialScan(state, scan) ? 1 : 0;
+  if (IsSequentialScan(state, scan) && state.scan_ordinal >= kMaxSequentialScans) {
+    ReleaseScan(record);
+    return JpegErrData;
+  }
   SelectOutput(record);  // its refusals already ended the frame header
   if (!IsSequentialScan(state, scan)) {
     CountProgressiveScan(state, scan);

@@ -6,6 +6,12 @@
 
 namespace halvora::jpeg {
 
+// The most scans a sequential image may have. A valid one codes each of its
+// (at most four) components in exactly one scan; every scan visits every
+// block of its components however little data it holds, so this bounds the
+// work of a stream of many tiny scans at a few passes over the image.
+inline constexpr int kMaxSequentialScans = 16;
+
 // The MCUs of a sequential scan: a scan of one component codes one block per
 // MCU over that component's own block grid; an interleaved scan uses the
 // frame's MCU grid.

@@ -16,6 +16,7 @@
 #include "jpeg/jpeg_state.h"
 #include "jpeg/progressive_blocks.h"
 #include "jpeg/progressive_scan.h"
+#include "jpeg/sequential_scan.h"
 #include "jpeg/stream_input.h"
 #include "tests/jpeg/decode_support.h"
 #include "tests/jpeg/record.h"
@@ -354,6 +355,18 @@ TEST(ManyScansTest, AreRefusedPastTheBound) {
             JpegSuccess);
   EXPECT_EQ(DecodeIntoDib(WithRepeatedLastScan(stream, kMaxProgressiveScans - scans + 1), DibRequest{}).result,
             JpegErrData);
+  EXPECT_EQ(DecodeIntoDib(WithRepeatedLastScan(stream, 20000), DibRequest{}).result, JpegErrData);
+}
+
+TEST(ManyScansTest, OfASequentialImageAreRefusedPastTheBound) {
+  // Three scans, one per component; the last one again overwrites its bytes.
+  const std::vector<uint8_t> stream = testing::ReadFileBytes(OracleFile("s420-64x48-each.jpg"));
+  const DibResult original = DecodeIntoDib(stream, DibRequest{});
+  ASSERT_EQ(original.result, JpegSuccess);
+  const DibResult repeated = DecodeIntoDib(WithRepeatedLastScan(stream, kMaxSequentialScans - 3), DibRequest{});
+  EXPECT_EQ(repeated.result, JpegSuccess);
+  EXPECT_TRUE(repeated.pixels == original.pixels);
+  EXPECT_EQ(DecodeIntoDib(WithRepeatedLastScan(stream, kMaxSequentialScans - 2), DibRequest{}).result, JpegErrData);
   EXPECT_EQ(DecodeIntoDib(WithRepeatedLastScan(stream, 20000), DibRequest{}).result, JpegErrData);
 }
 
