@@ -125,7 +125,7 @@ int OutputProgressiveImage(JPEG_PROPERTIES& record) {
   MatchQuantTablesToMethod(state, record.state.dct_method);
   const ComponentOutputFormat format = MakeComponentOutputFormat(state, FormatComponents::kFrame);
   const CoefficientLayout layout = LayoutOf(state);
-  const bool raw = record.state.raw_plane_list != nullptr;
+  const bool raw = RawPlaneList(state) != nullptr;
   const OutputSize size = OutputSizeOf(state, raw);
   // Only the MCUs that meet the region are written.
   const UnitWindow window = WindowOf(state.scan_region, size.block_size * state.frame.h_max,
