@@ -47,8 +47,8 @@ struct ChunkColours {
   uint8_t blue[kChunk];
 };
 
-// The generic offsets (GenericChromaOffsets) with every intermediate inside
-// 16 bits: 359 = 256 + 103, 454 = 256 + 198 and -183 = 73 - 256 move whole
+// The generic offsets, (359 Cr - 45813) >> 8, (34806 - 88 Cb - 183 Cr) >> 8
+// and (454 Cb - 57937) >> 8, with every intermediate inside 16 bits: 359 = 256 + 103, 454 = 256 + 198 and -183 = 73 - 256 move whole
 // multiples of 256 out of the floored quotients and leave numerators in
 // 0..65535. The compiler then works on eight pixels a packed register
 // instead of four. Equal to the formulas for every Cb and Cr (tested).

@@ -4,7 +4,8 @@
 //
 // Two forms of the green term exist and both are kept on purpose: the fused
 // MCU routines subtract a floored offset, the per-component routine and the
-// final pass over the DIB add a floored negated offset. They differ by one
+// final pass over the DIB (color_pass.h) add a floored negated offset,
+// (34806 - 88 Cb - 183 Cr) >> 8. They differ by one
 // whenever 88 Cb + 183 Cr - 34806 is not a multiple of 256 (Y = Cb = Cr = 128
 // gives G = 129 in the fused form, 128 in the other).
 #pragma once
@@ -32,10 +33,6 @@ struct ChromaOffsets {
 
 inline ChromaOffsets FusedChromaOffsets(int32_t cb, int32_t cr) {
   return {(359 * cr - 45813) >> 8, -((88 * cb + 183 * cr - 34806) >> 8), (454 * cb - 57937) >> 8};
-}
-
-inline ChromaOffsets GenericChromaOffsets(int32_t cb, int32_t cr) {
-  return {(359 * cr - 45813) >> 8, (34806 - 88 * cb - 183 * cr) >> 8, (454 * cb - 57937) >> 8};
 }
 
 inline Rgb ApplyChroma(int32_t y, const ChromaOffsets& offsets) {
