@@ -1,5 +1,6 @@
 #include "jpeg/driver.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <new>
 
@@ -61,6 +62,42 @@ int RewindToStreamStart(PrivateState& state) {
   return JpegSuccess;
 }
 
+// The frame as the output was set up for it: its size and sampling.
+struct FrameGeometry {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t component_count = 0;
+  int32_t factors[kMaxComponents][2] = {};
+
+  explicit FrameGeometry(const JpegFrame& frame)
+      : width(frame.width), height(frame.height), component_count(frame.component_count) {
+    for (int i = 0; i < component_count && i < kMaxComponents; ++i) {
+      factors[i][0] = frame.components[i].h;
+      factors[i][1] = frame.components[i].v;
+    }
+  }
+  bool operator==(const FrameGeometry&) const = default;
+};
+
+// Parses a frame header that comes after the read has decoded a scan. One of
+// another size or sampling would leave the caller's DIB (sized by the
+// parameter read), the output set-up and what the earlier scans wrote
+// describing another image, so it ends the read and the frame stays as it was.
+int ParseLaterFrame(JPEG_PROPERTIES& record, int sofKind) {
+  PrivateState& state = Private(record);
+  JpegFrame& frame = state.frame;
+  const JpegFrame before = frame;
+  const int32_t sofKindBefore = state.sof_kind;
+  JpegComponent components[kMaxComponents];
+  std::copy(frame.components, frame.components + kMaxComponents, components);
+  const int result = ParseSof(record, sofKind);
+  if (result == JpegSuccess && FrameGeometry(frame) == FrameGeometry(before)) return JpegSuccess;
+  frame = before;
+  state.sof_kind = sofKindBefore;
+  std::copy(components, components + kMaxComponents, frame.components);
+  return result != JpegSuccess ? result : JpegErrMultipleFrames;
+}
+
 int FrameHeader(JPEG_PROPERTIES& record, int code) {
   PrivateState& state = Private(record);
   if (state.io_type == FileReadHeader || state.io_type == BufferReadHeader) {
@@ -71,7 +108,8 @@ int FrameHeader(JPEG_PROPERTIES& record, int code) {
   // The coefficient buffer is laid out for the frame it was made for; the
   // scans still to come would index it with another frame's geometry.
   if (state.coefficient_buffer != nullptr) return JpegErrMultipleFrames;
-  const int result = ParseSof(record, code - kSof0);
+  const int sofKind = code - kSof0;
+  const int result = state.scan_ordinal >= 0 ? ParseLaterFrame(record, sofKind) : ParseSof(record, sofKind);
   if (result != JpegSuccess) return result;
   state.start_of_stream = 0;
   state.work.jpeg_channels = state.frame.component_count;

@@ -156,6 +156,10 @@ int ReadSofComponents(PrivateState& state, const uint8_t* payload, int count) {
     if (component.h < 1 || component.h > kMaxSamplingFactor || component.v < 1 || component.v > kMaxSamplingFactor) {
       return JpegErrSof;
     }
+    // Every path that transforms a component's blocks (a progressive image's
+    // output, too, for components no scan names) indexes the four tables by
+    // this selector, so it is checked once, here.
+    if (component.tq > kMaxTableId) return JpegErrData;
     blocks += component.h * component.v;
     frame.h_max = std::max(frame.h_max, component.h);
     frame.v_max = std::max(frame.v_max, component.v);
@@ -189,7 +193,6 @@ int FillScanComponent(JPEG_PROPERTIES& record, const uint8_t* entry, int positio
   while (index < frame.component_count && frame.components[index].id != id) ++index;
   if (index == frame.component_count) return JpegErrData;
   const JpegComponent& component = frame.components[index];
-  if (component.tq < 0 || component.tq > kMaxTableId) return JpegErrData;
   out.frame_index = index;
   out.h = component.h;
   out.v = component.v;

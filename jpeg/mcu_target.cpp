@@ -6,8 +6,17 @@ namespace halvora::jpeg {
 
 bool PlaceMcu(const PrivateState& state, int mcuWidth, int mcuHeight, int column, int row, McuTarget& target) {
   const WorkingFields& work = state.work;
-  return ClipMcu(state.scan_region, mcuWidth, mcuHeight, column, row, work.dib_channels, work.dib_line_bytes,
-                 state.stream.top_line, work.dib_width, work.dib_height, &target) == 0;
+  McuTarget placed{};
+  if (ClipMcu(state.scan_region, mcuWidth, mcuHeight, column, row, work.dib_channels, work.dib_line_bytes,
+              state.stream.top_line, work.dib_width, work.dib_height, &placed) != 0) {
+    return false;
+  }
+  // An MCU past the DIB's right or bottom edge (a DIB smaller than the image)
+  // gets an inverted rectangle: it has nothing to write.
+  const PixelRect& visible = placed.visible;
+  if (visible.left >= visible.right || visible.top >= visible.bottom) return false;
+  target = placed;
+  return true;
 }
 
 }  // namespace halvora::jpeg

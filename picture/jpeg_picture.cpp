@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "jpeg/jpeg.h"
 #include "platform/trace.h"
@@ -41,56 +42,78 @@ uint64_t PaddedLineBytes(int32_t width, int32_t channels) {
   return (static_cast<uint64_t>(width) * static_cast<uint64_t>(channels) + 3) & ~uint64_t{3};
 }
 
-BitmapInfoHeader MakeHeader(const JPEG_PROPERTIES& properties, uint32_t blockSize) {
+// The block the adapter allocates, as the parameter read sized it. The
+// header and the premultiplication describe this block and nothing else:
+// an image read can report another size (a later frame header), which the
+// block was never made for.
+struct DibBlock {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t channels = 0;
+  int32_t dibColor = 0;
+  uint32_t bytes = 0;
+  std::unique_ptr<uint8_t[]> pixels;
+};
+
+BitmapInfoHeader MakeHeader(const DibBlock& block) {
   BitmapInfoHeader header{};
   header.biSize = 40;
-  header.biWidth = properties.jpeg_width;
-  header.biHeight = properties.jpeg_height;
+  header.biWidth = block.width;
+  header.biHeight = block.height;
   header.biPlanes = 1;
-  header.biBitCount = static_cast<uint16_t>(8 * properties.dib_channels);
+  header.biBitCount = static_cast<uint16_t>(8 * block.channels);
   header.biCompression = 0;
-  header.biSizeImage = blockSize;
+  header.biSizeImage = block.bytes;
   return header;
 }
 
 unsigned long long AddressOf(const void* p) { return static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(p)); }
 
+// Sizes the block for the parameter read's image and allocates it; false
+// when the image does not fit the limit or memory runs out.
+bool AllocateBlock(const JPEG_PROPERTIES& properties, const OutputFormat& format, DibBlock& block) {
+  const uint64_t stride = PaddedLineBytes(properties.jpeg_width, format.dibChannels);
+  const uint64_t total = stride * static_cast<uint64_t>(properties.jpeg_height);
+  if (properties.jpeg_width <= 0 || properties.jpeg_height <= 0 || format.dibChannels <= 0 || total > kLargestBlock) {
+    return false;
+  }
+  // Zeroed, so that a decode that ends early never shows old heap contents.
+  block.pixels.reset(new (std::nothrow) uint8_t[total]());
+  if (block.pixels == nullptr) return false;
+  block.width = properties.jpeg_width;
+  block.height = properties.jpeg_height;
+  block.channels = format.dibChannels;
+  block.dibColor = format.dibColor;
+  block.bytes = static_cast<uint32_t>(total);
+  return true;
+}
+
 // The two reads on one record; the record is released by the caller.
-std::unique_ptr<uint8_t[]> DecodeWithRecord(JPEG_PROPERTIES& properties, const uint8_t* stream, uint32_t size,
-                                            uint32_t& blockSize) {
+bool DecodeWithRecord(JPEG_PROPERTIES& properties, const uint8_t* stream, uint32_t size, DibBlock& block) {
   properties.jpeg_buffer = const_cast<unsigned char*>(stream);
   properties.jpeg_buffer_size = static_cast<int32_t>(size);
   if (JpegRead(&properties, BufferReadParams) != 0) {
     platform::Trace("Cannot read JPEG file header from memory: %llX\n", AddressOf(stream));
-    return nullptr;
+    return false;
   }
   const OutputFormat format = ChooseOutputFormat(properties.jpeg_channels, properties.jpeg_color);
+  if (!AllocateBlock(properties, format, block)) {
+    platform::Trace("Cannot allocate memory for image\n");
+    return false;
+  }
   properties.jpeg_color = format.jpegColor;
   properties.dib_color = format.dibColor;
   properties.dib_channels = format.dibChannels;
-  const uint64_t stride = PaddedLineBytes(properties.jpeg_width, format.dibChannels);
-  const uint64_t total = stride * static_cast<uint64_t>(properties.jpeg_height);
-  if (properties.jpeg_width <= 0 || properties.jpeg_height <= 0 || format.dibChannels <= 0 || total > kLargestBlock) {
-    platform::Trace("Cannot allocate memory for image\n");
-    return nullptr;
-  }
-  properties.dib_width = properties.jpeg_width;
-  properties.dib_height = -properties.jpeg_height;
-  properties.dib_pad_bytes =
-      static_cast<int32_t>(stride - static_cast<uint64_t>(properties.jpeg_width) * format.dibChannels);
-  // Zeroed, so that a decode that ends early never shows old heap contents.
-  std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[total]());
-  if (block == nullptr) {
-    platform::Trace("Cannot allocate memory for image\n");
-    return nullptr;
-  }
-  properties.dib_pixels = block.get();
+  properties.dib_width = block.width;
+  properties.dib_height = -block.height;
+  properties.dib_pad_bytes = static_cast<int32_t>(PaddedLineBytes(block.width, block.channels) -
+                                                  static_cast<uint64_t>(block.width) * block.channels);
+  properties.dib_pixels = block.pixels.get();
   if (JpegRead(&properties, BufferReadImage) != 0) {
     platform::Trace("Cannot read image data from memory %llX\n", AddressOf(stream));
-    return nullptr;
+    return false;
   }
-  blockSize = static_cast<uint32_t>(total);
-  return block;
+  return true;
 }
 
 }  // namespace
@@ -99,23 +122,21 @@ std::unique_ptr<uint8_t[]> DecodeJpegToDib(const uint8_t* stream, uint32_t size,
   if (stream == nullptr || size == 0 || size > kLargestBlock) return nullptr;
   JPEG_PROPERTIES properties;
   std::memset(&properties, 0, sizeof properties);
-  std::unique_ptr<uint8_t[]> block;
-  uint32_t blockSize = 0;
+  DibBlock block;
+  bool decoded = false;
   if (JpegInit(&properties) != 0) {
     platform::Trace("Cannot initialize the JPEG codec\n");
   } else {
-    block = DecodeWithRecord(properties, stream, size, blockSize);
+    decoded = DecodeWithRecord(properties, stream, size, block);
   }
-  if (JpegFree(&properties) != 0 && block != nullptr) platform::Trace("Cannot free the JPEG codec");
-  if (block == nullptr) {
+  if (JpegFree(&properties) != 0 && decoded) platform::Trace("Cannot free the JPEG codec");
+  if (!decoded) {
     platform::Trace("Error reading JPEG from memory\n");
     return nullptr;
   }
-  if (properties.dib_color == JpegColorRgba) {
-    PremultiplyAlphaSwap(block.get(), properties.jpeg_width, properties.jpeg_height);
-  }
-  if (header != nullptr) *header = MakeHeader(properties, blockSize);
-  return block;
+  if (block.dibColor == JpegColorRgba) PremultiplyAlphaSwap(block.pixels.get(), block.width, block.height);
+  if (header != nullptr) *header = MakeHeader(block);
+  return std::move(block.pixels);
 }
 
 void PremultiplyAlphaSwap(uint8_t* block, int32_t width, int32_t height) {

@@ -194,6 +194,8 @@ struct RowScale {
 // one-to-one copy); a row that repeats the sample row above is copied.
 void ExpandBlocks(const CoefficientBlock* first, int across, int down, int samples, int planeWidth,
                   int planeHeight, const PixelRect& visible, McuPlane& plane) {
+  // An empty or inverted rectangle has no pixel to take a sample.
+  if (IsEmpty(visible)) return;
   const int sampleColumns = across * samples;
   const RowScale rows(down * samples, planeHeight);
   const bool wholeRows = visible.left == 0 && visible.right == planeWidth;

@@ -122,6 +122,8 @@ INSTANTIATE_TEST_SUITE_P(
         SegmentCase{"ScanAcTable4", WithFrame(0, {{1, 1, 1, 0}}, {{1, 0, 4}}), JpegErrData},
         SegmentCase{"ScanOfAbsentComponent", WithFrame(0, {{1, 1, 1, 0}}, {{7, 0, 0}}), JpegErrData},
         SegmentCase{"ComponentQuantTable4", WithFrame(0, {{1, 1, 1, 4}}, {{1, 0, 0}}), JpegErrData},
+        SegmentCase{"UnscannedComponentQuantTable21", WithFrame(0, {{1, 1, 1, 0}, {2, 1, 1, 21}}, {{1, 0, 0}}),
+                    JpegErrData},
         SegmentCase{"ScanCutOff",
                     Start().BaselineHeader().Segment(0xDA, Payload({3, 1, 0, 2, 0, 3, 0, 0, 63})).bytes(),
                     JpegErrData},

@@ -370,21 +370,42 @@ TEST(ManyScansTest, OfASequentialImageAreRefusedPastTheBound) {
   EXPECT_EQ(DecodeIntoDib(WithRepeatedLastScan(stream, 20000), DibRequest{}).result, JpegErrData);
 }
 
-TEST(FrameAfterProgressiveScanTest, IsRefused) {
-  const std::vector<uint8_t> stream = testing::ReadFileBytes(OracleFile("s420-64x48-progressive.jpg"));
-  const std::vector<Segment> segments = Segments(stream);
-  const auto frame = std::find_if(segments.begin(), segments.end(), [](const Segment& s) { return s.code == 0xC2; });
-  const auto scan = std::find_if(segments.begin(), segments.end(), [](const Segment& s) { return s.code == 0xDA; });
-  ASSERT_NE(frame, segments.end());
-  ASSERT_NE(scan, segments.end());
-  // A baseline frame of twice the height after the first scan.
-  std::vector<uint8_t> sof = Slice(stream, frame->start, frame->end);
-  sof[1] = 0xC0;
-  sof[5] = static_cast<uint8_t>(sof[5] * 2);
-  std::vector<uint8_t> crafted = Slice(stream, 0, scan->end);
-  crafted.insert(crafted.end(), sof.begin(), sof.end());
-  crafted.insert(crafted.end(), stream.begin() + static_cast<std::ptrdiff_t>(scan->end), stream.end());
-  EXPECT_EQ(DecodeIntoDib(crafted, DibRequest{}).result, JpegErrMultipleFrames);
+// A frame header after the first scan: a progressive image's coefficients,
+// and the DIB the parameter read sized, belong to the frame they were made
+// for, so a later frame is refused when it is progressive or changes the
+// size; a sequential image may repeat its own frame.
+TEST(FrameAfterFirstScanTest, IsRefusedWhenItChangesTheImage) {
+  struct Case {
+    const char* stream;
+    int height_factor;
+    int expected;
+  } const cases[] = {{"s420-64x48-progressive.jpg", 2, JpegErrMultipleFrames},
+                     {"s420-64x48-progressive.jpg", 1, JpegErrMultipleFrames},
+                     {"s420-64x48.jpg", 2, JpegErrMultipleFrames},
+                     {"s420-64x48.jpg", 1, JpegSuccess}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.stream << ", height x " << c.height_factor);
+    const std::vector<uint8_t> stream = testing::ReadFileBytes(OracleFile(c.stream));
+    const std::vector<Segment> segments = Segments(stream);
+    const auto frame = std::find_if(segments.begin(), segments.end(), [](const Segment& s) {
+      return s.code == 0xC0 || s.code == 0xC2;
+    });
+    const auto scan = std::find_if(segments.begin(), segments.end(), [](const Segment& s) { return s.code == 0xDA; });
+    ASSERT_NE(frame, segments.end());
+    ASSERT_NE(scan, segments.end());
+    // A baseline frame header after the first scan.
+    std::vector<uint8_t> sof = Slice(stream, frame->start, frame->end);
+    sof[1] = 0xC0;
+    sof[6] = static_cast<uint8_t>(sof[6] * c.height_factor);  // the low byte of the height
+    std::vector<uint8_t> crafted = Slice(stream, 0, scan->end);
+    crafted.insert(crafted.end(), sof.begin(), sof.end());
+    crafted.insert(crafted.end(), stream.begin() + static_cast<std::ptrdiff_t>(scan->end), stream.end());
+    const DibResult read = DecodeIntoDib(crafted, DibRequest{});
+    EXPECT_EQ(read.result, c.expected);
+    if (c.expected == JpegSuccess) {
+      EXPECT_TRUE(read.pixels == DecodeIntoDib(stream, DibRequest{}).pixels);
+    }
+  }
 }
 
 // One to four edits in the scans and their headers.

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -181,6 +183,30 @@ TEST(PagePictureTest, UndecodableJpegCountsAsLoadedWithNoPicture) {
   f.picture.Draw(f.Frame());
   EXPECT_EQ(f.Frame().Drawings(), 0);
   EXPECT_EQ(f.Frame().Validations(), 0);
+}
+
+// Every damaged stream of the corpus as a page: the file is read, and the
+// page either holds a picture whose header describes exactly the block it
+// holds (the stretch reads only that block) or holds nothing.
+TEST(PagePictureTest, DamagedJpegPagesDrawOnlyTheBlockTheyHold) {
+  const char* corpus = std::getenv("HALVORA_TESTDATA_DIR");
+  ASSERT_NE(corpus, nullptr) << "HALVORA_TESTDATA_DIR is not set";
+  int pages = 0, pictures = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(corpus) / "damaged")) {
+    SCOPED_TRACE(entry.path().filename().string());
+    Fixture f(7, 5);
+    // An empty file is the one that does not count as read.
+    ASSERT_EQ(f.Load(entry.path().u16string()), entry.file_size() != 0);
+    ++pages;
+    if (!f.picture.HasPicture()) continue;
+    const uint32_t stride = (static_cast<uint32_t>(f.header.biWidth) * f.header.biBitCount / 8 + 3) & ~3u;
+    EXPECT_EQ(f.header.biSizeImage, stride * static_cast<uint32_t>(f.header.biHeight));
+    f.picture.Draw(f.Frame());
+    EXPECT_EQ(f.Frame().Drawings(), 1);
+    ++pictures;
+  }
+  EXPECT_GT(pages, 200);
+  EXPECT_GT(pictures, 20);
 }
 
 // The stretch covers the frame exactly, each pixel taken from the source

@@ -229,8 +229,8 @@ TEST(ComponentOutputEdgeTest, UnusableFormatsAndMissingBlocksWriteNothing) {
 // ---- Planes --------------------------------------------------------------------
 
 // Every layout the routine accepts (largest factors 1..4, component factors
-// dividing them), every block size, with and without simple sampling, whole
-// and partly visible: each visible plane sample is the one the replication
+// dividing them), every block size, with and without simple sampling, whole,
+// partly visible and not at all: each visible plane sample is the one the replication
 // formula names, pixel x taking sample x * (samples across) / (MCU width),
 // and the plane outside the visible pixels keeps what it held.
 TEST(BuildComponentPlaneTest, SpreadsEveryLayoutByTheReplicationFormula) {
@@ -250,9 +250,11 @@ TEST(BuildComponentPlaneTest, SpreadsEveryLayoutByTheReplicationFormula) {
               const int samples = simple && blockSize < 8 && h * v == 1 ? 2 * blockSize : blockSize;
               std::uniform_int_distribution<int> x(0, width), y(0, height);
               const int x1 = x(rng), x2 = x(rng), y1 = y(rng), y2 = y(rng);
+              // The last rectangle is inverted (an MCU past a DIB's right edge): it shows nothing.
               for (const PixelRect visible : {PixelRect{0, 0, width, height},
                                               PixelRect{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2),
-                                                        std::max(y1, y2)}}) {
+                                                        std::max(y1, y2)},
+                                              PixelRect{width, 0, -width, height}}) {
                 SCOPED_TRACE(::testing::Message() << "max " << hmax << "x" << vmax << ", component " << h << "x"
                                                   << v << ", block size " << blockSize << ", simple " << simple);
                 McuPlane plane;
@@ -279,7 +281,7 @@ TEST(BuildComponentPlaneTest, SpreadsEveryLayoutByTheReplicationFormula) {
       }
     }
   }
-  EXPECT_EQ(planes, 8 * 8 * 4 * 2 * 2);  // 8 (largest, own) pairs of factors a direction
+  EXPECT_EQ(planes, 8 * 8 * 4 * 2 * 3);  // 8 (largest, own) pairs of factors a direction
 }
 
 // ---- Single-component scans -------------------------------------------------
