@@ -5,7 +5,7 @@
 #include <new>
 #include <utility>
 
-#include "jpeg/jpeg.h"
+#include <halvora/jpeg.h>
 #include "platform/trace.h"
 
 namespace halvora::picture {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "jpeg/dispatch.h"
-#include "jpeg/jpeg.h"
-#include "jpeg/jpeg_state.h"
+#include "jpeg/kernels/kernel_table.h"
+#include <halvora/jpeg.h>
+#include "jpeg/interface/private_state.h"
 
 namespace halvora::tools {
 

@@ -25,8 +25,8 @@
 #include <string>
 #include <vector>
 
-#include "jpeg/jpeg.h"
-#include "jpeg/stream_info.h"
+#include <halvora/jpeg.h>
+#include "jpeg/interface/stream_info.h"
 #include "tools/codec_decode.h"
 #include "tools/image_files.h"
 #include "tools/turbo_peer.h"

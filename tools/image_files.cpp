@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "jpeg/jpeg.h"
+#include <halvora/jpeg.h>
 
 namespace halvora::tools {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "jpeg/jpeg.h"
+#include <halvora/jpeg.h>
 
 namespace halvora::jpeg {
 

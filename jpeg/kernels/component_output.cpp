@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "jpeg/jpeg.h"
+#include <halvora/jpeg.h>
 #include "jpeg/kernels/color_pass.h"
 
 namespace halvora::jpeg {

@@ -3,7 +3,7 @@
  * the public header. */
 #include <string.h>
 
-#include "jpeg/jpeg.h"
+#include <halvora/jpeg.h>
 
 int ReadParamsFromC(const unsigned char* stream, int size, int* width, int* height) {
   JPEG_PROPERTIES record;

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "jpeg/jpeg.h"
-#include "jpeg/stream_info.h"
+#include <halvora/jpeg.h>
+#include "jpeg/interface/stream_info.h"
 #include "tests/jpeg/record.h"
 #include "tests/jpeg/stream_mutator.h"
 

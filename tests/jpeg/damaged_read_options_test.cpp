@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "jpeg/jpeg.h"
-#include "jpeg/jpeg_state.h"
+#include <halvora/jpeg.h>
+#include "jpeg/interface/private_state.h"
 #include "tests/jpeg/decode_support.h"
 #include "tests/jpeg/record.h"
 

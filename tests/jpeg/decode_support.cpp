@@ -8,9 +8,9 @@
 #include <iterator>
 #include <sstream>
 
-#include "jpeg/dispatch.h"
-#include "jpeg/jpeg.h"
-#include "jpeg/jpeg_state.h"
+#include "jpeg/kernels/kernel_table.h"
+#include <halvora/jpeg.h>
+#include "jpeg/interface/private_state.h"
 #include "tests/jpeg/record.h"
 
 namespace halvora::jpeg::testing {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "jpeg/dispatch.h"
+#include "jpeg/kernels/kernel_table.h"
 
 namespace halvora::jpeg {
 namespace {

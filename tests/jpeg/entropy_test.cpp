@@ -11,15 +11,15 @@
 #include <random>
 #include <vector>
 
-#include "jpeg/bit_reader.h"
-#include "jpeg/block_decoder.h"
-#include "jpeg/coefficient_buffer.h"
-#include "jpeg/huffman_table.h"
-#include "jpeg/jpeg.h"
-#include "jpeg/jpeg_state.h"
-#include "jpeg/progressive_blocks.h"
-#include "jpeg/restart.h"
-#include "jpeg/stream_input.h"
+#include "jpeg/input/bit_reader.h"
+#include "jpeg/entropy/block_decoder.h"
+#include "jpeg/entropy/coefficient_buffer.h"
+#include "jpeg/entropy/huffman_table.h"
+#include <halvora/jpeg.h>
+#include "jpeg/interface/private_state.h"
+#include "jpeg/entropy/progressive_blocks.h"
+#include "jpeg/entropy/restart.h"
+#include "jpeg/input/stream_input.h"
 #include "platform/file.h"
 
 namespace halvora::jpeg {

@@ -3,8 +3,8 @@
 #include <array>
 #include <vector>
 
-#include "jpeg/huffman_table.h"
-#include "jpeg/jpeg.h"
+#include "jpeg/entropy/huffman_table.h"
+#include <halvora/jpeg.h>
 
 namespace halvora::jpeg {
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "jpeg/jpeg.h"
-#include "jpeg/jpeg_state.h"
-#include "jpeg/validate.h"
+#include <halvora/jpeg.h>
+#include "jpeg/interface/private_state.h"
+#include "jpeg/interface/validate.h"
 #include "tests/jpeg/record.h"
 #include "tests/jpeg/stream_builder.h"
 

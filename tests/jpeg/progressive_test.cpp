@@ -11,13 +11,13 @@
 #include <utility>
 #include <vector>
 
-#include "jpeg/bit_reader.h"
-#include "jpeg/jpeg.h"
-#include "jpeg/jpeg_state.h"
-#include "jpeg/progressive_blocks.h"
-#include "jpeg/progressive_scan.h"
-#include "jpeg/sequential_scan.h"
-#include "jpeg/stream_input.h"
+#include "jpeg/input/bit_reader.h"
+#include <halvora/jpeg.h>
+#include "jpeg/interface/private_state.h"
+#include "jpeg/entropy/progressive_blocks.h"
+#include "jpeg/entropy/progressive_scan.h"
+#include "jpeg/entropy/sequential_scan.h"
+#include "jpeg/input/stream_input.h"
 #include "tests/jpeg/decode_support.h"
 #include "tests/jpeg/record.h"
 #include "tests/jpeg/stream_mutator.h"

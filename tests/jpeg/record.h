@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "jpeg/jpeg.h"
+#include <halvora/jpeg.h>
 
 namespace halvora::jpeg::testing {
 

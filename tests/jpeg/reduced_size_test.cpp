@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "jpeg/jpeg.h"
+#include <halvora/jpeg.h>
 #include "tests/jpeg/decode_support.h"
 
 namespace halvora::jpeg {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "jpeg/jpeg.h"
+#include <halvora/jpeg.h>
 #include "tests/jpeg/decode_support.h"
 #include "tests/jpeg/record.h"
 #include "tests/jpeg/stream_mutator.h"

@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "jpeg/dispatch.h"
-#include "jpeg/jpeg.h"
-#include "jpeg/jpeg_state.h"
-#include "jpeg/select_output.h"
+#include "jpeg/kernels/kernel_table.h"
+#include <halvora/jpeg.h>
+#include "jpeg/interface/private_state.h"
+#include "jpeg/output/select_output.h"
 #include "tests/jpeg/record.h"
 #include "tests/jpeg/stream_builder.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "jpeg/jpeg.h"
+#include <halvora/jpeg.h>
 #include "tests/jpeg/decode_support.h"
 #include "tests/jpeg/transcode_cases.h"
 

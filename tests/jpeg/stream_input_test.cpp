@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
-#include "jpeg/dispatch.h"
-#include "jpeg/jpeg_state.h"
-#include "jpeg/stream_input.h"
+#include "jpeg/kernels/kernel_table.h"
+#include "jpeg/interface/private_state.h"
+#include "jpeg/input/stream_input.h"
 
 namespace halvora::jpeg {
 namespace {

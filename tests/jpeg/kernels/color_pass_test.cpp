@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "jpeg/jpeg.h"
+#include <halvora/jpeg.h>
 #include "tests/jpeg/kernels/component_reference.h"
 #include "tests/jpeg/kernels/guarded_dib.h"
 

@@ -1,6 +1,6 @@
 #include "tests/jpeg/kernels/component_reference.h"
 
-#include "jpeg/jpeg.h"
+#include <halvora/jpeg.h>
 
 namespace halvora::jpeg::testing {
 

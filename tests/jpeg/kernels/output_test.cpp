@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "jpeg/jpeg.h"
+#include <halvora/jpeg.h>
 #include "jpeg/kernels/clip_mcu.h"
 #include "jpeg/kernels/color_output.h"
 #include "jpeg/kernels/color_pass.h"

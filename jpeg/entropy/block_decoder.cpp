@@ -1,0 +1,151 @@
+#include "jpeg/entropy/block_decoder.h"
+
+#include <cstring>
+
+#include "jpeg/input/bit_reader.h"
+#include "jpeg/input/bit_window.h"
+
+namespace halvora::jpeg {
+
+namespace {
+
+constexpr int kZeroRunLength = 0xF0;  // 16 zero coefficients
+
+// The symbol step runs for nearly every coefficient: it must sit inside the
+// block loop rather than be called from it.
+#if defined(__GNUC__)
+#define HALVORA_SYMBOL_STEP inline __attribute__((always_inline))
+#elif defined(_MSC_VER)
+#define HALVORA_SYMBOL_STEP __forceinline
+#else
+#define HALVORA_SYMBOL_STEP inline
+#endif
+
+// Takes `category` value bits (with a fill when too few are held) and extends
+// them to a signed value. 0, kMarkerReached or a negative code.
+int ReceiveExtended(JpegStream& stream, int category, int32_t& value) {
+  if (stream.bit_count < category) {
+    const int result = FillBits(stream, category);
+    if (result != 0) return result;
+  }
+  value = ExtendReceived(GetBits(stream, category), category);
+  return JpegSuccess;
+}
+
+// A symbol and the value of its magnitude bits (its low nibble; 0 when it
+// has none), read through the stream with every check of the careful path:
+// fills byte by byte, markers, the end of the data.
+int DecodeCodedOnStream(JpegStream& stream, const HuffmanDecodeTable& table, int& symbol, int32_t& value) {
+  const int result = DecodeHuffman(stream, table, symbol);
+  if (result != 0) return result;
+  value = 0;
+  const int size = symbol & 15;
+  return size == 0 ? JpegSuccess : ReceiveExtended(stream, size, value);
+}
+
+// Hands the bits to a careful step on the stream and takes them back.
+template <typename Step>
+int OnStream(BitWindow& window, JpegStream& stream, Step step) {
+  window.Store(stream);
+  const int result = step();
+  window.Load(stream);
+  return result;
+}
+
+// One symbol and its value from the bits in locals. The lookahead gives most
+// of them whole; whenever the bits held call for a fill the one-step fill
+// cannot make, or a code is longer than the lookahead, the step goes through
+// the stream instead, making the same fills at the same points.
+HALVORA_SYMBOL_STEP int DecodeCoded(BitWindow& window, JpegStream& stream, const HuffmanDecodeTable& table,
+                                    int& symbol, int32_t& value) {
+  if (window.bit_count < kLookaheadBits && (window.bit_count >= kDecodeFloorBits || !window.Fill(stream))) {
+    return OnStream(window, stream, [&] { return DecodeCodedOnStream(stream, table, symbol, value); });
+  }
+  const uint32_t entry = table.lookahead[window.Peek(kLookaheadBits)];
+  symbol = LookaheadSymbol(entry);
+  const int total = LookaheadTotalLength(entry);
+  if (total != 0) {
+    window.bit_count -= total;
+    value = LookaheadValue(entry);
+    return JpegSuccess;
+  }
+  const int length = LookaheadCodeLength(entry);
+  if (length == 0) {
+    return OnStream(window, stream, [&] { return DecodeCodedOnStream(stream, table, symbol, value); });
+  }
+  window.bit_count -= length;
+  const int size = symbol & 15;
+  value = 0;
+  if (size == 0) return JpegSuccess;
+  if (window.bit_count < size && !window.Fill(stream)) {
+    return OnStream(window, stream, [&] { return ReceiveExtended(stream, size, value); });
+  }
+  value = ExtendNonZero(window.Take(size), size);
+  return JpegSuccess;
+}
+
+// Steps 2 and 3 of a block: the DC difference added to the prediction, which
+// becomes coefficient 0. 0, kMarkerReached (block over, nothing changed) or a
+// negative code.
+int DecodeDc(BitWindow& window, JpegStream& stream, const HuffmanDecodeTable& dc, int16_t& prediction,
+             CoefficientBlock& block) {
+  int category = 0;
+  int32_t difference = 0;
+  const int result = DecodeCoded(window, stream, dc, category, difference);
+  if (result != 0) return result;
+  prediction = static_cast<int16_t>(prediction + difference);
+  block.values[0] = prediction;
+  return JpegSuccess;
+}
+
+// Walks the AC codes of a block; `store` receives each coefficient's value
+// and zig-zag index. The padded zig-zag table keeps a run that passes
+// coefficient 63 inside the block.
+template <typename Store>
+int DecodeAc(BitWindow& window, JpegStream& stream, const HuffmanDecodeTable& ac, Store store) {
+  for (int index = 1; index < 64;) {
+    int runSize = 0;
+    int32_t value = 0;
+    const int result = DecodeCoded(window, stream, ac, runSize, value);
+    if (result != 0) return result;
+    if ((runSize & 15) != 0) {
+      index += runSize >> 4;
+      store(index, value);
+      ++index;
+    } else if (runSize == kZeroRunLength) {
+      index += 16;
+    } else {
+      break;  // end of block
+    }
+  }
+  return JpegSuccess;
+}
+
+// The DC term, then the AC codes, with the bits in locals throughout. A
+// marker met inside the block ends it without error.
+template <typename Store>
+int DecodeBlock(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac, int16_t& prediction,
+                CoefficientBlock& block, Store store) {
+  BitWindow window(stream);
+  int result = DecodeDc(window, stream, dc, prediction, block);
+  if (result == 0) result = DecodeAc(window, stream, ac, store);
+  window.Store(stream);
+  return result == kMarkerReached ? JpegSuccess : result;
+}
+
+}  // namespace
+
+int DecodeBlockPlain(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                     int16_t& prediction, CoefficientBlock& block) {
+  std::memset(block.values, 0, sizeof block.values);
+  return DecodeBlock(stream, dc, ac, prediction, block, [&block](int index, int32_t value) {
+    block.values[kZigZagToNatural[index]] = static_cast<int16_t>(value);
+  });
+}
+
+int SkipBlockPlain(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                   int16_t& prediction, CoefficientBlock& block) {
+  return DecodeBlock(stream, dc, ac, prediction, block, [](int, int32_t) {});
+}
+
+}  // namespace halvora::jpeg

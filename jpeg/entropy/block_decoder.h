@@ -1,0 +1,23 @@
+// Huffman decoding of one sequential block (the decode_block and skip_block
+// entries of the kernel table).
+#pragma once
+
+#include <cstdint>
+
+#include "jpeg/entropy/huffman_table.h"
+#include "jpeg/interface/private_state.h"
+
+namespace halvora::jpeg {
+
+// Decodes one block into `block` (natural order, AC terms zero unless coded),
+// updating the 16-bit DC prediction. 0 or a negative code; a marker met
+// inside the block ends it early with 0, its remaining terms left zero.
+int DecodeBlockPlain(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                     int16_t& prediction, CoefficientBlock& block);
+
+// Decodes the DC term into coefficient 0 and passes over the AC codes,
+// leaving the other coefficients as they were.
+int SkipBlockPlain(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                   int16_t& prediction, CoefficientBlock& block);
+
+}  // namespace halvora::jpeg

@@ -1,0 +1,21 @@
+#include "jpeg/entropy/restart.h"
+
+#include "jpeg/input/stream_input.h"
+
+namespace halvora::jpeg {
+
+int HandleRestart(JpegStream& stream, JpegScan& scan, int unitsPerRow, int unitRows, int column, int row) {
+  if (scan.restart_interval == 0) return JpegSuccess;
+  const int64_t decoded = int64_t{column} + 1 + int64_t{row} * unitsPerRow;
+  if (decoded % scan.restart_interval != 0 || decoded >= int64_t{unitRows} * unitsPerRow) return JpegSuccess;
+  for (int32_t& prediction : scan.dc_predictions) prediction = 0;
+  stream.bit_count = 0;
+  if (stream.pending_marker != 0) {
+    stream.pending_marker = 0;
+    return JpegSuccess;
+  }
+  int code = 0;
+  return ReadMarker(stream, code);
+}
+
+}  // namespace halvora::jpeg

@@ -1,0 +1,66 @@
+#include "jpeg/entropy/sequential_scan.h"
+
+#include "jpeg/entropy/ceil_div.h"
+#include "jpeg/kernels/kernel_table.h"
+#include "jpeg/output/reconstruct.h"
+#include "jpeg/entropy/restart.h"
+#include "jpeg/entropy/scan_resume.h"
+
+namespace halvora::jpeg {
+
+McuGrid SequentialGridOf(const PrivateState& state, const JpegScan& scan) {
+  const JpegFrame& frame = state.frame;
+  if (scan.ns == 1) {
+    const ScanComponent& component = scan.components[0];
+    return {CeilDiv(frame.width, 8 * frame.h_max / component.h), CeilDiv(frame.height, 8 * frame.v_max / component.v),
+            1};
+  }
+  int blocks = 0;
+  for (int i = 0; i < scan.ns; ++i) blocks += scan.components[i].h * scan.components[i].v;
+  return {state.mcus_across, state.mcus_down, blocks};
+}
+
+int DecodeMcuBlocks(JpegStream& stream, JpegScan& scan, McuBuffer& mcu, bool dcOnly) {
+  const KernelTable& kernels = *stream.kernels;
+  const DecodeBlockKernel decode = dcOnly ? kernels.skip_block : kernels.decode_block;
+  int next = 0;
+  for (int i = 0; i < scan.ns; ++i) {
+    const ScanComponent& component = scan.components[i];
+    const int blocks = scan.ns == 1 ? 1 : component.h * component.v;
+    // The prediction is kept 16-bit wide: it wraps as the coded differences do.
+    auto prediction = static_cast<int16_t>(scan.dc_predictions[i]);
+    for (int b = 0; b < blocks; ++b, ++next) {
+      CoefficientBlock& block = mcu.blocks[next];
+      const int result = decode(stream, *component.dc_table, *component.ac_table, prediction, block);
+      if (result < 0) return result;
+      if (!dcOnly) kernels.active_dequantize(block, component.quant_table->entries);
+    }
+    scan.dc_predictions[i] = prediction;
+  }
+  return JpegSuccess;
+}
+
+
+int DecodeSequentialScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& record) {
+  PrivateState& state = Private(record);
+  const McuGrid grid = SequentialGridOf(state, scan);
+  const int firstRow = scan.resume_row;
+  const int firstColumn = scan.resume_column;
+  for (int row = firstRow; row < grid.rows; ++row) {
+    for (int column = row == firstRow ? firstColumn : 0; column < grid.per_row; ++column) {
+      int result = DecodeMcuBlocks(stream, scan, *state.mcu_buffer, false);
+      if (result < 0) return result;
+      result = HandleRestart(stream, scan, grid.per_row, grid.rows, column, row);
+      if (result < 0) return result;
+      ReconstructMcu(state, column, row, grid.blocks);
+      if (record.state.interrupt_request != 0) {
+        return StopAfterUnit(scan, record.state.region, grid.per_row, grid.rows, column, row);
+      }
+    }
+  }
+  scan.resume_column = 0;
+  scan.resume_row = 0;
+  return JpegSuccess;
+}
+
+}  // namespace halvora::jpeg

@@ -1,0 +1,36 @@
+// Decoding of a sequential scan, MCU by MCU, straight into the DIB.
+#pragma once
+
+#include <halvora/jpeg.h>
+#include "jpeg/interface/private_state.h"
+
+namespace halvora::jpeg {
+
+// The most scans a sequential image may have. A valid one codes each of its
+// (at most four) components in exactly one scan; every scan visits every
+// block of its components however little data it holds, so this bounds the
+// work of a stream of many tiny scans at a few passes over the image.
+inline constexpr int kMaxSequentialScans = 16;
+
+// The MCUs of a sequential scan: a scan of one component codes one block per
+// MCU over that component's own block grid; an interleaved scan uses the
+// frame's MCU grid.
+struct McuGrid {
+  int per_row;
+  int rows;
+  int blocks;  // blocks of one MCU
+};
+McuGrid SequentialGridOf(const PrivateState& state, const JpegScan& scan);
+
+// Entropy-decodes the blocks of one MCU into the MCU buffer and dequantises
+// them, or with `dcOnly` passes over them keeping only the DC predictions up
+// to date. 0 or a negative code.
+int DecodeMcuBlocks(JpegStream& stream, JpegScan& scan, McuBuffer& mcu, bool dcOnly);
+
+// Decodes the scan from its resume position: 0 when its last MCU is written,
+// 1 when `interrupt_request` stopped it after one MCU (the resume position is
+// then the next MCU and `region` names the MCU just written, in MCU units),
+// or a negative code.
+int DecodeSequentialScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& record);
+
+}  // namespace halvora::jpeg

@@ -1,0 +1,38 @@
+// Reading the stream: bytes from a caller's buffer or from a file through the
+// record's 4096-byte buffer, marker search and segment payloads.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "jpeg/interface/private_state.h"
+
+namespace halvora::jpeg {
+
+// ReadMarker's code for the end of the data.
+inline constexpr int kEndOfData = 256;
+
+// A segment payload: in place when it lies wholly in the current buffer,
+// otherwise a heap copy that `owned` releases.
+struct SegmentBytes {
+  const uint8_t* data = nullptr;
+  std::unique_ptr<uint8_t[]> owned;
+};
+
+void ResetStream(JpegStream& stream);
+int RefillFileBuffer(JpegStream& stream);
+int GetBytes(JpegStream& stream, int32_t count, const uint8_t** out);
+int SkipToMarker(JpegStream& stream);
+int ReadMarker(JpegStream& stream, int& code);
+int GetSegmentBytes(JpegStream& stream, int32_t count, SegmentBytes& out);
+int ReadUint16(JpegStream& stream, int32_t& value);
+int SkipSegment(JpegStream& stream);
+
+// Points a buffer source at the unread part of `buffer`, or a file source at
+// an empty file buffer (the next access refills).
+void StartBufferInput(JpegStream& stream, const uint8_t* buffer, int32_t size);
+void StartFileInput(JpegStream& stream);
+// Closes and forgets the stream's file: 0, or -9 when the close failed.
+int CloseStreamFile(JpegStream& stream);
+
+}  // namespace halvora::jpeg

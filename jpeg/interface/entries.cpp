@@ -1,0 +1,404 @@
+// The codec's entries. No exception leaves them: allocation failures become
+// -5, anything else unexpected -1.
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "jpeg/kernels/kernel_table.h"
+#include "jpeg/interface/io_types.h"
+#include "jpeg/markers/driver.h"
+#include <halvora/jpeg.h>
+#include "jpeg/interface/private_state.h"
+#include "jpeg/output/quant_tables.h"
+#include "jpeg/entropy/region_index.h"
+#include "jpeg/input/stream_input.h"
+#include "jpeg/interface/validate.h"
+
+namespace halvora::jpeg {
+
+namespace {
+
+bool IsInitialised(PrivateState& state) { return state.stream.kernels != nullptr && state.frame.components != nullptr; }
+
+template <typename Body>
+int Guarded(Body body) {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return JpegErrMemory;
+  } catch (...) {
+    return JpegErrException;
+  }
+}
+
+// ---- JpegInit ----
+
+void WritePublicDefaults(JPEG_PROPERTIES& record) {
+  record.use_state_as_is = 0;
+  record.dib_pixels = nullptr;
+  record.dib_width = 0;
+  record.dib_height = 0;
+  record.dib_pad_bytes = 0;
+  record.dib_channels = 3;
+  record.dib_color = JpegColorBgr;
+  record.dib_subsampling = 0;
+  record.jpeg_file_name = nullptr;
+  record.jpeg_buffer = nullptr;
+  record.jpeg_buffer_size = 0;
+  record.jpeg_width = 0;
+  record.jpeg_height = 0;
+  record.jpeg_channels = 3;
+  record.jpeg_color = JpegColorYCbCr;
+  record.jpeg_subsampling = JpegSubsampling420;
+  record.thumbnail_width = 0;
+  record.thumbnail_height = 0;
+  record.color_conversion_needed = 1;
+  record.upsampling_needed = 1;
+  record.quality = 75;
+}
+
+void CopyPublicFields(const JPEG_PROPERTIES& record, WorkingFields& work) {
+  work.dib_pixels = record.dib_pixels;
+  work.dib_width = record.dib_width;
+  work.dib_height = record.dib_height;
+  work.dib_pad_bytes = record.dib_pad_bytes;
+  work.dib_channels = record.dib_channels;
+  work.dib_color = record.dib_color;
+  work.dib_subsampling = record.dib_subsampling;
+  work.jpeg_file_name = record.jpeg_file_name;
+  work.jpeg_buffer = record.jpeg_buffer;
+  work.jpeg_buffer_size = record.jpeg_buffer_size;
+  work.jpeg_color = record.jpeg_color;
+  work.color_conversion_needed = record.color_conversion_needed;
+  work.upsampling_needed = record.upsampling_needed;
+  work.quality = record.quality;
+}
+
+void WriteCallerStateDefaults(JpegState& caller) {
+  caller.region = JpegRegion{};
+  caller.dct_method = 1;
+  caller.interrupt_request = 0;
+  caller.jpeg_comment = nullptr;
+  caller.jpeg_comment_size = 0;
+  caller.smooth_upsampling = 0;
+  caller.raw_plane_list = nullptr;
+  caller.quant_tables_supplied = 0;
+  caller.huffman_tables_supplied = 0;
+  std::memset(caller.quant_slots, 0, sizeof caller.quant_slots);
+  std::memset(caller.huffman_slots, 0, sizeof caller.huffman_slots);
+}
+
+void WriteMarkerDefaults(PrivateState& state) {
+  state.app14 = AdobeMarker{0, 0, 100, 0, 0};
+  state.app0 = JfifMarker{0, 0x0101, 0, 1, 1};
+}
+
+int InitRecord(JPEG_PROPERTIES& record) {
+  auto* state = new (record.state.private_state.bytes) PrivateState{};
+  auto* table = new (std::nothrow) KernelTable{};
+  if (table == nullptr) return JpegErrMemory;
+  state->stream.kernels = table;
+  const ProcessorKind kind = BuildKernelTable(*table);
+
+  WritePublicDefaults(record);
+  CopyPublicFields(record, state->work);
+  state->work.jpeg_channels = record.jpeg_channels;
+  state->work.jpeg_subsampling = record.jpeg_subsampling;
+  state->io_type = -1;
+  WriteCallerStateDefaults(record.state);
+  for (QuantTableArea& area : state->quant_areas) new (AlignedStorage<QuantTable>(area.bytes)) QuantTable{};
+  new (AlignedStorage<McuBuffer>(state->mcu_area.bytes)) McuBuffer{};
+
+  state->frame.components = new (std::nothrow) JpegComponent[kMaxComponents]();
+  if (state->frame.components == nullptr) return JpegErrMemory;
+  state->frame.component_count = kMaxComponents;
+  for (int i = 0; i < kMaxComponents; ++i) {
+    state->dc_selectors[i] = i == 0 ? 0 : 1;
+    state->ac_selectors[i] = i == 0 ? 0 : 1;
+  }
+  state->stream.processor_kind = kind;
+  state->start_of_stream = 1;
+  state->sof_kind = -1;
+  WriteMarkerDefaults(*state);
+  return JpegSuccess;
+}
+
+// ---- JpegRead ----
+
+// Tables a caller stored in the slots replace those of earlier reads.
+int LoadSuppliedTables(JPEG_PROPERTIES& record) {
+  PrivateState& state = Private(record);
+  JpegState& caller = record.state;
+  if (caller.quant_tables_supplied != 0) {
+    for (int i = 0; i < kMaxComponents; ++i) {
+      const JpegQuantSlot& slot = caller.quant_slots[i];
+      if (slot.values == nullptr) continue;
+      QuantTable& table = QuantTableAt(state, i);
+      table.identifier = slot.identifier;
+      table.precision = 0;
+      // Stored in stream order like a DQT table, so it is prepared the same way.
+      for (int k = 0; k < 64; ++k) state.quant_values[i][k] = slot.values[k];
+      PrepareQuantTableFor(state, i, caller.dct_method);
+    }
+  }
+  if (caller.huffman_tables_supplied != 0) {
+    for (const JpegHuffmanSlot& slot : caller.huffman_slots) {
+      if (slot.bits == nullptr || slot.values == nullptr) continue;
+      if (slot.table_class > 1 || slot.identifier > 3) return JpegErrBadHuffmanTable;
+      HuffmanDecodeTable& table =
+          slot.table_class == 0 ? state.dc_tables[slot.identifier] : state.ac_tables[slot.identifier];
+      if (BuildHuffmanDecodeTable(slot.bits, slot.values, slot.table_class, slot.identifier, table) != JpegSuccess) {
+        return JpegErrBadHuffmanTable;
+      }
+    }
+  }
+  return JpegSuccess;
+}
+
+int OpenInputFile(PrivateState& state, const char* name) {
+  if (state.stream.file != nullptr) return JpegSuccess;
+  state.stream.file = platform::OpenFileForReading(name).release();
+  return state.stream.file != nullptr ? JpegSuccess : JpegErrFileName;
+}
+
+// Line distance and extent of the DIB in pointer-wide arithmetic; a DIB whose
+// last byte cannot be addressed is refused.
+int SetDibGeometry(WorkingFields& work, int ioType) {
+  const int64_t lineBytes = int64_t{work.dib_width} * work.dib_channels + work.dib_pad_bytes;
+  work.dib_line_bytes = static_cast<std::ptrdiff_t>(work.dib_height < 0 ? -lineBytes : lineBytes);
+  if (!UsesDib(ioType) || work.dib_pixels == nullptr) return JpegSuccess;
+  const int64_t lines = work.dib_height < 0 ? -int64_t{work.dib_height} : work.dib_height;
+  const int64_t extent = lineBytes * lines;
+  if (extent > PTRDIFF_MAX) return JpegErrInvalidProperties;
+  const auto start = reinterpret_cast<std::uintptr_t>(work.dib_pixels);
+  if (start > UINTPTR_MAX - static_cast<std::uintptr_t>(extent)) return JpegErrInvalidProperties;
+  return JpegSuccess;
+}
+
+int PrepareInput(JPEG_PROPERTIES& record, int ioType) {
+  PrivateState& state = Private(record);
+  CopyPublicFields(record, state.work);
+  const int geometry = SetDibGeometry(state.work, ioType);
+  if (geometry != JpegSuccess) return geometry;
+  if (state.scan != nullptr) return JpegSuccess;
+  if (!IsFileType(ioType)) {
+    StartBufferInput(state.stream, record.jpeg_buffer, record.jpeg_buffer_size);
+    return JpegSuccess;
+  }
+  StartFileInput(state.stream);
+  if (ioType == FileReadThumbnail && state.stream.file->Seek(0, platform::SeekFrom::kStart) != 0) return JpegErrFile;
+  return JpegSuccess;
+}
+
+void PlaceWorkAreas(PrivateState& state) {
+  const WorkingFields& work = state.work;
+  state.stream.top_line = work.dib_pixels;
+  if (work.dib_height < 0 && work.dib_pixels != nullptr) {
+    state.stream.top_line = work.dib_pixels + (std::ptrdiff_t{work.dib_height} + 1) * work.dib_line_bytes;
+  }
+  state.mcu_buffer = std::launder(static_cast<McuBuffer*>(AlignedStorage<McuBuffer>(state.mcu_area.bytes)));
+}
+
+void ReportInterruptedRegion(JPEG_PROPERTIES& record) {
+  PrivateState& state = Private(record);
+  JpegRegion& region = record.state.region;
+  region.right = std::min((region.right * 8 + 8) * state.frame.h_max, state.work.jpeg_width);
+  region.bottom = std::min((region.bottom * 8 + 8) * state.frame.v_max, state.work.jpeg_height);
+}
+
+void SettleColors(PrivateState& state) {
+  WorkingFields& work = state.work;
+  const int channels = work.jpeg_channels;
+  const bool paramsRead = state.io_type == FileReadParams || state.io_type == BufferReadParams;
+  if (state.app14.seen != 0) {
+    if (paramsRead) {
+      if (channels == 1) work.jpeg_color = JpegColorGrey;
+      if (channels == 3) work.jpeg_color = state.app14.transform != 0 ? JpegColorYCbCr : JpegColorRgb;
+      if (channels == 4) {
+        work.dib_channels = 4;
+        work.dib_color = JpegColorRgba;
+        work.jpeg_color = state.app14.transform != 0 ? JpegColorYCbCrAlpha : JpegColorRgba;
+      }
+    }
+  } else {
+    if (channels == 1) work.jpeg_color = JpegColorGrey;
+    if (channels == 3 && state.app0.seen != 0) work.jpeg_color = JpegColorYCbCr;
+  }
+  if (work.dib_color == JpegColorYCbCr && work.jpeg_color == JpegColorYCbCr) work.dib_subsampling = 2;
+}
+
+bool Sampled(const JpegComponent& c, int h, int v) { return c.h == h && c.v == v; }
+
+int SubsamplingCode(const JpegFrame& frame) {
+  const JpegComponent* c = frame.components;
+  switch (frame.component_count) {
+    case 1:
+      return JpegSubsamplingNone;
+    case 2:
+      return Sampled(c[0], 1, 1) && Sampled(c[1], 1, 1) ? JpegSubsamplingNone : JpegSubsamplingOther;
+    case 3:
+      if (!Sampled(c[1], 1, 1) || !Sampled(c[2], 1, 1)) return JpegSubsamplingOther;
+      if (Sampled(c[0], 1, 1)) return JpegSubsamplingNone;
+      if (Sampled(c[0], 2, 2)) return JpegSubsampling420;
+      return Sampled(c[0], 2, 1) ? JpegSubsampling422 : JpegSubsamplingOther;
+    case 4:
+      if (!Sampled(c[1], 1, 1) || !Sampled(c[2], 1, 1) || c[3].h != c[0].h || c[3].v != c[0].v) {
+        return JpegSubsamplingOther;
+      }
+      if (Sampled(c[0], 1, 1)) return JpegSubsamplingNone;
+      if (Sampled(c[0], 2, 2)) return JpegSubsampling420Four;
+      return Sampled(c[0], 2, 1) ? JpegSubsampling422Four : JpegSubsamplingOther;
+    default:
+      return JpegSubsamplingOther;
+  }
+}
+
+// Leaves the input at the start of the segment the read stopped at: the
+// scan header of a parameter read, or the bytes not yet consumed.
+int SetInputBack(PrivateState& state) {
+  JpegStream& stream = state.stream;
+  const int32_t segment = state.stopped_at_scan_header ? stream.kernels->last_segment_length : 0;
+  if (IsOneOf(state.io_type, {FileReadParams, FileReadHeader, FileReadImageData, FileReadHalf, FileReadQuarter,
+                              FileReadEighth, FileReadThumbnail})) {
+    const int64_t back = int64_t{stream.remaining} + segment;
+    if (stream.file->Seek(-back, platform::SeekFrom::kCurrent) < 0) return JpegErrFile;
+    // The buffered bytes now lie ahead in the file again.
+    stream.position = stream.end;
+    stream.remaining = 0;
+  } else if (state.io_type == BufferReadParams || state.io_type == BufferReadThumbnail) {
+    stream.position -= segment;
+    stream.remaining += segment;
+  }
+  return JpegSuccess;
+}
+
+void CopyOut(JPEG_PROPERTIES& record) {
+  const PrivateState& state = Private(record);
+  const WorkingFields& work = state.work;
+  record.jpeg_width = work.jpeg_width;
+  record.jpeg_height = work.jpeg_height;
+  record.jpeg_channels = work.jpeg_channels;
+  record.thumbnail_width = work.thumbnail_width;
+  record.thumbnail_height = work.thumbnail_height;
+  record.color_conversion_needed = work.color_conversion_needed;
+  record.upsampling_needed = work.upsampling_needed;
+  record.jpeg_subsampling = SubsamplingCode(state.frame);
+  record.jpeg_color = work.jpeg_color;
+  record.dib_color = work.dib_color;
+  record.dib_channels = work.dib_channels;
+}
+
+int WriteBack(JPEG_PROPERTIES& record) {
+  PrivateState& state = Private(record);
+  SettleColors(state);
+  const int position = SetInputBack(state);
+  if (position != JpegSuccess) return position;
+  CopyOut(record);
+  if (IsOneOf(state.io_type, {FileReadImage, FileReadHeader, FileReadImageData})) {
+    return CloseStreamFile(state.stream);
+  }
+  return JpegSuccess;
+}
+
+int ReadRecord(JPEG_PROPERTIES& record, int ioType) {
+  PrivateState& state = Private(record);
+  state.io_type = ioType;
+  const int valid = ValidateProperties(record, ioType, Direction::kRead);
+  if (valid != JpegSuccess) return valid;
+  if (StartsStream(ioType)) state.start_of_stream = 1;
+  if (IsImageRead(ioType)) {
+    const int tables = LoadSuppliedTables(record);
+    if (tables != JpegSuccess) return tables;
+  } else {
+    state.counts = TableCounts{};
+  }
+  if (IsFileType(ioType)) {
+    const int opened = OpenInputFile(state, record.jpeg_file_name);
+    if (opened != JpegSuccess) return opened;
+  }
+  if (record.use_state_as_is == 0) {
+    const int input = PrepareInput(record, ioType);
+    if (input != JpegSuccess) return input;
+  }
+  state.comment_capacity = std::max(record.state.jpeg_comment_size, 0);
+  state.raw_plane_list = record.state.raw_plane_list;
+  PlaceWorkAreas(state);
+
+  const int result = DecodeStream(record);
+  if (result == JpegInterruptSuccess) ReportInterruptedRegion(record);
+  if (result != JpegSuccess) return result;
+  return WriteBack(record);
+}
+
+// The end of every read, also after a failure.
+void FinishRead(PrivateState& state, int result) {
+  state.stream.kernels->leave_simd_state();
+  if (result < 0) CloseStreamFile(state.stream);
+}
+
+// ---- JpegFree ----
+
+int ReleaseRecord(JPEG_PROPERTIES& record) {
+  PrivateState& state = Private(record);
+  // Everything is released even when the close fails; its error is reported.
+  const int closed = CloseStreamFile(state.stream);
+  delete[] state.frame.components;
+  state.frame.components = nullptr;
+  state.frame.component_count = 0;
+  std::free(state.coefficient_buffer);
+  state.coefficient_buffer = nullptr;
+  delete[] state.line_planes;
+  state.line_planes = nullptr;
+  ReleaseRegionIndex(state);
+  ReleaseScan(record);
+  std::memset(record.state.quant_slots, 0, sizeof record.state.quant_slots);
+  std::memset(record.state.huffman_slots, 0, sizeof record.state.huffman_slots);
+  state.counts = TableCounts{};
+  record.state.quant_tables_supplied = 0;
+  record.state.huffman_tables_supplied = 0;
+  if (state.stream.kernels != nullptr) {
+    ReleaseKernelTable(*state.stream.kernels);
+    delete state.stream.kernels;
+    state.stream.kernels = nullptr;
+  }
+  return closed;
+}
+
+}  // namespace
+
+}  // namespace halvora::jpeg
+
+using namespace halvora::jpeg;
+
+extern "C" int JpegInit(JPEG_PROPERTIES* record) {
+  if (record == nullptr) return JpegErrInvalidProperties;
+  return Guarded([&] { return InitRecord(*record); });
+}
+
+extern "C" int JpegRead(JPEG_PROPERTIES* record, int ioType) {
+  if (record == nullptr || !IsInitialised(Private(*record))) return JpegErrInvalidProperties;
+  PrivateState& state = Private(*record);
+  const int result = Guarded([&] { return ReadRecord(*record, ioType); });
+  FinishRead(state, result);
+  return result;
+}
+
+extern "C" int JpegWrite(JPEG_PROPERTIES* record, int ioType) {
+  if (record == nullptr || !IsInitialised(Private(*record))) return JpegErrInvalidProperties;
+  const int valid = ValidateProperties(*record, ioType, Direction::kWrite);
+  // The codec has no encoder.
+  return valid != JpegSuccess ? valid : JpegErrNotSupported;
+}
+
+extern "C" int JpegFree(JPEG_PROPERTIES* record) {
+  if (record == nullptr) return JpegErrInvalidProperties;
+  return Guarded([&] { return ReleaseRecord(*record); });
+}
+
+extern "C" const JpegVersionInfo* JpegGetVersion(void) {
+  static constexpr JpegVersionInfo kVersion = {
+      1, 51, 13, "hjpeg15.lib", "1.51.13", "[1.51.13.45]", "Apr 30 2002", "Microsoft*"};
+  return &kVersion;
+}

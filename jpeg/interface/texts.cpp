@@ -1,0 +1,23 @@
+#include <halvora/jpeg.h>
+
+namespace {
+
+struct ResultText {
+  int code;
+  const char* text;
+};
+
+#define JPEG_RESULT_ROW(name, code, text) {code, text},
+constexpr ResultText kResultTexts[] = {JPEG_RESULT_LIST(JPEG_RESULT_ROW)};
+#undef JPEG_RESULT_ROW
+
+constexpr const char kUnknownResult[] = "Unknown error code";
+
+}  // namespace
+
+extern "C" const char* JpegErrorText(int code) {
+  for (const ResultText& row : kResultTexts) {
+    if (row.code == code) return row.text;
+  }
+  return kUnknownResult;
+}

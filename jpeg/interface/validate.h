@@ -1,0 +1,13 @@
+// The checks of the public fields that open every JpegRead and JpegWrite.
+#pragma once
+
+#include <halvora/jpeg.h>
+
+namespace halvora::jpeg {
+
+enum class Direction { kRead, kWrite };
+
+// 0, or the code of the first rule the record breaks for `ioType`.
+int ValidateProperties(const JPEG_PROPERTIES& record, int ioType, Direction direction);
+
+}  // namespace halvora::jpeg

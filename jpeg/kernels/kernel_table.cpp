@@ -1,0 +1,166 @@
+#include "jpeg/kernels/kernel_table.h"
+
+#include <cstring>
+#include <iterator>
+
+#include "jpeg/entropy/block_decoder.h"
+#include "jpeg/kernels/color_output.h"
+#include "jpeg/kernels/idct.h"
+#include "jpeg/kernels/kernels_sse2.h"
+#include "jpeg/kernels/quant.h"
+
+#if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
+#include <cpuid.h>
+#define HALVORA_HAS_CPUID 1
+#endif
+
+namespace halvora::jpeg {
+
+namespace {
+
+ProcessorInfo ClearedProcessorInfo() {
+  ProcessorInfo info{};
+  std::memset(info.vendor, ' ', 12);
+  info.vendor[12] = '\0';
+  return info;
+}
+
+#ifdef HALVORA_HAS_CPUID
+void ReadIdentification(ProcessorInfo& info) {
+  unsigned int eax = 0, ebx = 0, ecx = 0, edx = 0;
+  if (__get_cpuid(0, &eax, &ebx, &ecx, &edx) == 0) return;
+  std::memcpy(info.vendor + 0, &ebx, 4);
+  std::memcpy(info.vendor + 4, &edx, 4);
+  std::memcpy(info.vendor + 8, &ecx, 4);
+  if (eax == 0) return;
+  __get_cpuid(1, &eax, &ebx, &ecx, &edx);
+  info.brand_index = static_cast<int32_t>(ebx & 0xFF);
+  info.processor_type = static_cast<int32_t>((eax >> 12) & 0x3);
+  info.family = static_cast<int32_t>((eax >> 8) & 0xF);
+  info.model = static_cast<int32_t>((eax >> 4) & 0xF);
+  info.stepping = static_cast<int32_t>(eax & 0xF);
+  info.feature_flags = edx;
+}
+#else
+// Without the identification instruction the record stays cleared: kind 0.
+void ReadIdentification(ProcessorInfo&) {}
+#endif
+
+void LeavePlainState() {}
+
+// The output routines by output path number (path k at index k - 1).
+constexpr McuOutputKernel kPlainOutputPaths[kOutputPaths] = {
+    OutputMcu444RgbPlain,  OutputMcu444BgrPlain,  OutputMcu420RgbPlain,  OutputMcu420BgrPlain,
+    OutputMcu422RgbPlain,  OutputMcu422BgrPlain,  OutputMcu444RgbaPlain, OutputMcu420RgbaPlain,
+    OutputMcu422RgbaPlain, OutputMcu444YcckPlain, OutputMcu420YcckPlain, OutputMcu422YcckPlain,
+    CopyMcu444AlphaPlain,  CopyMcu4444Plain,      CopyMcu444Plain,       CopyMcu420Plain,
+    CopyMcu422Plain,       nullptr,               OutputMcuPackedYcc422Plain};
+
+void FillPlainSet(KernelTable& table) {
+  table.leave_simd_state = LeavePlainState;
+  table.inverse_dct_method0[0] = InverseDct8x8Method0Plain;
+  table.inverse_dct_method0[1] = InverseDct4x4Method0Plain;
+  table.inverse_dct_method0[2] = InverseDct2x2Method0Plain;
+  table.inverse_dct_method0[3] = InverseDct1x1Method0Plain;
+  table.inverse_dct_method1[0] = InverseDct8x8Method1Plain;
+  table.inverse_dct_method1[1] = InverseDct4x4Method1Plain;
+  table.inverse_dct_method1[2] = InverseDct2x2Method1Plain;
+  table.inverse_dct_method1[3] = InverseDct1x1Method1Plain;
+  table.dequantize_method0 = DequantizeBlockMethod0Plain;
+  table.dequantize_method1 = DequantizeBlockMethod1Plain;
+  for (int i = 0; i < kOutputPaths; ++i) table.output_paths[i] = kPlainOutputPaths[i];
+  table.grey_copy = CopyMcuGreyPlain;
+  table.decode_block = DecodeBlockPlain;
+  table.skip_block = SkipBlockPlain;
+  // The active entries start as the method-0 set; each scan activates the
+  // set of the record's dct_method.
+  ActivateDctMethod(table, 0);
+}
+
+// The packed forms replace single plain entries; each equals its plain twin.
+// Every processor that runs x86-64 code has SSE2, so all the packed kinds
+// (3 to 6) take the SSE2 forms.
+void FillPackedSet(KernelTable& table) {
+#if defined(HALVORA_JPEG_SSE2)
+  constexpr McuOutputKernel kPackedOutputPaths[] = {
+      OutputMcu444RgbSse2,  OutputMcu444BgrSse2,  OutputMcu420RgbSse2,
+      OutputMcu420BgrSse2,  OutputMcu422RgbSse2,  OutputMcu422BgrSse2,
+      OutputMcu444RgbaSse2, OutputMcu420RgbaSse2, OutputMcu422RgbaSse2};
+  table.inverse_dct_method0[0] = InverseDct8x8Method0Sse2;
+  table.inverse_dct_method1[0] = InverseDct8x8Method1Sse2;
+  table.dequantize_method1 = DequantizeBlockMethod1Sse2;
+  for (size_t i = 0; i < std::size(kPackedOutputPaths); ++i) table.output_paths[i] = kPackedOutputPaths[i];
+  ActivateDctMethod(table, 0);
+#else
+  static_cast<void>(table);
+#endif
+}
+
+bool IsPackedKind(ProcessorKind kind) { return kind >= 3; }
+
+}  // namespace
+
+const ProcessorInfo& DetectProcessor() {
+  // Identified once: every identification gives the same values, and records
+  // initialised on several threads at once then share the result safely.
+  static const ProcessorInfo info = [] {
+    ProcessorInfo identified = ClearedProcessorInfo();
+    ReadIdentification(identified);
+    return identified;
+  }();
+  return info;
+}
+
+ProcessorKind KindFromProcessorInfo(const ProcessorInfo& info) {
+  const bool mmx = (info.feature_flags & kFeatureMmx) != 0;
+  const bool sse = (info.feature_flags & kFeatureSse) != 0;
+  const bool sse2 = (info.feature_flags & kFeatureSse2) != 0;
+  switch (info.family) {
+    case 5:
+      return mmx ? 3 : 1;
+    case 6:
+      if (!mmx) return 2;
+      return sse ? 5 : 4;
+    case 15:
+      return sse2 ? 6 : 0;
+    default:
+      return 0;
+  }
+}
+
+ProcessorKind DetermineProcessorKind(platform::CodecSettings* settings) {
+  const ProcessorInfo& info = DetectProcessor();
+  // The override is trusted: it may name a set the processor cannot run.
+  const int32_t override = settings != nullptr ? settings->ReadInt32("USECPU") : -1;
+  if (override >= 0 && override < kProcessorKindCount) return override;
+  return KindFromProcessorInfo(info);
+}
+
+void FillKernelTable(KernelTable& table, ProcessorKind kind) {
+  // Every kind starts from the complete plain set; the packed kinds replace
+  // single entries.
+  FillPlainSet(table);
+  if (IsPackedKind(kind)) FillPackedSet(table);
+}
+
+ProcessorKind BuildKernelTable(KernelTable& table) {
+  table.settings = platform::OpenCodecSettings();
+  const ProcessorKind kind = DetermineProcessorKind(table.settings.get());
+  FillKernelTable(table, kind);
+  return kind;
+}
+
+void UseProcessorKind(KernelTable& table, ProcessorKind& recordKind, ProcessorKind kind) {
+  recordKind = kind;
+  FillKernelTable(table, kind);
+}
+
+void ReleaseKernelTable(KernelTable& table) { table.settings.reset(); }
+
+void ActivateDctMethod(KernelTable& table, int dctMethod) {
+  const InverseDctKernel* source = dctMethod == 1 ? table.inverse_dct_method1 : table.inverse_dct_method0;
+  for (int i = 0; i < kTransformSizes; ++i) table.active_inverse_dct[i] = source[i];
+  table.active_dequantize = dctMethod == 1 ? table.dequantize_method1 : table.dequantize_method0;
+}
+
+}  // namespace halvora::jpeg

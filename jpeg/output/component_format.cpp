@@ -1,0 +1,52 @@
+#include "jpeg/output/component_format.h"
+
+#include <algorithm>
+
+namespace halvora::jpeg {
+
+namespace {
+
+void AddComponent(ComponentOutputFormat& format, const JpegComponent& component) {
+  format.horizontal[format.componentCount] = component.h;
+  format.vertical[format.componentCount] = component.v;
+  ++format.componentCount;
+}
+
+void AddFrameComponents(ComponentOutputFormat& format, const JpegFrame& frame) {
+  if (frame.components == nullptr) return;
+  const int count = std::min(frame.component_count, kMaxOutputComponents);
+  for (int i = 0; i < count; ++i) AddComponent(format, frame.components[i]);
+}
+
+// False (with the format cut short) when the scan names a component the
+// frame does not have.
+bool AddScanComponents(ComponentOutputFormat& format, const JpegScan& scan, const JpegFrame& frame) {
+  const int count = std::min(scan.ns, kMaxOutputComponents);
+  for (int i = 0; i < count; ++i) {
+    const int index = scan.components[i].frame_index;
+    if (index < 0 || index >= frame.component_count || frame.components == nullptr) return false;
+    AddComponent(format, frame.components[index]);
+  }
+  return true;
+}
+
+}  // namespace
+
+ComponentOutputFormat MakeComponentOutputFormat(const PrivateState& state, FormatComponents which) {
+  ComponentOutputFormat format{};
+  format.jpegColor = state.work.jpeg_color;
+  format.dibColor = state.work.dib_color;
+  format.hmax = state.frame.h_max;
+  format.vmax = state.frame.v_max;
+  const JpegScan* scan = state.scan;
+  bool wholeFrame = true;
+  if (which == FormatComponents::kScan && scan != nullptr && scan->components != nullptr) {
+    wholeFrame = AddScanComponents(format, *scan, state.frame) && scan->ns == state.frame.component_count;
+  } else {
+    AddFrameComponents(format, state.frame);
+  }
+  format.convert = wholeFrame && state.work.color_conversion_needed != 0 ? 1 : 0;
+  return format;
+}
+
+}  // namespace halvora::jpeg

@@ -1,0 +1,46 @@
+// Writing one MCU with interpolated chroma (luminance 2x1 or 2x2 over 1x1
+// chroma): the chroma samples are blended with their neighbours, across MCU
+// boundaries too, so the MCU is written only once the MCUs around it are
+// transformed. Full-size reads interpolate both layouts; the half and
+// quarter reads interpolate the horizontally halved chroma (2x1) on their
+// reduced blocks; every other read replicates.
+#pragma once
+
+#include "jpeg/interface/private_state.h"
+#include "jpeg/kernels/component_output.h"
+#include "jpeg/entropy/region_window.h"
+
+namespace halvora::jpeg {
+
+// Whether a read at `scale` (1, 2, 4, 8) of a frame with interpolable chroma
+// interpolates it.
+bool InterpolatesAtScale(const JpegFrame& frame, int scale);
+
+// The transformed blocks of the MCUs around the one written:
+// mcus[dy + 1][dx + 1] is MCU (column + dx, row + dy), null outside the
+// image (the rows above and below are looked at only when the chroma is
+// halved vertically).
+struct McuNeighbourhood {
+  const CoefficientBlock* mcus[3][3];
+};
+
+// Writes MCU (column, row) of a read whose blocks hold blockSize samples a
+// side, its blocks around.mcus[1][1] in the order `format` gives, into
+// `target`; components of one block per MCU are interpolated, the others
+// replicated.
+void OutputSmoothMcu(const JpegFrame& frame, const ComponentOutputFormat& format, const McuNeighbourhood& around,
+                     int blockSize, int column, int row, const McuTarget& target);
+
+// Writes MCU (column, row) from the MCUs kept in the context planes into the
+// read's DIB (when it meets the scan's region), taking as its neighbours the
+// stored MCUs inside `stored`.
+void OutputStoredMcu(PrivateState& state, const ComponentOutputFormat& format, const UnitWindow& stored,
+                     int blockSize, int column, int row);
+
+// The same for a scan of chroma components only (1x1 each) of an image coded
+// in scans of fewer components than the frame: the scan's MCU (column, row),
+// one block of each of its components, is interpolated into those
+// components' bytes; the colour conversion comes after the image's last scan.
+void OutputStoredChromaScanMcu(PrivateState& state, const UnitWindow& stored, int blockSize, int column, int row);
+
+}  // namespace halvora::jpeg
