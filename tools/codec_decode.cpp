@@ -112,7 +112,7 @@ int DecodeJpeg(const DecodeRequest& request, DibImage& image) {
   int result = JpegInit(&record);
   if (result == JpegSuccess && request.processor_kind >= 0) {
     jpeg::PrivateState& state = jpeg::Private(record);
-    jpeg::UseProcessorKind(*state.stream.kernels, state.stream.processor_kind, request.processor_kind);
+    jpeg::UseProcessorKind(*state.input.kernels, state.input.processor_kind, request.processor_kind);
   }
   if (result == JpegSuccess) result = ReadParameters(record, request);
   if (result == JpegSuccess) result = ReadImage(record, request, image);

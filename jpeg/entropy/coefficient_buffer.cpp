@@ -9,24 +9,24 @@ static_assert(sizeof(CoefficientBlock) == 64 * sizeof(int16_t));
 
 CoefficientLayout LayoutOf(const PrivateState& state) {
   CoefficientLayout layout{};
-  const JpegFrame& frame = state.frame;
+  const JpegFrame& frame = state.markers.frame;
   int64_t planeStart = 0;
   for (int i = 0; i < frame.component_count && i < kMaxComponents; ++i) {
     const int h = frame.components[i].h, v = frame.components[i].v;
     layout.first_block[i] = layout.blocks_per_mcu;
     layout.blocks_per_mcu += h * v;
     layout.plane_start[i] = planeStart;
-    layout.blocks_across[i] = state.mcus_across * h;
+    layout.blocks_across[i] = state.output.mcus_across * h;
     layout.horizontal[i] = h;
     layout.vertical[i] = v;
-    planeStart += int64_t{layout.blocks_across[i]} * state.mcus_down * v;
+    planeStart += int64_t{layout.blocks_across[i]} * state.output.mcus_down * v;
   }
   return layout;
 }
 
 int AllocateCoefficientBuffer(PrivateState& state) {
   const CoefficientLayout layout = LayoutOf(state);
-  const int64_t blocks = int64_t{layout.blocks_per_mcu} * state.mcus_across * state.mcus_down;
+  const int64_t blocks = int64_t{layout.blocks_per_mcu} * state.output.mcus_across * state.output.mcus_down;
   if (blocks <= 0) return JpegErrComp;
   // Frames reach 65535 x 65535 pixels: the byte count can exceed what a
   // size_t of a 32-bit build holds.
@@ -36,7 +36,7 @@ int AllocateCoefficientBuffer(PrivateState& state) {
   // calloc hands out untouched zero pages for large images.
   void* memory = std::calloc(static_cast<size_t>(blocks), sizeof(CoefficientBlock));
   if (memory == nullptr) return JpegErrMemory;
-  state.coefficient_buffer = static_cast<int16_t*>(memory);
+  state.progression.coefficient_buffer = static_cast<int16_t*>(memory);
   return JpegSuccess;
 }
 

@@ -35,7 +35,7 @@ inline CoefficientBlock& CoefficientBlockAt(PrivateState& state, const Coefficie
   const int64_t blockRow = int64_t{row} * layout.vertical[component] + v;
   const int64_t blockColumn = int64_t{column} * layout.horizontal[component] + h;
   const int64_t index = layout.plane_start[component] + blockRow * layout.blocks_across[component] + blockColumn;
-  return reinterpret_cast<CoefficientBlock*>(state.coefficient_buffer)[index];
+  return reinterpret_cast<CoefficientBlock*>(state.progression.coefficient_buffer)[index];
 }
 
 }  // namespace halvora::jpeg

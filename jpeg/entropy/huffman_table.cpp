@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "jpeg/entropy/extend_received.h"
+#include "jpeg/entropy/huffman_table.h"
 #include <halvora/jpeg.h>
 
 namespace halvora::jpeg {

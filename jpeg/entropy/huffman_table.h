@@ -34,6 +34,22 @@ inline int LookaheadCodeLength(uint32_t entry) { return static_cast<int>((entry 
 inline int LookaheadTotalLength(uint32_t entry) { return static_cast<int>((entry >> 12) & 15); }
 inline int32_t LookaheadValue(uint32_t entry) { return static_cast<int16_t>(entry >> 16); }
 
+// EXTEND: the signed value of the bits received for a magnitude category.
+// The value of `bits` (fewer than 2^category) received for magnitude
+// category `category` (1 to 15): a clear top bit marks a negative value,
+// bits - 2^category + 1. Branch-free, as the block decoders call it for
+// nearly every coefficient.
+inline int32_t ExtendNonZero(uint32_t bits, int category) {
+  const int32_t value = static_cast<int32_t>(bits);
+  const int32_t negative = (value >> (category - 1)) - 1;  // -1 when the top bit is clear, else 0
+  return value + (negative & static_cast<int32_t>(1u - (1u << category)));
+}
+
+// The same for categories 0 to 15; category 0 carries no bits and means 0.
+inline int32_t ExtendReceived(uint32_t bits, int category) {
+  return category == 0 ? 0 : ExtendNonZero(bits, category);
+}
+
 // Builds `table` from the 16 code-length counts `bits` and the symbols
 // `values` (as many as the counts add up to). 0, or -6 when the counts
 // describe more codes than a table holds or more than the code space allows.

@@ -2,11 +2,10 @@
 
 #include <cstring>
 
-#include "jpeg/entropy/ceil_div.h"
+#include "jpeg/markers/frame.h"
 #include "jpeg/entropy/coefficient_buffer.h"
 #include "jpeg/entropy/progressive_blocks.h"
-#include "jpeg/entropy/restart.h"
-#include "jpeg/entropy/scan_resume.h"
+#include "jpeg/entropy/scan_position.h"
 
 namespace halvora::jpeg {
 
@@ -29,8 +28,8 @@ struct UnitGrid {
 };
 
 UnitGrid GridOf(const PrivateState& state, const JpegScan& scan) {
-  if (scan.ns > 1) return {state.mcus_across, state.mcus_down};
-  const JpegFrame& frame = state.frame;
+  if (scan.ns > 1) return {state.output.mcus_across, state.output.mcus_down};
+  const JpegFrame& frame = state.markers.frame;
   const ScanComponent& component = scan.components[0];
   const int columns = CeilDiv(int64_t{frame.width} * component.h, frame.h_max);
   const int rows = CeilDiv(int64_t{frame.height} * component.v, frame.v_max);
@@ -52,7 +51,7 @@ void DecodeDcBlock(JpegStream& stream, JpegScan& scan, int index, CoefficientBlo
 // One unit of the scan. Block decoders' failures are not looked at: damaged
 // data decodes as far as it goes and the scan goes on.
 void DecodeUnit(PrivateState& state, const CoefficientLayout& layout, JpegScan& scan, int column, int row) {
-  JpegStream& stream = state.stream;
+  JpegStream& stream = state.input;
   if (scan.ns > 1) {
     // Each component's blocks sit at that component's own place in the MCU,
     // whatever set of components the scan names and in whatever order.
@@ -98,7 +97,7 @@ int FinishUnit(JpegStream& stream, JpegScan& scan, const UnitGrid& grid, int col
 
 int DecodeProgressiveScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& record) {
   PrivateState& state = Private(record);
-  if (!IsValidProgressiveScan(scan) || state.progressive_scans > kMaxProgressiveScans) return JpegErrData;
+  if (!IsValidProgressiveScan(scan) || state.progression.progressive_scans > kMaxProgressiveScans) return JpegErrData;
   const bool fresh = scan.resume_column == 0 && scan.resume_row == 0;
   // Valid encoders close every end-of-band run inside its scan.
   if (fresh) stream.end_of_band_run = 0;

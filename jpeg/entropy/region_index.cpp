@@ -1,6 +1,7 @@
 #include "jpeg/entropy/region_index.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <limits>
 #include <new>
 
@@ -35,15 +36,27 @@ int MoveStreamTo(JpegStream& stream, int64_t offset) {
 
 }  // namespace
 
-int EnsureRegionIndex(PrivateState& state) {
-  if (state.region_index != nullptr) return JpegSuccess;
+UnitWindow WindowOf(const PixelRect& region, int unitWidth, int unitHeight, int perRow, int rows, int margin) {
+  const bool whole = region.left == 0 && region.top == 0 && region.right == 0 && region.bottom == 0;
+  if (whole || unitWidth < 1 || unitHeight < 1) return {0, perRow, 0, rows};
+  const auto first = [margin](int32_t edge, int unit) { return int64_t{std::max(edge, 0)} / unit - margin; };
+  const auto end = [margin](int32_t edge, int unit) {
+    return (int64_t{std::max(edge, 0)} + unit - 1) / unit + margin;
+  };
+  const auto inside = [](int64_t value, int limit) { return static_cast<int>(std::clamp<int64_t>(value, 0, limit)); };
+  return {inside(first(region.left, unitWidth), perRow), inside(end(region.right, unitWidth), perRow),
+          inside(first(region.top, unitHeight), rows), inside(end(region.bottom, unitHeight), rows)};
+}
+
+int EnsureRegionIndex(RegionState& region) {
+  if (region.index != nullptr) return JpegSuccess;
   auto* index = new (std::nothrow) RegionIndex;
   if (index == nullptr) return JpegErrMemory;
   for (RegionEntry& entry : index->entries) entry.position = -1;
   std::fill(std::begin(index->first_entry), std::end(index->first_entry), -1);
   std::fill(std::begin(index->rows), std::end(index->rows), 0);
   index->entries_used = 0;
-  state.region_index = index;
+  region.index = index;
   return JpegSuccess;
 }
 
@@ -87,9 +100,9 @@ int RestoreEntry(const RegionEntry& entry, JpegStream& stream, JpegScan& scan) {
   return JpegSuccess;
 }
 
-void ReleaseRegionIndex(PrivateState& state) {
-  delete state.region_index;
-  state.region_index = nullptr;
+void ReleaseRegionIndex(RegionState& region) {
+  delete region.index;
+  region.index = nullptr;
 }
 
 }  // namespace halvora::jpeg

@@ -1,11 +1,10 @@
 #include "jpeg/entropy/sequential_region.h"
 
-#include "jpeg/output/output_scale.h"
+#include "jpeg/output/read_size.h"
 #include "jpeg/output/reconstruct.h"
 #include "jpeg/entropy/region_index.h"
-#include "jpeg/entropy/region_window.h"
-#include "jpeg/entropy/restart.h"
-#include "jpeg/entropy/scan_resume.h"
+#include "jpeg/entropy/region_index.h"
+#include "jpeg/entropy/scan_position.h"
 #include "jpeg/entropy/sequential_scan.h"
 
 namespace halvora::jpeg {
@@ -15,8 +14,8 @@ namespace {
 // The MCUs the region needs. Interpolated chroma blends each MCU with its
 // neighbours, so those are decoded one MCU further on every side.
 UnitWindow RegionWindowOf(const PrivateState& state, const JpegScan& scan, const McuGrid& grid) {
-  const JpegFrame& frame = state.frame;
-  const int scale = OutputScale(state.io_type);
+  const JpegFrame& frame = state.markers.frame;
+  const int scale = OutputScale(state.read.io_type);
   int unitWidth = frame.mcu_width;
   int unitHeight = frame.mcu_height;
   if (scan.ns == 1) {
@@ -24,8 +23,8 @@ UnitWindow RegionWindowOf(const PrivateState& state, const JpegScan& scan, const
     unitHeight = 8 * frame.v_max / scan.components[0].v;
   }
   // The context planes exist only for reads that interpolate.
-  const bool interpolates = state.line_planes != nullptr;
-  return WindowOf(state.scan_region, unitWidth / scale, unitHeight / scale, grid.per_row, grid.rows,
+  const bool interpolates = state.output.line_planes != nullptr;
+  return WindowOf(state.region.scan_region, unitWidth / scale, unitHeight / scale, grid.per_row, grid.rows,
                   interpolates ? 1 : 0);
 }
 
@@ -33,24 +32,25 @@ UnitWindow RegionWindowOf(const PrivateState& state, const JpegScan& scan, const
 // nearest above it, from which the rows in between are passed over later.
 // The row to decode from, or a negative code.
 int PositionNear(PrivateState& state, JpegScan& scan, const McuGrid& grid, int target) {
-  RegionIndex& index = *state.region_index;
-  const bool atStart = state.scan_at_start != 0;
-  state.scan_at_start = 0;
-  const int from = NearestRecordedRow(index, state.scan_ordinal, target, grid.rows);
+  RegionIndex& index = *state.region.index;
+  const bool atStart = state.progression.scan_at_start != 0;
+  state.progression.scan_at_start = 0;
+  const int from = NearestRecordedRow(index, state.progression.scan_ordinal, target, grid.rows);
   // A scan that just began decodes from its start (recording its rows as it
   // goes) unless a recorded row lies nearer; one the index has no room for
   // cannot be found again once it has moved on.
   if (from <= 0 && atStart) return 0;
   if (from < 0) return JpegErrNotSupported;
-  const int restored = RestoreEntry(*EntryFor(index, state.scan_ordinal, from, grid.rows), state.stream, scan);
+  const int restored =
+      RestoreEntry(*EntryFor(index, state.progression.scan_ordinal, from, grid.rows), state.input, scan);
   return restored != JpegSuccess ? restored : from;
 }
 
 // The image's last scan completes the read; an earlier single-component scan
 // leaves the rest of its data to the marker search.
 int RegionComplete(const PrivateState& state, const JpegScan& scan) {
-  const bool lastScan = state.non_interleaved == 0 ||
-                        state.stream.sequential_component_count + scan.ns >= state.frame.component_count;
+  const bool lastScan = state.progression.non_interleaved == 0 ||
+                        state.input.sequential_component_count + scan.ns >= state.markers.frame.component_count;
   return lastScan ? JpegRoiSuccess : JpegSuccess;
 }
 
@@ -65,12 +65,12 @@ struct RowSpan {
 int DecodeRegionRow(JPEG_PROPERTIES& record, JpegScan& scan, const McuGrid& grid, const UnitWindow& window,
                     const RowSpan& span) {
   PrivateState& state = Private(record);
-  JpegStream& stream = state.stream;
+  JpegStream& stream = state.input;
   const bool rowInWindow = span.row >= window.first_row;
   const bool lastRow = span.row == window.end_row - 1;
   for (int column = span.first_column; column < span.end_column; ++column) {
     const bool inside = rowInWindow && column >= window.first_column && column < window.end_column;
-    if (DecodeMcuBlocks(stream, scan, *state.mcu_buffer, !inside) < 0) return JpegErrData;
+    if (DecodeMcuBlocks(stream, scan, *state.output.mcu_buffer, !inside) < 0) return JpegErrData;
     if (HandleRestart(stream, scan, grid.per_row, grid.rows, column, span.row) < 0) return JpegErrBadRst;
     if (!inside) continue;
     ReconstructMcu(state, column, span.row, grid.blocks);
@@ -96,7 +96,7 @@ int DecodeSequentialRegion(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& 
   }
   for (; row < window.end_row; ++row, column = 0) {
     if (column == 0) {
-      if (RegionEntry* entry = EntryFor(*state.region_index, state.scan_ordinal, row, grid.rows)) {
+      if (RegionEntry* entry = EntryFor(*state.region.index, state.progression.scan_ordinal, row, grid.rows)) {
         RecordEntry(stream, scan, *entry);
       }
     }

@@ -1,15 +1,14 @@
 #include "jpeg/entropy/sequential_scan.h"
 
-#include "jpeg/entropy/ceil_div.h"
+#include "jpeg/markers/frame.h"
 #include "jpeg/kernels/kernel_table.h"
 #include "jpeg/output/reconstruct.h"
-#include "jpeg/entropy/restart.h"
-#include "jpeg/entropy/scan_resume.h"
+#include "jpeg/entropy/scan_position.h"
 
 namespace halvora::jpeg {
 
 McuGrid SequentialGridOf(const PrivateState& state, const JpegScan& scan) {
-  const JpegFrame& frame = state.frame;
+  const JpegFrame& frame = state.markers.frame;
   if (scan.ns == 1) {
     const ScanComponent& component = scan.components[0];
     return {CeilDiv(frame.width, 8 * frame.h_max / component.h), CeilDiv(frame.height, 8 * frame.v_max / component.v),
@@ -17,7 +16,7 @@ McuGrid SequentialGridOf(const PrivateState& state, const JpegScan& scan) {
   }
   int blocks = 0;
   for (int i = 0; i < scan.ns; ++i) blocks += scan.components[i].h * scan.components[i].v;
-  return {state.mcus_across, state.mcus_down, blocks};
+  return {state.output.mcus_across, state.output.mcus_down, blocks};
 }
 
 int DecodeMcuBlocks(JpegStream& stream, JpegScan& scan, McuBuffer& mcu, bool dcOnly) {
@@ -48,7 +47,7 @@ int DecodeSequentialScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& re
   const int firstColumn = scan.resume_column;
   for (int row = firstRow; row < grid.rows; ++row) {
     for (int column = row == firstRow ? firstColumn : 0; column < grid.per_row; ++column) {
-      int result = DecodeMcuBlocks(stream, scan, *state.mcu_buffer, false);
+      int result = DecodeMcuBlocks(stream, scan, *state.output.mcu_buffer, false);
       if (result < 0) return result;
       result = HandleRestart(stream, scan, grid.per_row, grid.rows, column, row);
       if (result < 0) return result;

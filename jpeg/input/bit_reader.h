@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "jpeg/entropy/extend_received.h"
+#include "jpeg/entropy/huffman_table.h"
 #include "jpeg/entropy/huffman_table.h"
 #include "jpeg/interface/private_state.h"
 

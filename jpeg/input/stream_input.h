@@ -5,9 +5,35 @@
 #include <cstdint>
 #include <memory>
 
-#include "jpeg/interface/private_state.h"
+#include <halvora/jpeg.h>
+#include "platform/file.h"
 
 namespace halvora::jpeg {
+
+struct KernelTable;
+
+inline constexpr int kFileBufferBytes = 4096;
+
+// The input of a read: a caller's buffer or a file read in 4096-byte blocks,
+// and the bit reader's state inside entropy-coded data.
+struct JpegStream {
+  uint64_t accumulator;
+  KernelTable* kernels;
+  int32_t bit_count;
+  const uint8_t* position;
+  const uint8_t* start;
+  const uint8_t* end;
+  int32_t consumed;
+  int32_t total;
+  int32_t remaining;
+  int32_t end_of_band_run;
+  uint8_t* top_line;  // DIB address of the top image line
+  uint8_t pending_marker;
+  int32_t processor_kind;
+  int32_t sequential_component_count;
+  platform::ReadableFile* file;  // owned; null for a buffer source
+  uint8_t file_buffer[kFileBufferBytes];
+};
 
 // ReadMarker's code for the end of the data.
 inline constexpr int kEndOfData = 256;

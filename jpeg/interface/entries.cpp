@@ -11,7 +11,7 @@
 #include "jpeg/markers/driver.h"
 #include <halvora/jpeg.h>
 #include "jpeg/interface/private_state.h"
-#include "jpeg/output/quant_tables.h"
+#include "jpeg/markers/tables.h"
 #include "jpeg/entropy/region_index.h"
 #include "jpeg/input/stream_input.h"
 #include "jpeg/interface/validate.h"
@@ -19,8 +19,6 @@
 namespace halvora::jpeg {
 
 namespace {
-
-bool IsInitialised(PrivateState& state) { return state.stream.kernels != nullptr && state.frame.components != nullptr; }
 
 template <typename Body>
 int Guarded(Body body) {
@@ -91,36 +89,36 @@ void WriteCallerStateDefaults(JpegState& caller) {
 }
 
 void WriteMarkerDefaults(PrivateState& state) {
-  state.app14 = AdobeMarker{0, 0, 100, 0, 0};
-  state.app0 = JfifMarker{0, 0x0101, 0, 1, 1};
+  state.markers.app14 = AdobeMarker{0, 0, 100, 0, 0};
+  state.markers.app0 = JfifMarker{0, 0x0101, 0, 1, 1};
 }
 
 int InitRecord(JPEG_PROPERTIES& record) {
   auto* state = new (record.state.private_state.bytes) PrivateState{};
   auto* table = new (std::nothrow) KernelTable{};
   if (table == nullptr) return JpegErrMemory;
-  state->stream.kernels = table;
+  state->input.kernels = table;
   const ProcessorKind kind = BuildKernelTable(*table);
 
   WritePublicDefaults(record);
-  CopyPublicFields(record, state->work);
-  state->work.jpeg_channels = record.jpeg_channels;
-  state->work.jpeg_subsampling = record.jpeg_subsampling;
-  state->io_type = -1;
+  CopyPublicFields(record, state->read.work);
+  state->read.work.jpeg_channels = record.jpeg_channels;
+  state->read.work.jpeg_subsampling = record.jpeg_subsampling;
+  state->read.io_type = -1;
   WriteCallerStateDefaults(record.state);
-  for (QuantTableArea& area : state->quant_areas) new (AlignedStorage<QuantTable>(area.bytes)) QuantTable{};
-  new (AlignedStorage<McuBuffer>(state->mcu_area.bytes)) McuBuffer{};
+  for (QuantTableArea& area : state->tables.quant_areas) new (AlignedStorage<QuantTable>(area.bytes)) QuantTable{};
+  new (AlignedStorage<McuBuffer>(state->output.mcu_area.bytes)) McuBuffer{};
 
-  state->frame.components = new (std::nothrow) JpegComponent[kMaxComponents]();
-  if (state->frame.components == nullptr) return JpegErrMemory;
-  state->frame.component_count = kMaxComponents;
+  state->markers.frame.components = new (std::nothrow) JpegComponent[kMaxComponents]();
+  if (state->markers.frame.components == nullptr) return JpegErrMemory;
+  state->markers.frame.component_count = kMaxComponents;
   for (int i = 0; i < kMaxComponents; ++i) {
-    state->dc_selectors[i] = i == 0 ? 0 : 1;
-    state->ac_selectors[i] = i == 0 ? 0 : 1;
+    state->tables.dc_selectors[i] = i == 0 ? 0 : 1;
+    state->tables.ac_selectors[i] = i == 0 ? 0 : 1;
   }
-  state->stream.processor_kind = kind;
-  state->start_of_stream = 1;
-  state->sof_kind = -1;
+  state->input.processor_kind = kind;
+  state->markers.start_of_stream = 1;
+  state->markers.sof_kind = -1;
   WriteMarkerDefaults(*state);
   return JpegSuccess;
 }
@@ -135,12 +133,12 @@ int LoadSuppliedTables(JPEG_PROPERTIES& record) {
     for (int i = 0; i < kMaxComponents; ++i) {
       const JpegQuantSlot& slot = caller.quant_slots[i];
       if (slot.values == nullptr) continue;
-      QuantTable& table = QuantTableAt(state, i);
+      QuantTable& table = QuantTableAt(state.tables, i);
       table.identifier = slot.identifier;
       table.precision = 0;
       // Stored in stream order like a DQT table, so it is prepared the same way.
-      for (int k = 0; k < 64; ++k) state.quant_values[i][k] = slot.values[k];
-      PrepareQuantTableFor(state, i, caller.dct_method);
+      for (int k = 0; k < 64; ++k) state.tables.quant_values[i][k] = slot.values[k];
+      PrepareQuantTableFor(state.tables, i, caller.dct_method);
     }
   }
   if (caller.huffman_tables_supplied != 0) {
@@ -148,7 +146,7 @@ int LoadSuppliedTables(JPEG_PROPERTIES& record) {
       if (slot.bits == nullptr || slot.values == nullptr) continue;
       if (slot.table_class > 1 || slot.identifier > 3) return JpegErrBadHuffmanTable;
       HuffmanDecodeTable& table =
-          slot.table_class == 0 ? state.dc_tables[slot.identifier] : state.ac_tables[slot.identifier];
+          slot.table_class == 0 ? state.tables.dc_tables[slot.identifier] : state.tables.ac_tables[slot.identifier];
       if (BuildHuffmanDecodeTable(slot.bits, slot.values, slot.table_class, slot.identifier, table) != JpegSuccess) {
         return JpegErrBadHuffmanTable;
       }
@@ -158,9 +156,9 @@ int LoadSuppliedTables(JPEG_PROPERTIES& record) {
 }
 
 int OpenInputFile(PrivateState& state, const char* name) {
-  if (state.stream.file != nullptr) return JpegSuccess;
-  state.stream.file = platform::OpenFileForReading(name).release();
-  return state.stream.file != nullptr ? JpegSuccess : JpegErrFileName;
+  if (state.input.file != nullptr) return JpegSuccess;
+  state.input.file = platform::OpenFileForReading(name).release();
+  return state.input.file != nullptr ? JpegSuccess : JpegErrFileName;
 }
 
 // Line distance and extent of the DIB in pointer-wide arithmetic; a DIB whose
@@ -179,95 +177,70 @@ int SetDibGeometry(WorkingFields& work, int ioType) {
 
 int PrepareInput(JPEG_PROPERTIES& record, int ioType) {
   PrivateState& state = Private(record);
-  CopyPublicFields(record, state.work);
-  const int geometry = SetDibGeometry(state.work, ioType);
+  CopyPublicFields(record, state.read.work);
+  const int geometry = SetDibGeometry(state.read.work, ioType);
   if (geometry != JpegSuccess) return geometry;
-  if (state.scan != nullptr) return JpegSuccess;
+  if (state.progression.scan != nullptr) return JpegSuccess;
   if (!IsFileType(ioType)) {
-    StartBufferInput(state.stream, record.jpeg_buffer, record.jpeg_buffer_size);
+    StartBufferInput(state.input, record.jpeg_buffer, record.jpeg_buffer_size);
     return JpegSuccess;
   }
-  StartFileInput(state.stream);
-  if (ioType == FileReadThumbnail && state.stream.file->Seek(0, platform::SeekFrom::kStart) != 0) return JpegErrFile;
+  StartFileInput(state.input);
+  if (ioType == FileReadThumbnail && state.input.file->Seek(0, platform::SeekFrom::kStart) != 0) return JpegErrFile;
   return JpegSuccess;
 }
 
 void PlaceWorkAreas(PrivateState& state) {
-  const WorkingFields& work = state.work;
-  state.stream.top_line = work.dib_pixels;
+  const WorkingFields& work = state.read.work;
+  state.input.top_line = work.dib_pixels;
   if (work.dib_height < 0 && work.dib_pixels != nullptr) {
-    state.stream.top_line = work.dib_pixels + (std::ptrdiff_t{work.dib_height} + 1) * work.dib_line_bytes;
+    state.input.top_line = work.dib_pixels + (std::ptrdiff_t{work.dib_height} + 1) * work.dib_line_bytes;
   }
-  state.mcu_buffer = std::launder(static_cast<McuBuffer*>(AlignedStorage<McuBuffer>(state.mcu_area.bytes)));
+  state.output.mcu_buffer =
+      std::launder(static_cast<McuBuffer*>(AlignedStorage<McuBuffer>(state.output.mcu_area.bytes)));
 }
 
 void ReportInterruptedRegion(JPEG_PROPERTIES& record) {
   PrivateState& state = Private(record);
   JpegRegion& region = record.state.region;
-  region.right = std::min((region.right * 8 + 8) * state.frame.h_max, state.work.jpeg_width);
-  region.bottom = std::min((region.bottom * 8 + 8) * state.frame.v_max, state.work.jpeg_height);
+  region.right = std::min((region.right * 8 + 8) * state.markers.frame.h_max, state.read.work.jpeg_width);
+  region.bottom = std::min((region.bottom * 8 + 8) * state.markers.frame.v_max, state.read.work.jpeg_height);
 }
 
 void SettleColors(PrivateState& state) {
-  WorkingFields& work = state.work;
+  WorkingFields& work = state.read.work;
   const int channels = work.jpeg_channels;
-  const bool paramsRead = state.io_type == FileReadParams || state.io_type == BufferReadParams;
-  if (state.app14.seen != 0) {
+  const bool paramsRead = state.read.io_type == FileReadParams || state.read.io_type == BufferReadParams;
+  if (state.markers.app14.seen != 0) {
     if (paramsRead) {
       if (channels == 1) work.jpeg_color = JpegColorGrey;
-      if (channels == 3) work.jpeg_color = state.app14.transform != 0 ? JpegColorYCbCr : JpegColorRgb;
+      if (channels == 3) work.jpeg_color = state.markers.app14.transform != 0 ? JpegColorYCbCr : JpegColorRgb;
       if (channels == 4) {
         work.dib_channels = 4;
         work.dib_color = JpegColorRgba;
-        work.jpeg_color = state.app14.transform != 0 ? JpegColorYCbCrAlpha : JpegColorRgba;
+        work.jpeg_color = state.markers.app14.transform != 0 ? JpegColorYCbCrAlpha : JpegColorRgba;
       }
     }
   } else {
     if (channels == 1) work.jpeg_color = JpegColorGrey;
-    if (channels == 3 && state.app0.seen != 0) work.jpeg_color = JpegColorYCbCr;
+    if (channels == 3 && state.markers.app0.seen != 0) work.jpeg_color = JpegColorYCbCr;
   }
   if (work.dib_color == JpegColorYCbCr && work.jpeg_color == JpegColorYCbCr) work.dib_subsampling = 2;
-}
-
-bool Sampled(const JpegComponent& c, int h, int v) { return c.h == h && c.v == v; }
-
-int SubsamplingCode(const JpegFrame& frame) {
-  const JpegComponent* c = frame.components;
-  switch (frame.component_count) {
-    case 1:
-      return JpegSubsamplingNone;
-    case 2:
-      return Sampled(c[0], 1, 1) && Sampled(c[1], 1, 1) ? JpegSubsamplingNone : JpegSubsamplingOther;
-    case 3:
-      if (!Sampled(c[1], 1, 1) || !Sampled(c[2], 1, 1)) return JpegSubsamplingOther;
-      if (Sampled(c[0], 1, 1)) return JpegSubsamplingNone;
-      if (Sampled(c[0], 2, 2)) return JpegSubsampling420;
-      return Sampled(c[0], 2, 1) ? JpegSubsampling422 : JpegSubsamplingOther;
-    case 4:
-      if (!Sampled(c[1], 1, 1) || !Sampled(c[2], 1, 1) || c[3].h != c[0].h || c[3].v != c[0].v) {
-        return JpegSubsamplingOther;
-      }
-      if (Sampled(c[0], 1, 1)) return JpegSubsamplingNone;
-      if (Sampled(c[0], 2, 2)) return JpegSubsampling420Four;
-      return Sampled(c[0], 2, 1) ? JpegSubsampling422Four : JpegSubsamplingOther;
-    default:
-      return JpegSubsamplingOther;
-  }
 }
 
 // Leaves the input at the start of the segment the read stopped at: the
 // scan header of a parameter read, or the bytes not yet consumed.
 int SetInputBack(PrivateState& state) {
-  JpegStream& stream = state.stream;
-  const int32_t segment = state.stopped_at_scan_header ? stream.kernels->last_segment_length : 0;
-  if (IsOneOf(state.io_type, {FileReadParams, FileReadHeader, FileReadImageData, FileReadHalf, FileReadQuarter,
+  JpegStream& stream = state.input;
+  const int32_t segment = state.read.stopped_at_scan_header ? state.read.scan_header_bytes : 0;
+  if (IsOneOf(state.read.io_type, {FileReadParams, FileReadHeader, FileReadImageData, FileReadHalf, FileReadQuarter,
                               FileReadEighth, FileReadThumbnail})) {
     const int64_t back = int64_t{stream.remaining} + segment;
     if (stream.file->Seek(-back, platform::SeekFrom::kCurrent) < 0) return JpegErrFile;
     // The buffered bytes now lie ahead in the file again.
     stream.position = stream.end;
     stream.remaining = 0;
-  } else if (state.io_type == BufferReadParams || state.io_type == BufferReadThumbnail) {
+  } else if (state.read.io_type == BufferReadParams || state.read.io_type == BufferReadThumbnail) {
     stream.position -= segment;
     stream.remaining += segment;
   }
@@ -276,7 +249,7 @@ int SetInputBack(PrivateState& state) {
 
 void CopyOut(JPEG_PROPERTIES& record) {
   const PrivateState& state = Private(record);
-  const WorkingFields& work = state.work;
+  const WorkingFields& work = state.read.work;
   record.jpeg_width = work.jpeg_width;
   record.jpeg_height = work.jpeg_height;
   record.jpeg_channels = work.jpeg_channels;
@@ -284,7 +257,7 @@ void CopyOut(JPEG_PROPERTIES& record) {
   record.thumbnail_height = work.thumbnail_height;
   record.color_conversion_needed = work.color_conversion_needed;
   record.upsampling_needed = work.upsampling_needed;
-  record.jpeg_subsampling = SubsamplingCode(state.frame);
+  record.jpeg_subsampling = SubsamplingCodeOf(state.markers.frame);
   record.jpeg_color = work.jpeg_color;
   record.dib_color = work.dib_color;
   record.dib_channels = work.dib_channels;
@@ -296,23 +269,23 @@ int WriteBack(JPEG_PROPERTIES& record) {
   const int position = SetInputBack(state);
   if (position != JpegSuccess) return position;
   CopyOut(record);
-  if (IsOneOf(state.io_type, {FileReadImage, FileReadHeader, FileReadImageData})) {
-    return CloseStreamFile(state.stream);
+  if (IsOneOf(state.read.io_type, {FileReadImage, FileReadHeader, FileReadImageData})) {
+    return CloseStreamFile(state.input);
   }
   return JpegSuccess;
 }
 
 int ReadRecord(JPEG_PROPERTIES& record, int ioType) {
   PrivateState& state = Private(record);
-  state.io_type = ioType;
+  state.read.io_type = ioType;
   const int valid = ValidateProperties(record, ioType, Direction::kRead);
   if (valid != JpegSuccess) return valid;
-  if (StartsStream(ioType)) state.start_of_stream = 1;
+  if (StartsStream(ioType)) state.markers.start_of_stream = 1;
   if (IsImageRead(ioType)) {
     const int tables = LoadSuppliedTables(record);
     if (tables != JpegSuccess) return tables;
   } else {
-    state.counts = TableCounts{};
+    state.tables.counts = TableCounts{};
   }
   if (IsFileType(ioType)) {
     const int opened = OpenInputFile(state, record.jpeg_file_name);
@@ -322,8 +295,8 @@ int ReadRecord(JPEG_PROPERTIES& record, int ioType) {
     const int input = PrepareInput(record, ioType);
     if (input != JpegSuccess) return input;
   }
-  state.comment_capacity = std::max(record.state.jpeg_comment_size, 0);
-  state.raw_plane_list = record.state.raw_plane_list;
+  state.markers.comment_capacity = std::max(record.state.jpeg_comment_size, 0);
+  state.output.raw_plane_list = record.state.raw_plane_list;
   PlaceWorkAreas(state);
 
   const int result = DecodeStream(record);
@@ -334,8 +307,8 @@ int ReadRecord(JPEG_PROPERTIES& record, int ioType) {
 
 // The end of every read, also after a failure.
 void FinishRead(PrivateState& state, int result) {
-  state.stream.kernels->leave_simd_state();
-  if (result < 0) CloseStreamFile(state.stream);
+  state.input.kernels->leave_simd_state();
+  if (result < 0) CloseStreamFile(state.input);
 }
 
 // ---- JpegFree ----
@@ -343,25 +316,24 @@ void FinishRead(PrivateState& state, int result) {
 int ReleaseRecord(JPEG_PROPERTIES& record) {
   PrivateState& state = Private(record);
   // Everything is released even when the close fails; its error is reported.
-  const int closed = CloseStreamFile(state.stream);
-  delete[] state.frame.components;
-  state.frame.components = nullptr;
-  state.frame.component_count = 0;
-  std::free(state.coefficient_buffer);
-  state.coefficient_buffer = nullptr;
-  delete[] state.line_planes;
-  state.line_planes = nullptr;
-  ReleaseRegionIndex(state);
+  const int closed = CloseStreamFile(state.input);
+  delete[] state.markers.frame.components;
+  state.markers.frame.components = nullptr;
+  state.markers.frame.component_count = 0;
+  std::free(state.progression.coefficient_buffer);
+  state.progression.coefficient_buffer = nullptr;
+  delete[] state.output.line_planes;
+  state.output.line_planes = nullptr;
+  ReleaseRegionIndex(state.region);
   ReleaseScan(record);
   std::memset(record.state.quant_slots, 0, sizeof record.state.quant_slots);
   std::memset(record.state.huffman_slots, 0, sizeof record.state.huffman_slots);
-  state.counts = TableCounts{};
+  state.tables.counts = TableCounts{};
   record.state.quant_tables_supplied = 0;
   record.state.huffman_tables_supplied = 0;
-  if (state.stream.kernels != nullptr) {
-    ReleaseKernelTable(*state.stream.kernels);
-    delete state.stream.kernels;
-    state.stream.kernels = nullptr;
+  if (state.input.kernels != nullptr) {
+    delete state.input.kernels;
+    state.input.kernels = nullptr;
   }
   return closed;
 }
@@ -378,27 +350,14 @@ extern "C" int JpegInit(JPEG_PROPERTIES* record) {
 }
 
 extern "C" int JpegRead(JPEG_PROPERTIES* record, int ioType) {
-  if (record == nullptr || !IsInitialised(Private(*record))) return JpegErrInvalidProperties;
+  if (record == nullptr || !IsInitialised(*record)) return JpegErrInvalidProperties;
   PrivateState& state = Private(*record);
   const int result = Guarded([&] { return ReadRecord(*record, ioType); });
   FinishRead(state, result);
   return result;
 }
 
-extern "C" int JpegWrite(JPEG_PROPERTIES* record, int ioType) {
-  if (record == nullptr || !IsInitialised(Private(*record))) return JpegErrInvalidProperties;
-  const int valid = ValidateProperties(*record, ioType, Direction::kWrite);
-  // The codec has no encoder.
-  return valid != JpegSuccess ? valid : JpegErrNotSupported;
-}
-
 extern "C" int JpegFree(JPEG_PROPERTIES* record) {
   if (record == nullptr) return JpegErrInvalidProperties;
   return Guarded([&] { return ReleaseRecord(*record); });
-}
-
-extern "C" const JpegVersionInfo* JpegGetVersion(void) {
-  static constexpr JpegVersionInfo kVersion = {
-      1, 51, 13, "hjpeg15.lib", "1.51.13", "[1.51.13.45]", "Apr 30 2002", "Microsoft*"};
-  return &kVersion;
 }

@@ -6,8 +6,8 @@ namespace halvora::jpeg {
 
 StreamDescription DescribeStream(JPEG_PROPERTIES& record) {
   const PrivateState& state = Private(record);
-  return StreamDescription{state.sof_kind, state.frame.restart_interval, state.app0.seen != 0,
-                           state.app14.seen != 0, state.app14.transform};
+  return StreamDescription{state.markers.sof_kind, state.markers.frame.restart_interval, state.markers.app0.seen != 0,
+                           state.markers.app14.seen != 0, state.markers.app14.transform};
 }
 
 }  // namespace halvora::jpeg

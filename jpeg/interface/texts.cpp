@@ -1,3 +1,4 @@
+// The codec's own texts: what each result code means, and its version.
 #include <halvora/jpeg.h>
 
 namespace {
@@ -20,4 +21,10 @@ extern "C" const char* JpegErrorText(int code) {
     if (row.code == code) return row.text;
   }
   return kUnknownResult;
+}
+
+extern "C" const JpegVersionInfo* JpegGetVersion(void) {
+  static constexpr JpegVersionInfo kVersion = {
+      1, 51, 13, "hjpeg15.lib", "1.51.13", "[1.51.13.45]", "Apr 30 2002", "Microsoft*"};
+  return &kVersion;
 }

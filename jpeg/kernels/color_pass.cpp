@@ -48,10 +48,9 @@ struct ChunkColours {
 };
 
 // The generic offsets, (359 Cr - 45813) >> 8, (34806 - 88 Cb - 183 Cr) >> 8
-// and (454 Cb - 57937) >> 8, with every intermediate inside 16 bits: 359 = 256 + 103, 454 = 256 + 198 and -183 = 73 - 256 move whole
-// multiples of 256 out of the floored quotients and leave numerators in
-// 0..65535. The compiler then works on eight pixels a packed register
-// instead of four. Equal to the formulas for every Cb and Cr (tested).
+// and (454 Cb - 57937) >> 8, with every intermediate inside 16 bits: 359 = 256 + 103, 454 = 256 + 198 and -183 = 73 -
+// 256 move whole multiples of 256 out of the floored quotients and leave numerators in 0..65535. The compiler then
+// works on eight pixels a packed register instead of four. Equal to the formulas for every Cb and Cr (tested).
 int16_t RedOffset(uint8_t cr) {
   return static_cast<int16_t>(cr - 179 + (static_cast<uint16_t>(103 * cr + 11) >> 8));
 }
@@ -164,7 +163,8 @@ void ConvertMcuPixels(const McuTarget& target, int dibColor, int jpegColor) {
   const PixelForm form = FormOf(target.channels, dibColor, jpegColor, false);
   if (form == PixelForm::kUnchanged) return;
   for (int row = target.visible.top; row < target.visible.bottom; ++row) {
-    uint8_t* first = target.dib + target.topLeft + row * target.lineBytes + ptrdiff_t{target.visible.left} * target.channels;
+    uint8_t* first =
+        target.dib + target.topLeft + row * target.lineBytes + ptrdiff_t{target.visible.left} * target.channels;
     ConvertPixelsInPlace(form, first, target.visible.right - target.visible.left, target.channels);
   }
 }

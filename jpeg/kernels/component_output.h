@@ -24,10 +24,9 @@
 
 namespace halvora::jpeg {
 
-// At most four components reach a DIB pixel; the MCU plane allows sampling
-// factors up to 4 at 8 samples per block.
+// At most four components reach a DIB pixel; the MCU plane allows the
+// largest sampling factors at 8 samples per block.
 inline constexpr int kMaxOutputComponents = 4;
-inline constexpr int kMaxSamplingFactor = 4;
 inline constexpr int kMcuPlaneSide = 8 * kMaxSamplingFactor;
 
 // What the per-component routine needs to know of the frame and the DIB;

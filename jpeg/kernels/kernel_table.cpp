@@ -144,8 +144,9 @@ void FillKernelTable(KernelTable& table, ProcessorKind kind) {
 }
 
 ProcessorKind BuildKernelTable(KernelTable& table) {
-  table.settings = platform::OpenCodecSettings();
-  const ProcessorKind kind = DetermineProcessorKind(table.settings.get());
+  // The override is read once, here; nothing of the settings is kept.
+  const std::unique_ptr<platform::CodecSettings> settings = platform::OpenCodecSettings();
+  const ProcessorKind kind = DetermineProcessorKind(settings.get());
   FillKernelTable(table, kind);
   return kind;
 }
@@ -154,8 +155,6 @@ void UseProcessorKind(KernelTable& table, ProcessorKind& recordKind, ProcessorKi
   recordKind = kind;
   FillKernelTable(table, kind);
 }
-
-void ReleaseKernelTable(KernelTable& table) { table.settings.reset(); }
 
 void ActivateDctMethod(KernelTable& table, int dctMethod) {
   const InverseDctKernel* source = dctMethod == 1 ? table.inverse_dct_method1 : table.inverse_dct_method0;

@@ -41,8 +41,6 @@ inline constexpr int kOutputPaths = 19;
 // Kernel routines of one record, in the documented order of the decoder's
 // roles; a set for each dct_method plus the active set a read works with.
 struct KernelTable {
-  int32_t last_segment_length;  // of the segment read last, with its marker
-  std::unique_ptr<platform::CodecSettings> settings;
   void (*leave_simd_state)();
   InverseDctKernel inverse_dct_method0[kTransformSizes];
   InverseDctKernel inverse_dct_method1[kTransformSizes];
@@ -62,10 +60,9 @@ const ProcessorInfo& DetectProcessor();
 // The kind from the identification, unless the "USECPU" setting names 0..6.
 ProcessorKind DetermineProcessorKind(platform::CodecSettings* settings);
 ProcessorKind KindFromProcessorInfo(const ProcessorInfo& info);
-// Opens the settings, determines the kind and fills `table` with its set.
+// Reads the settings, determines the kind and fills `table` with its set.
 ProcessorKind BuildKernelTable(KernelTable& table);
 void FillKernelTable(KernelTable& table, ProcessorKind kind);
-void ReleaseKernelTable(KernelTable& table);
 // Gives an initialised record the kernel set of `kind` in place of the one
 // JpegInit chose (tools and tests that compare the sets).
 void UseProcessorKind(KernelTable& table, ProcessorKind& recordKind, ProcessorKind kind);

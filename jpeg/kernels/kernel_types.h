@@ -13,6 +13,10 @@ struct CoefficientBlock {
   int16_t values[64];
 };
 
+// Largest sampling factor a frame component may have: an MCU is at most
+// 32x32 pixels.
+inline constexpr int kMaxSamplingFactor = 4;
+
 // The blocks of one MCU, in scan order, each component's blocks in raster
 // order. Ten blocks is the most an interleaved scan may carry.
 inline constexpr int kMcuBufferBlocks = 10;

@@ -5,7 +5,7 @@
 #include <new>
 
 #include "jpeg/entropy/coefficient_buffer.h"
-#include "jpeg/output/context_planes.h"
+#include "jpeg/output/smooth_output.h"
 #include "jpeg/entropy/decode_scan.h"
 #include "jpeg/kernels/kernel_table.h"
 #include "jpeg/interface/io_types.h"
@@ -44,13 +44,14 @@ bool IsUnsupportedFrame(int code) {
 }
 
 bool ScanUnderWay(const PrivateState& state) {
-  return state.scan != nullptr && (state.scan->resume_column != 0 || state.scan->resume_row != 0);
+  return state.progression.scan != nullptr &&
+         (state.progression.scan->resume_column != 0 || state.progression.scan->resume_row != 0);
 }
 
 // Single-component scans of an image that is still being read start again
 // from the beginning of the stream.
 int RewindToStreamStart(PrivateState& state) {
-  JpegStream& stream = state.stream;
+  JpegStream& stream = state.input;
   stream.accumulator = 0;
   stream.consumed = 0;
   if (stream.file != nullptr) {
@@ -62,59 +63,65 @@ int RewindToStreamStart(PrivateState& state) {
   return JpegSuccess;
 }
 
-// The frame as the output was set up for it: its size and sampling.
-struct FrameGeometry {
-  int32_t width = 0;
-  int32_t height = 0;
-  int32_t component_count = 0;
-  int32_t factors[kMaxComponents][2] = {};
-
-  explicit FrameGeometry(const JpegFrame& frame)
-      : width(frame.width), height(frame.height), component_count(frame.component_count) {
-    for (int i = 0; i < component_count && i < kMaxComponents; ++i) {
-      factors[i][0] = frame.components[i].h;
-      factors[i][1] = frame.components[i].v;
+// The size and sampling of a frame: what the caller's DIB (sized by the
+// parameter read), the output set-up and the scans already decoded depend on.
+bool SameGeometry(const JpegFrame& frame, const ParsedFrame& parsed) {
+  if (frame.width != parsed.frame.width || frame.height != parsed.frame.height ||
+      frame.component_count != parsed.frame.component_count) {
+    return false;
+  }
+  for (int i = 0; i < frame.component_count; ++i) {
+    if (frame.components[i].h != parsed.components[i].h || frame.components[i].v != parsed.components[i].v) {
+      return false;
     }
   }
-  bool operator==(const FrameGeometry&) const = default;
-};
+  return true;
+}
 
-// Parses a frame header that comes after the read has decoded a scan. One of
-// another size or sampling would leave the caller's DIB (sized by the
-// parameter read), the output set-up and what the earlier scans wrote
-// describing another image, so it ends the read and the frame stays as it was.
-int ParseLaterFrame(JPEG_PROPERTIES& record, int sofKind) {
-  PrivateState& state = Private(record);
-  JpegFrame& frame = state.frame;
-  const JpegFrame before = frame;
-  const int32_t sofKindBefore = state.sof_kind;
-  JpegComponent components[kMaxComponents];
-  std::copy(frame.components, frame.components + kMaxComponents, components);
-  const int result = ParseSof(record, sofKind);
-  if (result == JpegSuccess && FrameGeometry(frame) == FrameGeometry(before)) return JpegSuccess;
-  frame = before;
-  state.sof_kind = sofKindBefore;
-  std::copy(components, components + kMaxComponents, frame.components);
-  return result != JpegSuccess ? result : JpegErrMultipleFrames;
+// The frame the header describes becomes the record's. What other segments
+// and the scans keep in the frame (the restart interval, the complete
+// counts) stays, and so does the component array JpegInit allocated.
+void StoreFrame(MarkerState& markers, const ParsedFrame& parsed, int sofKind) {
+  JpegFrame& frame = markers.frame;
+  const JpegFrame& header = parsed.frame;
+  frame.precision = header.precision;
+  frame.width = header.width;
+  frame.height = header.height;
+  frame.mcu_height = header.mcu_height;
+  frame.mcu_width = header.mcu_width;
+  frame.h_max = header.h_max;
+  frame.v_max = header.v_max;
+  frame.component_count = header.component_count;
+  frame.mcus_per_row = header.mcus_per_row;
+  frame.mcu_count = header.mcu_count;
+  std::copy(parsed.components, parsed.components + kMaxComponents, frame.components);
+  markers.sof_kind = sofKind;
 }
 
 int FrameHeader(JPEG_PROPERTIES& record, int code) {
   PrivateState& state = Private(record);
-  if (state.io_type == FileReadHeader || state.io_type == BufferReadHeader) {
+  if (state.read.io_type == FileReadHeader || state.read.io_type == BufferReadHeader) {
     // The next read starts at this SOF marker.
-    state.stream.consumed -= 2;
+    state.input.consumed -= 2;
     return JpegSuccess;
   }
   // The coefficient buffer is laid out for the frame it was made for; the
   // scans still to come would index it with another frame's geometry.
-  if (state.coefficient_buffer != nullptr) return JpegErrMultipleFrames;
-  const int sofKind = code - kSof0;
-  const int result = state.scan_ordinal >= 0 ? ParseLaterFrame(record, sofKind) : ParseSof(record, sofKind);
+  if (state.progression.coefficient_buffer != nullptr) return JpegErrMultipleFrames;
+  ParsedFrame parsed;
+  const int result = ParseSof(state.input, parsed);
   if (result != JpegSuccess) return result;
-  state.start_of_stream = 0;
-  state.work.jpeg_channels = state.frame.component_count;
-  state.work.jpeg_width = state.frame.width;
-  state.work.jpeg_height = state.frame.height;
+  // A frame header after the read has decoded a scan may repeat the frame,
+  // but one of another size or sampling would leave everything made for the
+  // first describing another image.
+  if (state.progression.scan_ordinal >= 0 && !SameGeometry(state.markers.frame, parsed)) {
+    return JpegErrMultipleFrames;
+  }
+  StoreFrame(state.markers, parsed, code - kSof0);
+  state.markers.start_of_stream = 0;
+  state.read.work.jpeg_channels = state.markers.frame.component_count;
+  state.read.work.jpeg_width = state.markers.frame.width;
+  state.read.work.jpeg_height = state.markers.frame.height;
   const int selected = SelectOutput(record);
   return selected != JpegSuccess ? selected : kContinue;
 }
@@ -122,18 +129,20 @@ int FrameHeader(JPEG_PROPERTIES& record, int code) {
 // An image coded in single-component scans holds Y, Cb and Cr bytes until
 // its last scan is in; the colour conversion then runs once over the DIB.
 void ConvertSingleScanImage(PrivateState& state) {
-  const WorkingFields& work = state.work;
-  if (state.non_interleaved == 0 || work.color_conversion_needed == 0 || state.progressive_scans != 0) return;
+  const WorkingFields& work = state.read.work;
+  if (state.progression.non_interleaved == 0 || work.color_conversion_needed == 0 ||
+      state.progression.progressive_scans != 0)
+    return;
   // A read into raw planes writes no DIB.
-  if (state.stream.top_line == nullptr || RawPlaneList(state) != nullptr) return;
-  const DibView dib{state.stream.top_line, work.dib_line_bytes, work.dib_width, work.dib_height, work.dib_channels};
-  ConvertDibInPlace(dib, state.scan_region, work.dib_color, work.jpeg_color);
+  if (state.input.top_line == nullptr || RawPlaneList(state) != nullptr) return;
+  const DibView dib{state.input.top_line, work.dib_line_bytes, work.dib_width, work.dib_height, work.dib_channels};
+  ConvertDibInPlace(dib, state.region.scan_region, work.dib_color, work.jpeg_color);
 }
 
 int EndOfImage(JPEG_PROPERTIES& record) {
   PrivateState& state = Private(record);
-  const int ioType = state.io_type;
-  const bool tablesOnly = state.start_of_stream != 0;
+  const int ioType = state.read.io_type;
+  const bool tablesOnly = state.markers.start_of_stream != 0;
   // A parameter read of a stream of tables goes on to the image that follows,
   // as an image read does; the header and thumbnail reads end here.
   const bool isParamsRead = ioType == FileReadParams || ioType == BufferReadParams;
@@ -144,25 +153,25 @@ int EndOfImage(JPEG_PROPERTIES& record) {
     // they stand: also when its scans stopped short of the full progression.
     const int result = OutputProgressiveImage(record);
     if (result != JpegSuccess) return result;
-    state.image_done = 1;
-    return state.scan_is_region_read != 0 ? JpegRoiSuccess : JpegSuccess;
+    state.read.image_done = 1;
+    return state.region.scan_is_region_read != 0 ? JpegRoiSuccess : JpegSuccess;
   }
   int code = 0;
-  const int result = ReadMarker(state.stream, code);
+  const int result = ReadMarker(state.input, code);
   if (result != JpegSuccess) return result;
   return code == kSoi ? kContinue : JpegErrNoImage;
 }
 
 void CountProgressiveScan(PrivateState& state, const JpegScan& scan) {
   if (scan.ss == 0 && scan.se == 0 && scan.al == 0) {
-    state.frame.dc_complete_count += scan.ns;
+    state.markers.frame.dc_complete_count += scan.ns;
   } else if (scan.al == 0 && scan.se == 63) {
-    state.frame.ac_complete_count += 1;
+    state.markers.frame.ac_complete_count += 1;
   }
 }
 
 bool IsSequentialScan(const PrivateState& state, const JpegScan& scan) {
-  return scan.ss == 0 && scan.se == 63 && scan.ah == 0 && scan.al == 0 && state.progressive_scans == 0;
+  return scan.ss == 0 && scan.se == 63 && scan.ah == 0 && scan.al == 0 && state.progression.progressive_scans == 0;
 }
 
 // The context planes of smooth upsampling, made again when a later image of
@@ -170,37 +179,38 @@ bool IsSequentialScan(const PrivateState& state, const JpegScan& scan) {
 int AllocateLinePlanes(JPEG_PROPERTIES& record) {
   PrivateState& state = Private(record);
   if (record.state.smooth_upsampling != 1) return JpegSuccess;
-  const int64_t bytes = ContextPlaneBytes(state.frame, state.mcus_across);
+  const int64_t bytes = ContextPlaneBytes(state.markers.frame, state.output.mcus_across);
   if (bytes <= 0) return JpegErrComp;
-  if (state.line_planes != nullptr && state.line_plane_bytes >= bytes) return JpegSuccess;
-  delete[] state.line_planes;
-  state.line_plane_bytes = 0;
-  state.line_planes = new (std::nothrow) uint8_t[static_cast<size_t>(bytes)]();
-  if (state.line_planes == nullptr) return JpegErrMemory;
-  state.line_plane_bytes = bytes;
+  if (state.output.line_planes != nullptr && state.output.line_plane_bytes >= bytes) return JpegSuccess;
+  delete[] state.output.line_planes;
+  state.output.line_plane_bytes = 0;
+  state.output.line_planes = new (std::nothrow) uint8_t[static_cast<size_t>(bytes)]();
+  if (state.output.line_planes == nullptr) return JpegErrMemory;
+  state.output.line_plane_bytes = bytes;
   return JpegSuccess;
 }
 
 int DecodeCurrentScan(JPEG_PROPERTIES& record) {
   PrivateState& state = Private(record);
-  JpegScan& scan = *state.scan;
-  if (state.non_interleaved && state.progressive_scans == 0) state.frame.ac_complete_count += scan.ns;
+  JpegScan& scan = *state.progression.scan;
+  if (state.progression.non_interleaved && state.progression.progressive_scans == 0)
+    state.markers.frame.ac_complete_count += scan.ns;
   const int planes = AllocateLinePlanes(record);
   if (planes != JpegSuccess) return planes;
   int marker = 0;
-  const int result = DecodeScan(marker, state.stream, scan, record);
+  const int result = DecodeScan(marker, state.input, scan, record);
   if (result < 0) return result;  // the scan stays current; JpegFree releases it
   if (result == 0) {
-    if (state.progressive_scans == 0) state.stream.sequential_component_count += scan.ns;
+    if (state.progression.progressive_scans == 0) state.input.sequential_component_count += scan.ns;
     ReleaseScan(record);
     return kContinue;
   }
   record.state.interrupt_request = 0;
   if (result == JpegRoiSuccess) {
-    state.image_done = 1;
+    state.read.image_done = 1;
     // The scans of an image coded in single-component scans are read again
     // from the start by the next read; an interleaved scan stays current.
-    if (state.non_interleaved != 0) {
+    if (state.progression.non_interleaved != 0) {
       ConvertSingleScanImage(state);
       ReleaseScan(record);
     }
@@ -212,36 +222,38 @@ int ScanHeader(JPEG_PROPERTIES& record) {
   PrivateState& state = Private(record);
   // A scan left current by an earlier read gives way to the new one.
   ReleaseScan(record);
-  state.scan = new (std::nothrow) JpegScan{};
-  if (state.scan == nullptr) return JpegErrMemory;
-  int result = ParseSos(record, *state.scan);
+  state.progression.scan = new (std::nothrow) JpegScan{};
+  if (state.progression.scan == nullptr) return JpegErrMemory;
+  int result = ParseSos(state.input, state.markers, state.tables, *state.progression.scan,
+                        state.read.scan_header_bytes);
   if (result != JpegSuccess) {
     ReleaseScan(record);
     return result;
   }
-  if (StartsStream(state.io_type)) {
+  if (StartsStream(state.read.io_type)) {
     // The read ends at this SOS marker; the next read of the record starts here.
-    state.stream.consumed -= state.stream.kernels->last_segment_length;
-    state.stopped_at_scan_header = 1;
+    state.input.consumed -= state.read.scan_header_bytes;
+    state.read.stopped_at_scan_header = 1;
     ReleaseScan(record);
     return JpegSuccess;
   }
-  JpegScan& scan = *state.scan;
-  scan.restart_interval = state.frame.restart_interval;
-  state.scan_ordinal += 1;
-  state.scan_at_start = 1;
+  JpegScan& scan = *state.progression.scan;
+  scan.restart_interval = state.markers.frame.restart_interval;
+  state.progression.scan_ordinal += 1;
+  state.progression.scan_at_start = 1;
   // The first scan of a progressive image is not a single-component scan of
   // a sequential one, whatever components it names.
-  state.non_interleaved = scan.ns < state.frame.component_count && IsSequentialScan(state, scan) ? 1 : 0;
-  if (IsSequentialScan(state, scan) && state.scan_ordinal >= kMaxSequentialScans) {
+  state.progression.non_interleaved =
+      scan.ns < state.markers.frame.component_count && IsSequentialScan(state, scan) ? 1 : 0;
+  if (IsSequentialScan(state, scan) && state.progression.scan_ordinal >= kMaxSequentialScans) {
     ReleaseScan(record);
     return JpegErrData;
   }
   SelectOutput(record);  // its refusals already ended the frame header
   if (!IsSequentialScan(state, scan)) {
     CountProgressiveScan(state, scan);
-    state.progressive_scans += 1;
-    if (state.progressive_scans == 1) {
+    state.progression.progressive_scans += 1;
+    if (state.progression.progressive_scans == 1) {
       result = AllocateCoefficientBuffer(state);
       if (result != JpegSuccess) {
         ReleaseScan(record);
@@ -254,44 +266,44 @@ int ScanHeader(JPEG_PROPERTIES& record) {
 
 int ActOnMarker(JPEG_PROPERTIES& record, int code) {
   PrivateState& state = Private(record);
-  if (code == kSof0 || ((code == kSof1 || code == kSof2) && state.start_of_stream != 0)) {
+  if (code == kSof0 || ((code == kSof1 || code == kSof2) && state.markers.start_of_stream != 0)) {
     return FrameHeader(record, code);
   }
   if (IsUnsupportedFrame(code)) return JpegErrUnsupportedFrame;
   int result = JpegSuccess;
   switch (code) {
     case kSoi:
-      state.frame.restart_interval = 0;
+      state.markers.frame.restart_interval = 0;
       break;
     case kSof1:
     case kSof2:
       break;  // a later frame of these kinds is ignored; the marker search passes over it
     case kDht:
-      result = ParseDht(record);
+      result = ParseDht(state.input, state.tables, record.state.huffman_slots);
       break;
     case kDqt:
-      result = ParseDqt(record);
+      result = ParseDqt(state.input, state.tables, record.state.quant_slots, record.state.dct_method);
       break;
     case kDri:
-      result = ParseDri(record);
+      result = ParseDri(state.input, state.markers.frame.restart_interval);
       break;
     case kSos:
       return ScanHeader(record);
     case kEoi:
       return EndOfImage(record);
     case kApp0:
-      if (state.io_type != FileReadImageData) result = ParseApp0(record);
+      if (state.read.io_type != FileReadImageData) result = ParseApp0(state.input, state.markers, state.read);
       break;
     case kApp14:
-      result = ParseApp14(record);
-      if (result == JpegSuccess && state.start_of_stream == 0) result = SelectOutput(record);
+      result = ParseApp14(state.input, state.markers.app14);
+      if (result == JpegSuccess && state.markers.start_of_stream == 0) result = SelectOutput(record);
       break;
     case kCom:
-      result = ParseCom(record);
+      result = ParseCom(state.input, state.markers, record.state);
       break;
     default:
       if (code >= 0xD0 && code <= 0xD7) break;  // restart markers between segments
-      result = SkipSegment(state.stream);  // DAC and every other segment
+      result = SkipSegment(state.input);  // DAC and every other segment
       break;
   }
   return result != JpegSuccess ? result : kContinue;
@@ -301,7 +313,7 @@ int MarkerLoop(JPEG_PROPERTIES& record) {
   PrivateState& state = Private(record);
   for (;;) {
     int code = 0;
-    const int result = ReadMarker(state.stream, code);
+    const int result = ReadMarker(state.input, code);
     if (result != JpegSuccess) return result;
     // A progressive stream cut before its EOI still shows what arrived.
     if (code == kEndOfData) return OutputProgressiveImage(record);
@@ -319,7 +331,7 @@ int OutputDecodedImage(JPEG_PROPERTIES& record) {
   if (result != JpegSuccess) return result;
   result = OutputProgressiveImage(record);
   if (result != JpegSuccess) return result;
-  return state.scan_is_region_read != 0 ? JpegRoiSuccess : JpegSuccess;
+  return state.region.scan_is_region_read != 0 ? JpegRoiSuccess : JpegSuccess;
 }
 
 // Where a read starts. A scan under way goes on where it stopped. Otherwise
@@ -330,22 +342,24 @@ int OutputDecodedImage(JPEG_PROPERTIES& record) {
 int PlaceInput(JPEG_PROPERTIES& record, bool underWay) {
   PrivateState& state = Private(record);
   if (underWay) return JpegSuccess;
-  if (IsImageRead(state.io_type) && state.scan != nullptr && !IsRegionRead(record.state.region, state.work)) {
+  if (IsImageRead(state.read.io_type) && state.progression.scan != nullptr &&
+      !IsRegionRead(record.state.region, state.read.work)) {
     ReleaseScan(record);
   }
-  const bool rewinds = state.non_interleaved != 0 || (state.scan == nullptr && state.image_done != 0);
+  const bool rewinds =
+      state.progression.non_interleaved != 0 || (state.progression.scan == nullptr && state.read.image_done != 0);
   if (rewinds) ReleaseScan(record);
-  if (state.scan != nullptr) return JpegSuccess;
-  ResetStream(state.stream);
-  state.scan_ordinal = -1;
+  if (state.progression.scan != nullptr) return JpegSuccess;
+  ResetStream(state.input);
+  state.progression.scan_ordinal = -1;
   if (!rewinds) return JpegSuccess;
-  state.image_done = 0;
+  state.read.image_done = 0;
   return RewindToStreamStart(state);
 }
 
 int RequireSoi(PrivateState& state) {
   int code = 0;
-  const int result = ReadMarker(state.stream, code);
+  const int result = ReadMarker(state.input, code);
   if (result != JpegSuccess) return result;
   return code == kSoi ? JpegSuccess : JpegErrNotJpeg;
 }
@@ -354,24 +368,24 @@ int RequireSoi(PrivateState& state) {
 
 void ReleaseScan(JPEG_PROPERTIES& record) {
   PrivateState& state = Private(record);
-  if (state.scan == nullptr) return;
-  delete[] state.scan->components;
-  delete state.scan;
-  state.scan = nullptr;
+  if (state.progression.scan == nullptr) return;
+  delete[] state.progression.scan->components;
+  delete state.progression.scan;
+  state.progression.scan = nullptr;
 }
 
 int DecodeStream(JPEG_PROPERTIES& record) {
   PrivateState& state = Private(record);
-  const int ioType = state.io_type;
+  const int ioType = state.read.io_type;
   const bool underWay = ScanUnderWay(state);
-  state.stopped_at_scan_header = 0;
-  if (!underWay) state.extent_settled = 0;
-  if (state.start_of_stream == 0) {
+  state.read.stopped_at_scan_header = 0;
+  if (!underWay) state.region.extent_settled = 0;
+  if (state.markers.start_of_stream == 0) {
     const int selected = SelectOutput(record);
     if (selected != JpegSuccess) return selected;
   }
-  if (IsImageRead(ioType) && !underWay && state.image_done != 0 && state.progressive_scans != 0 &&
-      state.scan == nullptr) {
+  if (IsImageRead(ioType) && !underWay && state.read.image_done != 0 && state.progression.progressive_scans != 0 &&
+      state.progression.scan == nullptr) {
     return OutputDecodedImage(record);
   }
   const int placed = PlaceInput(record, underWay);
@@ -381,17 +395,17 @@ int DecodeStream(JPEG_PROPERTIES& record) {
   if (!IsOneOf(ioType, {FileReadImageData, BufferReadImageData, FileReadHalf, BufferReadHalf, FileReadQuarter,
                         BufferReadQuarter, FileReadEighth, BufferReadEighth}) &&
       wholeImage) {
-    state.stream.consumed = 0;
+    state.input.consumed = 0;
   }
   if (StartsStream(ioType)) {
     const int soi = RequireSoi(state);
     if (soi != JpegSuccess) return soi;
   }
-  if (state.progressive_scans == 0) {
-    state.frame.dc_complete_count = 0;
-    state.frame.ac_complete_count = 0;
+  if (state.progression.progressive_scans == 0) {
+    state.markers.frame.dc_complete_count = 0;
+    state.markers.frame.ac_complete_count = 0;
   }
-  if (state.scan != nullptr) {
+  if (state.progression.scan != nullptr) {
     const int resumed = DecodeCurrentScan(record);
     if (resumed != kContinue) return resumed;
   }

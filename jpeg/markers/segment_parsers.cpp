@@ -5,8 +5,6 @@
 #include <memory>
 #include <new>
 
-#include "jpeg/kernels/kernel_table.h"
-#include "jpeg/output/quant_tables.h"
 #include "jpeg/input/stream_input.h"
 
 namespace halvora::jpeg {
@@ -35,26 +33,24 @@ int ReadPayload(JpegStream& stream, SegmentBytes& payload, int32_t& size) {
   return GetSegmentBytes(stream, size, payload);
 }
 
-void StoreQuantTable(JPEG_PROPERTIES& record, const uint8_t* bytes, int precision, int id) {
-  PrivateState& state = Private(record);
-  QuantTable& table = QuantTableAt(state, id);
+void StoreQuantTable(TableState& tables, JpegQuantSlot& slot, const uint8_t* bytes, int precision, int id,
+                     int dctMethod) {
+  QuantTable& table = QuantTableAt(tables, id);
   table.precision = precision;
   table.identifier = id;
-  state.counts.quant_slots_used = std::max(state.counts.quant_slots_used, id + 1);
-  for (int k = 0; k < 64; ++k) state.quant_values[id][k] = precision == 0 ? bytes[k] : Be16(bytes + 2 * k);
-  JpegQuantSlot& slot = record.state.quant_slots[id];
+  tables.counts.quant_slots_used = std::max(tables.counts.quant_slots_used, id + 1);
+  for (int k = 0; k < 64; ++k) tables.quant_values[id][k] = precision == 0 ? bytes[k] : Be16(bytes + 2 * k);
   if (slot.values != nullptr) {
     slot.identifier = static_cast<unsigned char>(id);
     std::memcpy(slot.values, bytes, precision == 0 ? 64 : 128);
   }
-  PrepareQuantTableFor(state, id, record.state.dct_method);
-  state.counts.quant_tables = std::min(state.counts.quant_tables + 1, 4);
+  PrepareQuantTableFor(tables, id, dctMethod);
+  tables.counts.quant_tables = std::min(tables.counts.quant_tables + 1, 4);
 }
 
 // Hands a DHT table out to the caller's slot, when the caller gave one.
-void SaveHuffmanTable(JPEG_PROPERTIES& record, const uint8_t* bits, const uint8_t* values, int count, int tableClass,
+void SaveHuffmanTable(JpegHuffmanSlot& slot, const uint8_t* bits, const uint8_t* values, int count, int tableClass,
                       int id) {
-  JpegHuffmanSlot& slot = record.state.huffman_slots[2 * id + tableClass];
   if (slot.bits == nullptr || slot.values == nullptr) return;
   slot.table_class = static_cast<unsigned char>(tableClass);
   slot.identifier = static_cast<unsigned char>(id);
@@ -77,13 +73,14 @@ void PutThumbnailPixel(uint8_t* pixel, const uint8_t* rgb, bool rgbOrder) {
 
 // `palette` null: `pixels` holds w x h RGB triplets; otherwise w x h indexes
 // into the 256 RGB triplets of `palette`.
-int WriteThumbnail(PrivateState& state, const uint8_t* pixels, const uint8_t* palette, int width, int height) {
-  const WorkingFields& work = state.work;
+int WriteThumbnail(const ReadState& read, uint8_t* topLine, const uint8_t* pixels, const uint8_t* palette, int width,
+                   int height) {
+  const WorkingFields& work = read.work;
   // The caller's DIB must hold the whole thumbnail; nothing is written otherwise.
   if (!ThumbnailFits(work, width, height)) return JpegErrThumbnailTooSmall;
   const bool rgbOrder = work.dib_color == JpegColorRgb;
   for (int row = 0; row < height; ++row) {
-    uint8_t* line = state.stream.top_line + row * work.dib_line_bytes;
+    uint8_t* line = topLine + row * work.dib_line_bytes;
     for (int column = 0; column < width; ++column) {
       const uint8_t* source = pixels + (static_cast<std::ptrdiff_t>(row) * width + column) * (palette ? 1 : 3);
       const uint8_t* rgb = palette ? palette + 3 * *source : source;
@@ -93,47 +90,47 @@ int WriteThumbnail(PrivateState& state, const uint8_t* pixels, const uint8_t* pa
   return JpegSuccess;
 }
 
-bool IsThumbnailRead(const PrivateState& state) {
-  return state.io_type == FileReadThumbnail || state.io_type == BufferReadThumbnail;
+bool IsThumbnailRead(const ReadState& read) {
+  return read.io_type == FileReadThumbnail || read.io_type == BufferReadThumbnail;
 }
 
 // A thumbnail of RGB triplets: w at `at`, h at `at` + 1, pixels after them.
-int TakeRgbThumbnail(PrivateState& state, const uint8_t* payload, int32_t size, int32_t at) {
+int TakeRgbThumbnail(ReadState& read, uint8_t* topLine, const uint8_t* payload, int32_t size, int32_t at) {
   const int width = payload[at];
   const int height = payload[at + 1];
   if (width == 0 || height == 0) return JpegSuccess;
-  state.work.thumbnail_width = width;
-  state.work.thumbnail_height = height;
+  read.work.thumbnail_width = width;
+  read.work.thumbnail_height = height;
   const int32_t pixelsAt = at + 2;
-  if (!IsThumbnailRead(state) || size < pixelsAt + 3 * width * height) return JpegSuccess;
-  return WriteThumbnail(state, payload + pixelsAt, nullptr, width, height);
+  if (!IsThumbnailRead(read) || size < pixelsAt + 3 * width * height) return JpegSuccess;
+  return WriteThumbnail(read, topLine, payload + pixelsAt, nullptr, width, height);
 }
 
-int TakePaletteThumbnail(PrivateState& state, const uint8_t* payload, int32_t size) {
+int TakePaletteThumbnail(ReadState& read, uint8_t* topLine, const uint8_t* payload, int32_t size) {
   const int width = payload[6];
   const int height = payload[7];
-  if (!IsThumbnailRead(state) || size < width * height + 8 + kPaletteBytes) return JpegSuccess;
-  state.work.thumbnail_width = width;
-  state.work.thumbnail_height = height;
-  return WriteThumbnail(state, payload + 8 + kPaletteBytes, payload + 8, width, height);
+  if (!IsThumbnailRead(read) || size < width * height + 8 + kPaletteBytes) return JpegSuccess;
+  read.work.thumbnail_width = width;
+  read.work.thumbnail_height = height;
+  return WriteThumbnail(read, topLine, payload + 8 + kPaletteBytes, payload + 8, width, height);
 }
 
-int InterpretApp0(PrivateState& state, const uint8_t* payload, int32_t size) {
+int InterpretApp0(MarkerState& markers, ReadState& read, uint8_t* topLine, const uint8_t* payload, int32_t size) {
   if (std::memcmp(payload, "JFIF", 5) == 0) {
-    JfifMarker& jfif = state.app0;
+    JfifMarker& jfif = markers.app0;
     jfif.seen = 1;
     jfif.version = Be16(payload + 5);
     jfif.units = payload[7];
     jfif.x_density = Be16(payload + 8);
     jfif.y_density = Be16(payload + 10);
-    return TakeRgbThumbnail(state, payload, size, 12);
+    return TakeRgbThumbnail(read, topLine, payload, size, 12);
   }
   if (std::memcmp(payload, "JFXX", 5) == 0) {
     switch (payload[5]) {
       case 0x11:
-        return TakePaletteThumbnail(state, payload, size);
+        return TakePaletteThumbnail(read, topLine, payload, size);
       case 0x13:
-        return TakeRgbThumbnail(state, payload, size, 6);
+        return TakeRgbThumbnail(read, topLine, payload, size, 6);
       default:  // 0x10 carries a JPEG-coded thumbnail, which is not read
         return JpegSuccess;
     }
@@ -141,12 +138,12 @@ int InterpretApp0(PrivateState& state, const uint8_t* payload, int32_t size) {
   return JpegSuccess;
 }
 
-int ReadSofComponents(PrivateState& state, const uint8_t* payload, int count) {
-  JpegFrame& frame = state.frame;
+int ReadSofComponents(ParsedFrame& parsed, const uint8_t* payload, int count) {
+  JpegFrame& frame = parsed.frame;
   int blocks = 0;
   for (int i = 0; i < count; ++i) {
     const uint8_t* entry = payload + 6 + 3 * i;
-    JpegComponent& component = frame.components[i];
+    JpegComponent& component = parsed.components[i];
     component.id = entry[0];
     component.h = entry[1] >> 4;
     component.v = entry[1] & 0x0F;
@@ -174,21 +171,20 @@ void SetMcuGeometry(JpegFrame& frame) {
   frame.mcu_count = ((frame.height - 1 + frame.mcu_height) / frame.mcu_height) * frame.mcus_per_row;
 }
 
-int CheckSpectralParameters(const PrivateState& state, const JpegScan& scan) {
+int CheckSpectralParameters(int sofKind, const JpegScan& scan) {
   if (scan.ss > kMaxSpectralIndex || scan.se > kMaxSpectralIndex || scan.ss > scan.se) return JpegErrData;
   if (scan.ah > kMaxApproximationBit || scan.al > kMaxApproximationBit) return JpegErrData;
   // A progressive DC scan codes coefficient 0 alone.
-  if (state.sof_kind == 2 && scan.ss == 0 && scan.se > 0) return JpegErrData;
+  if (sofKind == 2 && scan.ss == 0 && scan.se > 0) return JpegErrData;
   return JpegSuccess;
 }
 
-int FillScanComponent(JPEG_PROPERTIES& record, const uint8_t* entry, int position, ScanComponent& out) {
-  PrivateState& state = Private(record);
+int FillScanComponent(const JpegFrame& frame, TableState& tables, const uint8_t* entry, int position,
+                      ScanComponent& out) {
   const int id = entry[0];
   const int dcId = entry[1] >> 4;
   const int acId = entry[1] & 0x0F;
   if (dcId > kMaxTableId || acId > kMaxTableId) return JpegErrData;
-  const JpegFrame& frame = state.frame;
   int index = 0;
   while (index < frame.component_count && frame.components[index].id != id) ++index;
   if (index == frame.component_count) return JpegErrData;
@@ -196,36 +192,34 @@ int FillScanComponent(JPEG_PROPERTIES& record, const uint8_t* entry, int positio
   out.frame_index = index;
   out.h = component.h;
   out.v = component.v;
-  out.dc_table = &state.dc_tables[dcId];
-  out.ac_table = &state.ac_tables[acId];
-  out.quant_table = &QuantTableAt(state, component.tq);
-  state.dc_selectors[position] = static_cast<uint8_t>(dcId);
-  state.ac_selectors[position] = static_cast<uint8_t>(acId);
+  out.dc_table = &tables.dc_tables[dcId];
+  out.ac_table = &tables.ac_tables[acId];
+  out.quant_table = &QuantTableAt(tables, component.tq);
+  tables.dc_selectors[position] = static_cast<uint8_t>(dcId);
+  tables.ac_selectors[position] = static_cast<uint8_t>(acId);
   return JpegSuccess;
 }
 
 }  // namespace
 
-int ParseDri(JPEG_PROPERTIES& record) {
-  PrivateState& state = Private(record);
+int ParseDri(JpegStream& stream, int32_t& restartInterval) {
   SegmentBytes payload;
   int32_t size = 0;
-  const int result = ReadPayload(state.stream, payload, size);
+  const int result = ReadPayload(stream, payload, size);
   if (result != JpegSuccess) return result;
   if (size < 2) return JpegErrData;
-  state.frame.restart_interval = Be16(payload.data);
+  restartInterval = Be16(payload.data);
   return JpegSuccess;
 }
 
-int ParseDqt(JPEG_PROPERTIES& record) {
-  PrivateState& state = Private(record);
+int ParseDqt(JpegStream& stream, TableState& tables, JpegQuantSlot (&slots)[kMaxComponents], int dctMethod) {
   int32_t length = 0;
-  int result = ReadUint16(state.stream, length);
+  int result = ReadUint16(stream, length);
   if (result != JpegSuccess) return result;
   if (length < 2 || length - 2 > kMaxDqtPayload) return JpegErrData;
   const int32_t size = length - 2;
   SegmentBytes payload;
-  result = GetSegmentBytes(state.stream, size, payload);
+  result = GetSegmentBytes(stream, size, payload);
   if (result != JpegSuccess) return result;
   int32_t used = 0;
   while (used < size) {
@@ -235,21 +229,20 @@ int ParseDqt(JPEG_PROPERTIES& record) {
     const int32_t tableBytes = precision == 0 ? 64 : 128;
     // A table cut off by the end of the segment is not read past it.
     if (size - used - 1 < tableBytes) return JpegErrData;
-    StoreQuantTable(record, payload.data + used + 1, precision, id);
+    StoreQuantTable(tables, slots[id], payload.data + used + 1, precision, id, dctMethod);
     used += 1 + tableBytes;
   }
   return JpegSuccess;
 }
 
-int ParseDht(JPEG_PROPERTIES& record) {
-  PrivateState& state = Private(record);
+int ParseDht(JpegStream& stream, TableState& tables, JpegHuffmanSlot (&slots)[8]) {
   int32_t length = 0;
-  int result = ReadUint16(state.stream, length);
+  int result = ReadUint16(stream, length);
   if (result != JpegSuccess) return result;
   if (length < 2 || length - 2 > kMaxDhtPayload) return JpegErrData;
   int32_t left = length - 2;
   SegmentBytes payload;
-  result = GetSegmentBytes(state.stream, left, payload);
+  result = GetSegmentBytes(stream, left, payload);
   if (result != JpegSuccess) return result;
   const uint8_t* table = payload.data;
   while (left > 0) {
@@ -262,31 +255,25 @@ int ParseDht(JPEG_PROPERTIES& record) {
     for (int i = 0; i < 16; ++i) count += bits[i];
     if (left - 17 < count) return JpegErrData;
     const uint8_t* values = table + 17;
-    state.counts.huffman_slots_used = std::max(state.counts.huffman_slots_used, id + 1);
-    SaveHuffmanTable(record, bits, values, count, tableClass, id);
-    HuffmanDecodeTable& target = tableClass == 0 ? state.dc_tables[id] : state.ac_tables[id];
+    tables.counts.huffman_slots_used = std::max(tables.counts.huffman_slots_used, id + 1);
+    SaveHuffmanTable(slots[2 * id + tableClass], bits, values, count, tableClass, id);
+    HuffmanDecodeTable& target = tableClass == 0 ? tables.dc_tables[id] : tables.ac_tables[id];
     if (BuildHuffmanDecodeTable(bits, values, tableClass, id, target) != JpegSuccess) return JpegErrBadHuffmanTable;
-    int32_t& tables = tableClass == 0 ? state.counts.dc_tables : state.counts.ac_tables;
-    tables = std::min(tables + 1, 4);
+    int32_t& built = tableClass == 0 ? tables.counts.dc_tables : tables.counts.ac_tables;
+    built = std::min(built + 1, 4);
     table += 17 + count;
     left -= 17 + count;
   }
   return JpegSuccess;
 }
 
-int ParseSof(JPEG_PROPERTIES& record, int sofKind) {
-  PrivateState& state = Private(record);
+int ParseSof(JpegStream& stream, ParsedFrame& parsed) {
   SegmentBytes payload;
   int32_t size = 0;
-  const int result = ReadPayload(state.stream, payload, size);
+  const int result = ReadPayload(stream, payload, size);
   if (result != JpegSuccess) return result;
-  JpegFrame& frame = state.frame;
-  std::memset(frame.components, 0, sizeof(JpegComponent) * kMaxComponents);
-  // Until the header has passed every check the frame has no components, so
-  // nothing can size or index by a refused header.
-  frame.component_count = 0;
-  frame.h_max = 0;
-  frame.v_max = 0;
+  parsed = ParsedFrame{};
+  JpegFrame& frame = parsed.frame;
   if (size < 6) return JpegErrData;
   frame.precision = payload.data[0];
   frame.height = Be16(payload.data + 1);
@@ -297,33 +284,32 @@ int ParseSof(JPEG_PROPERTIES& record, int sofKind) {
   if (frame.width == 0) return JpegErrSof;
   if (count < 1 || count > kMaxComponents) return JpegErrComp;
   if (size < 6 + 3 * count) return JpegErrData;
-  const int components = ReadSofComponents(state, payload.data, count);
+  const int components = ReadSofComponents(parsed, payload.data, count);
   if (components != JpegSuccess) return components;
   frame.component_count = count;
   // A frame of one component is coded one block per MCU whatever factors it
   // declares (there is nothing to sample it against), so it is laid out as 1x1.
   if (count == 1) {
-    frame.components[0].h = 1;
-    frame.components[0].v = 1;
+    parsed.components[0].h = 1;
+    parsed.components[0].v = 1;
     frame.h_max = 1;
     frame.v_max = 1;
   }
-  state.sof_kind = sofKind;
   SetMcuGeometry(frame);
   return JpegSuccess;
 }
 
-int ParseSos(JPEG_PROPERTIES& record, JpegScan& scan) {
-  PrivateState& state = Private(record);
-  if (state.start_of_stream != 0) return JpegErrNoFrame;
+int ParseSos(JpegStream& stream, const MarkerState& markers, TableState& tables, JpegScan& scan,
+             int32_t& segmentBytes) {
+  if (markers.start_of_stream != 0) return JpegErrNoFrame;
   int32_t length = 0;
-  int result = ReadUint16(state.stream, length);
+  int result = ReadUint16(stream, length);
   if (result != JpegSuccess) return result;
   if (length < 2) return JpegErrData;
-  state.stream.kernels->last_segment_length = length + 2;
+  segmentBytes = length + 2;
   SegmentBytes payload;
   const int32_t size = length - 2;
-  result = GetSegmentBytes(state.stream, size, payload);
+  result = GetSegmentBytes(stream, size, payload);
   if (result != JpegSuccess) return result;
   if (size < 1) return JpegErrData;
   const int count = payload.data[0];
@@ -334,7 +320,7 @@ int ParseSos(JPEG_PROPERTIES& record, JpegScan& scan) {
   if (!components) return JpegErrMemory;
   int blocks = 0;
   for (int i = 0; i < count; ++i) {
-    result = FillScanComponent(record, payload.data + 1 + 2 * i, i, components[i]);
+    result = FillScanComponent(markers.frame, tables, payload.data + 1 + 2 * i, i, components[i]);
     if (result != JpegSuccess) return result;
     blocks += components[i].h * components[i].v;
   }
@@ -346,40 +332,37 @@ int ParseSos(JPEG_PROPERTIES& record, JpegScan& scan) {
   scan.se = tail[1];
   scan.ah = tail[2] >> 4;
   scan.al = tail[2] & 0x0F;
-  result = CheckSpectralParameters(state, scan);
+  result = CheckSpectralParameters(markers.sof_kind, scan);
   if (result != JpegSuccess) return result;
   scan.components = components.release();
   return JpegSuccess;
 }
 
-int ParseApp0(JPEG_PROPERTIES& record) {
-  PrivateState& state = Private(record);
+int ParseApp0(JpegStream& stream, MarkerState& markers, ReadState& read) {
   int32_t length = 0;
   // Too short to be JFIF: left to the marker search.
-  if (ReadUint16(state.stream, length) != JpegSuccess || length < 2 || length - 2 < kMinApp0Payload) {
+  if (ReadUint16(stream, length) != JpegSuccess || length < 2 || length - 2 < kMinApp0Payload) {
     return JpegSuccess;
   }
   const int32_t size = length - 2;
   SegmentBytes payload;
-  if (GetSegmentBytes(state.stream, size, payload) != JpegSuccess) return JpegErrData;
-  if (state.start_of_stream == 0) return JpegSuccess;
-  return InterpretApp0(state, payload.data, size);
+  if (GetSegmentBytes(stream, size, payload) != JpegSuccess) return JpegErrData;
+  if (markers.start_of_stream == 0) return JpegSuccess;
+  return InterpretApp0(markers, read, stream.top_line, payload.data, size);
 }
 
-int ParseApp14(JPEG_PROPERTIES& record) {
-  PrivateState& state = Private(record);
+int ParseApp14(JpegStream& stream, AdobeMarker& adobe) {
   int32_t length = 0;
-  int result = ReadUint16(state.stream, length);
+  int result = ReadUint16(stream, length);
   if (result != JpegSuccess) return result;
   if (length < 2) return JpegErrData;
   const int32_t size = length - 2;
   // A short segment is not read; the marker search passes over it.
   if (size < kAdobePayload) return JpegSuccess;
   SegmentBytes payload;
-  result = GetSegmentBytes(state.stream, size, payload);
+  result = GetSegmentBytes(stream, size, payload);
   if (result != JpegSuccess) return result;
   if (std::memcmp(payload.data, "Adobe", 5) != 0) return JpegSuccess;
-  AdobeMarker& adobe = state.app14;
   adobe.version = Be16(payload.data + 5);
   adobe.flags0 = Be16(payload.data + 7);
   adobe.flags1 = Be16(payload.data + 9);
@@ -388,20 +371,18 @@ int ParseApp14(JPEG_PROPERTIES& record) {
   return JpegSuccess;
 }
 
-int ParseCom(JPEG_PROPERTIES& record) {
-  PrivateState& state = Private(record);
+int ParseCom(JpegStream& stream, const MarkerState& markers, JpegState& caller) {
   int32_t length = 0;
-  const int result = ReadUint16(state.stream, length);
+  const int result = ReadUint16(stream, length);
   if (result != JpegSuccess) return result;
   if (length < 2) return JpegErrData;
   const int32_t size = length - 2;
   SegmentBytes payload;
-  if (GetSegmentBytes(state.stream, size, payload) != JpegSuccess) return JpegErrData;
-  JpegState& caller = record.state;
-  if (state.start_of_stream == 0 || caller.jpeg_comment == nullptr) return JpegSuccess;
+  if (GetSegmentBytes(stream, size, payload) != JpegSuccess) return JpegErrData;
+  if (markers.start_of_stream == 0 || caller.jpeg_comment == nullptr) return JpegSuccess;
   // Every comment is measured against the capacity the caller gave, not
   // against the length of an earlier comment.
-  const int32_t capacity = state.comment_capacity;
+  const int32_t capacity = markers.comment_capacity;
   caller.jpeg_comment_size = size;
   if (capacity < size) {
     std::memcpy(caller.jpeg_comment, payload.data, static_cast<size_t>(capacity));

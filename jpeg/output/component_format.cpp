@@ -34,18 +34,19 @@ bool AddScanComponents(ComponentOutputFormat& format, const JpegScan& scan, cons
 
 ComponentOutputFormat MakeComponentOutputFormat(const PrivateState& state, FormatComponents which) {
   ComponentOutputFormat format{};
-  format.jpegColor = state.work.jpeg_color;
-  format.dibColor = state.work.dib_color;
-  format.hmax = state.frame.h_max;
-  format.vmax = state.frame.v_max;
-  const JpegScan* scan = state.scan;
+  format.jpegColor = state.read.work.jpeg_color;
+  format.dibColor = state.read.work.dib_color;
+  format.hmax = state.markers.frame.h_max;
+  format.vmax = state.markers.frame.v_max;
+  const JpegScan* scan = state.progression.scan;
   bool wholeFrame = true;
   if (which == FormatComponents::kScan && scan != nullptr && scan->components != nullptr) {
-    wholeFrame = AddScanComponents(format, *scan, state.frame) && scan->ns == state.frame.component_count;
+    wholeFrame =
+        AddScanComponents(format, *scan, state.markers.frame) && scan->ns == state.markers.frame.component_count;
   } else {
-    AddFrameComponents(format, state.frame);
+    AddFrameComponents(format, state.markers.frame);
   }
-  format.convert = wholeFrame && state.work.color_conversion_needed != 0 ? 1 : 0;
+  format.convert = wholeFrame && state.read.work.color_conversion_needed != 0 ? 1 : 0;
   return format;
 }
 

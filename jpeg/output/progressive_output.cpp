@@ -4,43 +4,28 @@
 
 #include "jpeg/entropy/coefficient_buffer.h"
 #include "jpeg/output/component_format.h"
-#include "jpeg/output/context_planes.h"
+#include "jpeg/output/smooth_output.h"
 #include "jpeg/kernels/kernel_table.h"
-#include "jpeg/output/mcu_target.h"
-#include "jpeg/output/output_scale.h"
-#include "jpeg/output/quant_tables.h"
+#include "jpeg/output/read_size.h"
+#include "jpeg/markers/tables.h"
 #include "jpeg/output/raw_planes.h"
-#include "jpeg/entropy/region_window.h"
+#include "jpeg/entropy/region_index.h"
 #include "jpeg/output/smooth_output.h"
 
 namespace halvora::jpeg {
 
 namespace {
 
-// The size the image is written at (reduced reads: 8 / scale samples a block).
-struct OutputSize {
-  int scale;
-  int block_size;
-  bool simple_sampling;  // components of one block per MCU transformed one size larger
-};
-
-// Raw planes take every block at the read's size, so that each plane has
-// one geometry.
-OutputSize OutputSizeOf(const PrivateState& state, bool raw) {
-  const int scale = OutputScale(state.io_type);
-  return {scale, 8 / scale, !raw && scale > 1 && UsesSimpleSampling(state.frame)};
-}
-
 // Dequantises and transforms the blocks of MCU (column, row) from the
 // coefficient buffer into `blocks`, in the buffer's order.
-void TransformMcu(PrivateState& state, const CoefficientLayout& layout, const OutputSize& size, int column, int row,
+void TransformMcu(PrivateState& state, const CoefficientLayout& layout, const ReadSize& size, int column, int row,
                   CoefficientBlock* blocks) {
-  const KernelTable& kernels = *state.stream.kernels;
-  const JpegFrame& frame = state.frame;
+  const KernelTable& kernels = *state.input.kernels;
+  const JpegFrame& frame = state.markers.frame;
   const int transform = TransformIndex(size.scale);
   for (int c = 0; c < frame.component_count; ++c) {
     const JpegComponent& component = frame.components[c];
-    const int32_t* factors = QuantTableAt(state, component.tq).entries;
+    const int32_t* factors = QuantTableAt(state.tables, component.tq).entries;
     const bool larger = size.simple_sampling && component.h * component.v == 1;
     const InverseDctKernel inverseDct = kernels.active_inverse_dct[larger ? transform - 1 : transform];
     for (int b = 0; b < component.h * component.v; ++b) {
@@ -53,10 +38,10 @@ void TransformMcu(PrivateState& state, const CoefficientLayout& layout, const Ou
 }
 
 void WriteReplicatedMcu(PrivateState& state, const CoefficientLayout& layout, const ComponentOutputFormat& format,
-                        const OutputSize& size, int column, int row) {
-  McuBuffer& mcu = *state.mcu_buffer;
+                        const ReadSize& size, int column, int row) {
+  McuBuffer& mcu = *state.output.mcu_buffer;
   TransformMcu(state, layout, size, column, row, mcu.blocks);
-  const JpegFrame& frame = state.frame;
+  const JpegFrame& frame = state.markers.frame;
   McuTarget target{};
   if (!PlaceMcu(state, size.block_size * frame.h_max, size.block_size * frame.v_max, column, row, target)) return;
   if (size.scale > 1) {
@@ -66,10 +51,10 @@ void WriteReplicatedMcu(PrivateState& state, const CoefficientLayout& layout, co
   }
 }
 
-void WriteRawMcu(PrivateState& state, const CoefficientLayout& layout, const OutputSize& size, int column, int row) {
-  McuBuffer& mcu = *state.mcu_buffer;
+void WriteRawMcu(PrivateState& state, const CoefficientLayout& layout, const ReadSize& size, int column, int row) {
+  McuBuffer& mcu = *state.output.mcu_buffer;
   TransformMcu(state, layout, size, column, row, mcu.blocks);
-  const JpegFrame& frame = state.frame;
+  const JpegFrame& frame = state.markers.frame;
   for (int c = 0; c < frame.component_count; ++c) {
     const JpegComponent& component = frame.components[c];
     for (int b = 0; b < component.h * component.v; ++b) {
@@ -82,18 +67,18 @@ void WriteRawMcu(PrivateState& state, const CoefficientLayout& layout, const Out
 // The MCUs whose neighbours the window's MCUs are: one more on each side,
 // and rows above and below only when the chroma is halved vertically.
 UnitWindow NeighboursOf(const UnitWindow& window, const PrivateState& state) {
-  const int rows = state.frame.v_max == 2 ? 1 : 0;
-  return {std::max(window.first_column - 1, 0), std::min(window.end_column + 1, state.mcus_across),
-          std::max(window.first_row - rows, 0), std::min(window.end_row + rows, state.mcus_down)};
+  const int rows = state.markers.frame.v_max == 2 ? 1 : 0;
+  return {std::max(window.first_column - 1, 0), std::min(window.end_column + 1, state.output.mcus_across),
+          std::max(window.first_row - rows, 0), std::min(window.end_row + rows, state.output.mcus_down)};
 }
 
 // Interpolated chroma: the rows of the window and of its neighbours roll
 // through the context planes, each MCU transformed once, the row below an
 // MCU row before that row is written.
 void WriteSmoothImage(PrivateState& state, const CoefficientLayout& layout, const ComponentOutputFormat& format,
-                      const OutputSize& size, const UnitWindow& window) {
+                      const ReadSize& size, const UnitWindow& window) {
   const UnitWindow stored = NeighboursOf(window, state);
-  const int rowsAhead = state.frame.v_max == 2 ? 1 : 0;
+  const int rowsAhead = state.markers.frame.v_max == 2 ? 1 : 0;
   int nextRow = stored.first_row;
   for (int row = window.first_row; row < window.end_row; ++row) {
     for (; nextRow < std::min(row + rowsAhead + 1, stored.end_row); ++nextRow) {
@@ -117,20 +102,21 @@ int ProgressiveOutputRefusal(const PrivateState& state) {
 
 int OutputProgressiveImage(JPEG_PROPERTIES& record) {
   PrivateState& state = Private(record);
-  if (state.progressive_scans == 0 || state.coefficient_buffer == nullptr) return JpegSuccess;
+  if (state.progression.progressive_scans == 0 || state.progression.coefficient_buffer == nullptr) return JpegSuccess;
   const int refusal = ProgressiveOutputRefusal(state);
   if (refusal != JpegSuccess) return refusal;
-  KernelTable& kernels = *state.stream.kernels;
+  KernelTable& kernels = *state.input.kernels;
   ActivateDctMethod(kernels, record.state.dct_method);
-  MatchQuantTablesToMethod(state, record.state.dct_method);
+  MatchQuantTablesToMethod(state.tables, record.state.dct_method);
   const ComponentOutputFormat format = MakeComponentOutputFormat(state, FormatComponents::kFrame);
   const CoefficientLayout layout = LayoutOf(state);
   const bool raw = RawPlaneList(state) != nullptr;
-  const OutputSize size = OutputSizeOf(state, raw);
+  const ReadSize size = ReadSizeOf(state, raw);
   // Only the MCUs that meet the region are written.
-  const UnitWindow window = WindowOf(state.scan_region, size.block_size * state.frame.h_max,
-                                     size.block_size * state.frame.v_max, state.mcus_across, state.mcus_down, 0);
-  if (!raw && state.per_component_output == 2 && HasContextPlanes(state)) {
+  const UnitWindow window =
+      WindowOf(state.region.scan_region, size.block_size * state.markers.frame.h_max,
+               size.block_size * state.markers.frame.v_max, state.output.mcus_across, state.output.mcus_down, 0);
+  if (!raw && state.output.per_component_output == 2 && HasContextPlanes(state)) {
     WriteSmoothImage(state, layout, format, size, window);
   } else {
     for (int row = window.first_row; row < window.end_row; ++row) {

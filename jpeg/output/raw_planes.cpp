@@ -4,17 +4,17 @@
 
 namespace halvora::jpeg {
 
-int16_t* const* RawPlaneList(const PrivateState& state) { return state.raw_plane_list; }
+int16_t* const* RawPlaneList(const PrivateState& state) { return state.output.raw_plane_list; }
 
 void WriteRawBlock(const PrivateState& state, const CoefficientBlock& block, int component, int blockColumn,
                    int blockRow, int blockSize) {
   int16_t* const* list = RawPlaneList(state);
-  const JpegFrame& frame = state.frame;
+  const JpegFrame& frame = state.markers.frame;
   if (list == nullptr || component < 0 || component >= frame.component_count) return;
   int16_t* plane = list[component + 1];
   if (plane == nullptr) return;
   // Pointer-wide: a plane of a large image holds more samples than an int counts.
-  const ptrdiff_t width = ptrdiff_t{state.mcus_across} * frame.components[component].h * blockSize;
+  const ptrdiff_t width = ptrdiff_t{state.output.mcus_across} * frame.components[component].h * blockSize;
   int16_t* corner = plane + ptrdiff_t{blockRow} * blockSize * width + ptrdiff_t{blockColumn} * blockSize;
   for (int row = 0; row < blockSize; ++row) {
     for (int column = 0; column < blockSize; ++column) corner[row * width + column] = block.values[8 * row + column];
@@ -23,7 +23,7 @@ void WriteRawBlock(const PrivateState& state, const CoefficientBlock& block, int
 
 void WriteRawScanMcu(const PrivateState& state, const CoefficientBlock* blocks, int blockCount, int column, int row,
                      int blockSize) {
-  const JpegScan& scan = *state.scan;
+  const JpegScan& scan = *state.progression.scan;
   // A scan of one component codes one block per MCU, at the component's own
   // block position.
   if (scan.ns == 1) {

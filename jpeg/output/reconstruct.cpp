@@ -3,11 +3,10 @@
 #include <algorithm>
 
 #include "jpeg/output/component_format.h"
-#include "jpeg/output/context_planes.h"
+#include "jpeg/output/smooth_output.h"
 #include "jpeg/kernels/kernel_table.h"
 #include "jpeg/kernels/component_output.h"
-#include "jpeg/output/mcu_target.h"
-#include "jpeg/output/output_scale.h"
+#include "jpeg/output/read_size.h"
 #include "jpeg/output/raw_planes.h"
 #include "jpeg/output/smooth_output.h"
 
@@ -15,30 +14,16 @@ namespace halvora::jpeg {
 
 namespace {
 
-// The size the read reconstructs at.
-struct Reconstruction {
-  int scale;
-  int blockSize;  // samples a side of a block
-  bool simpleSampling;
-};
-
-// Raw planes take every block at the read's size, so that each plane has
-// one geometry.
-Reconstruction ReconstructionOf(const PrivateState& state, bool raw) {
-  const int scale = OutputScale(state.io_type);
-  return {scale, 8 / scale, !raw && scale > 1 && UsesSimpleSampling(state.frame)};
-}
-
 // The inverse DCT of the MCU's blocks at the read's size; under simple
 // sampling the blocks of a component of one block per MCU one size larger.
-void TransformBlocks(const PrivateState& state, McuBuffer& mcu, int blockCount, const Reconstruction& size) {
-  const InverseDctKernel* transforms = state.stream.kernels->active_inverse_dct;
+void TransformBlocks(const PrivateState& state, McuBuffer& mcu, int blockCount, const ReadSize& size) {
+  const InverseDctKernel* transforms = state.input.kernels->active_inverse_dct;
   const int index = TransformIndex(size.scale);
-  if (!size.simpleSampling) {
+  if (!size.simple_sampling) {
     for (int i = 0; i < blockCount; ++i) transforms[index](mcu.blocks[i]);
     return;
   }
-  const JpegScan& scan = *state.scan;
+  const JpegScan& scan = *state.progression.scan;
   int next = 0;
   for (int i = 0; i < scan.ns && next < blockCount; ++i) {
     const ScanComponent& component = scan.components[i];
@@ -62,34 +47,34 @@ McuTarget BlockTarget(const McuTarget& mcu, const BlockExtent& extent, int bx, i
 // A scan of fewer components than the frame: each block goes into its
 // component's bytes only, over its replicated extent (the whole MCU's worth of
 // pixels for a scan of one component, whose MCU is that one block).
-void OutputScanBlocks(const PrivateState& state, const McuBuffer& mcu, const Reconstruction& size,
+void OutputScanBlocks(const PrivateState& state, const McuBuffer& mcu, const ReadSize& size,
                       const McuTarget& target) {
   const ComponentOutputFormat format = MakeComponentOutputFormat(state, FormatComponents::kFrame);
-  const JpegScan& scan = *state.scan;
+  const JpegScan& scan = *state.progression.scan;
   int next = 0;
   for (int i = 0; i < scan.ns; ++i) {
     const int component = scan.components[i].frame_index;
-    const BlockExtent extent = SingleComponentBlockExtent(format, component, size.blockSize);
+    const BlockExtent extent = SingleComponentBlockExtent(format, component, size.block_size);
     const int across = scan.ns == 1 ? 1 : scan.components[i].h;
     const int down = scan.ns == 1 ? 1 : scan.components[i].v;
     for (int by = 0; by < down; ++by) {
       for (int bx = 0; bx < across; ++bx, ++next) {
-        OutputSingleComponentBlock(mcu.blocks[next], component, format, size.blockSize, size.simpleSampling,
+        OutputSingleComponentBlock(mcu.blocks[next], component, format, size.block_size, size.simple_sampling,
                                    BlockTarget(target, extent, bx, by));
       }
     }
   }
 }
 
-void OutputPerComponent(const PrivateState& state, const McuBuffer& mcu, int blockCount, const Reconstruction& size,
+void OutputPerComponent(const PrivateState& state, const McuBuffer& mcu, int blockCount, const ReadSize& size,
                         const McuTarget& target) {
-  if (state.non_interleaved != 0) {
+  if (state.progression.non_interleaved != 0) {
     OutputScanBlocks(state, mcu, size, target);
     return;
   }
   const ComponentOutputFormat format = MakeComponentOutputFormat(state, FormatComponents::kScan);
   if (size.scale > 1) {
-    OutputReducedMcu(mcu.blocks, blockCount, format, size.blockSize, size.simpleSampling, target);
+    OutputReducedMcu(mcu.blocks, blockCount, format, size.block_size, size.simple_sampling, target);
   } else {
     OutputMcuPerComponent(mcu.blocks, blockCount, format, target);
   }
@@ -98,8 +83,8 @@ void OutputPerComponent(const PrivateState& state, const McuBuffer& mcu, int blo
 // A scan of an image coded in scans of fewer components whose components
 // are all chroma sampled 1x1: its MCUs are the frame's, one block of each.
 bool IsChromaOnlyScan(const PrivateState& state) {
-  if (state.non_interleaved == 0) return false;
-  const JpegScan& scan = *state.scan;
+  if (state.progression.non_interleaved == 0) return false;
+  const JpegScan& scan = *state.progression.scan;
   for (int i = 0; i < scan.ns; ++i) {
     if (scan.components[i].h != 1 || scan.components[i].v != 1) return false;
   }
@@ -114,9 +99,9 @@ bool IsChromaOnlyScan(const PrivateState& state) {
 template <typename Write>
 void OutputDelayed(PrivateState& state, const McuBuffer& mcu, int blockCount, int column, int row, Write write) {
   std::copy(mcu.blocks, mcu.blocks + blockCount, StoredMcu(state, column, row));
-  const bool lastColumn = column == state.mcus_across - 1;
-  const bool lastRow = row == state.mcus_down - 1;
-  const bool waitsForRowBelow = state.frame.v_max == 2;
+  const bool lastColumn = column == state.output.mcus_across - 1;
+  const bool lastRow = row == state.output.mcus_down - 1;
+  const bool waitsForRowBelow = state.markers.frame.v_max == 2;
   for (int y = waitsForRowBelow ? row - 1 : row; y <= row; ++y) {
     if (y < 0 || (y == row && waitsForRowBelow && !lastRow)) continue;
     if (column > 0) write(column - 1, y);
@@ -126,23 +111,23 @@ void OutputDelayed(PrivateState& state, const McuBuffer& mcu, int blockCount, in
 
 // Whether MCU (column, row) goes through the interpolating output, and if so
 // writes what it completes.
-bool OutputInterpolated(PrivateState& state, const McuBuffer& mcu, int blockCount, const Reconstruction& size,
+bool OutputInterpolated(PrivateState& state, const McuBuffer& mcu, int blockCount, const ReadSize& size,
                         int column, int row) {
-  if (state.per_component_output != 2 || !HasContextPlanes(state)) return false;
-  const UnitWindow image{0, state.mcus_across, 0, state.mcus_down};
+  if (state.output.per_component_output != 2 || !HasContextPlanes(state)) return false;
+  const UnitWindow image{0, state.output.mcus_across, 0, state.output.mcus_down};
   if (IsChromaOnlyScan(state)) {
     OutputDelayed(state, mcu, blockCount, column, row, [&](int x, int y) {
-      OutputStoredChromaScanMcu(state, image, size.blockSize, x, y);
+      OutputStoredChromaScanMcu(state, image, size.block_size, x, y);
     });
     return true;
   }
   // A scan that names a component twice, or one with the luminance of an
   // image coded in several scans, carries other blocks than the planes keep:
   // its MCUs are replicated instead.
-  if (state.non_interleaved != 0 || blockCount != ContextBlocksPerMcu(state.frame)) return false;
+  if (state.progression.non_interleaved != 0 || blockCount != ContextBlocksPerMcu(state.markers.frame)) return false;
   const ComponentOutputFormat format = MakeComponentOutputFormat(state, FormatComponents::kScan);
   OutputDelayed(state, mcu, blockCount, column, row, [&](int x, int y) {
-    OutputStoredMcu(state, format, image, size.blockSize, x, y);
+    OutputStoredMcu(state, format, image, size.block_size, x, y);
   });
   return true;
 }
@@ -150,25 +135,25 @@ bool OutputInterpolated(PrivateState& state, const McuBuffer& mcu, int blockCoun
 }  // namespace
 
 void ReconstructMcu(PrivateState& state, int column, int row, int blockCount) {
-  McuBuffer& mcu = *state.mcu_buffer;
+  McuBuffer& mcu = *state.output.mcu_buffer;
   const bool raw = RawPlaneList(state) != nullptr;
-  const Reconstruction size = ReconstructionOf(state, raw);
+  const ReadSize size = ReadSizeOf(state, raw);
   TransformBlocks(state, mcu, blockCount, size);
   if (raw) {
-    WriteRawScanMcu(state, mcu.blocks, blockCount, column, row, size.blockSize);
+    WriteRawScanMcu(state, mcu.blocks, blockCount, column, row, size.block_size);
     return;
   }
 
   if (OutputInterpolated(state, mcu, blockCount, size, column, row)) return;
-  const JpegFrame& frame = state.frame;
+  const JpegFrame& frame = state.markers.frame;
   McuTarget target{};
   if (!PlaceMcu(state, frame.mcu_width / size.scale, frame.mcu_height / size.scale, column, row, target)) return;
   // The reduced reads have no fused routines.
-  if (state.per_component_output != 0 || size.scale > 1) {
+  if (state.output.per_component_output != 0 || size.scale > 1) {
     OutputPerComponent(state, mcu, blockCount, size, target);
     return;
   }
-  state.stream.kernels->output_mcu(mcu, target);
+  state.input.kernels->output_mcu(mcu, target);
 }
 
 }  // namespace halvora::jpeg

@@ -6,7 +6,7 @@
 #include "jpeg/kernels/kernel_table.h"
 #include "jpeg/interface/private_state.h"
 #include "jpeg/kernels/color_output.h"
-#include "jpeg/output/output_scale.h"
+#include "jpeg/output/read_size.h"
 #include "jpeg/output/smooth_output.h"
 
 namespace halvora::jpeg {
@@ -32,8 +32,7 @@ bool FitsPackedYCbCr(const WorkingFields& work, const JpegFrame& frame) {
   if (frame.component_count != 3 || work.jpeg_color != JpegColorYCbCr || work.dib_color != JpegColorYCbCr) {
     return true;
   }
-  return IsSampled(frame.components[0], 2, 1) && IsSampled(frame.components[1], 1, 1) &&
-         IsSampled(frame.components[2], 1, 1);
+  return SubsamplingCodeOf(frame) == JpegSubsampling422;
 }
 
 // The plain copy in each of its channel orders, in the form of an output routine.
@@ -66,18 +65,22 @@ McuOutputKernel PlainCopy(const WorkingFields& work, int components) {
 
 enum class Layout { k444, k420, k422, kOther };
 
-// 4:2:0 and 4:2:2 name the first component's factors over 1x1 chroma; a
-// fourth component must be sampled like the first.
+// The fused routines by the frame's sampling code: 4:2:0 and 4:2:2 name the
+// first component's factors over 1x1 chroma (a fourth component sampled like
+// the first).
 Layout LayoutOf(const JpegFrame& frame) {
-  const JpegComponent* c = frame.components;
-  bool allSingle = true;
-  for (int i = 0; i < frame.component_count; ++i) allSingle = allSingle && IsSampled(c[i], 1, 1);
-  if (allSingle) return Layout::k444;
-  if (frame.component_count < 3 || !IsSampled(c[1], 1, 1) || !IsSampled(c[2], 1, 1)) return Layout::kOther;
-  if (frame.component_count == 4 && (c[3].h != c[0].h || c[3].v != c[0].v)) return Layout::kOther;
-  if (IsSampled(c[0], 2, 2)) return Layout::k420;
-  if (IsSampled(c[0], 2, 1)) return Layout::k422;
-  return Layout::kOther;
+  switch (SubsamplingCodeOf(frame)) {
+    case JpegSubsamplingNone:
+      return Layout::k444;
+    case JpegSubsampling420:
+    case JpegSubsampling420Four:
+      return Layout::k420;
+    case JpegSubsampling422:
+    case JpegSubsampling422Four:
+      return Layout::k422;
+    default:
+      return Layout::kOther;
+  }
 }
 
 // What the output set-up chose: a routine, its path number, or why the image
@@ -184,22 +187,22 @@ bool InterpolatesChroma(const JpegFrame& frame) {
 }
 
 OutputChoice ChooseOutput(const JPEG_PROPERTIES& record, const PrivateState& state) {
-  const WorkingFields& work = state.work;
-  const KernelTable& kernels = *state.stream.kernels;
+  const WorkingFields& work = state.read.work;
+  const KernelTable& kernels = *state.input.kernels;
   // Colour from YCbCr needs the three colour components.
-  if (work.color_conversion_needed != 0 && state.frame.component_count < 3) {
+  if (work.color_conversion_needed != 0 && state.markers.frame.component_count < 3) {
     return {nullptr, 0, JpegErrInvalidProperties};
   }
   // Single-component scans and interpolated chroma belong to the
   // per-component routine, block by block.
   if (record.state.smooth_upsampling != 0) {
-    const bool interpolates =
-        InterpolatesChroma(state.frame) && InterpolatesAtScale(state.frame, OutputScale(state.io_type));
+    const bool interpolates = InterpolatesChroma(state.markers.frame) &&
+                              InterpolatesAtScale(state.markers.frame, OutputScale(state.read.io_type));
     return interpolates ? Interpolating() : PerComponent();
   }
-  if (state.non_interleaved != 0) return PerComponent();
-  const int n = state.frame.component_count;
-  const Layout layout = LayoutOf(state.frame);
+  if (state.progression.non_interleaved != 0) return PerComponent();
+  const int n = state.markers.frame.component_count;
+  const Layout layout = LayoutOf(state.markers.frame);
   if (work.color_conversion_needed != 0) {
     return work.upsampling_needed != 0 ? ConvertedSubsampled(kernels, work, n, layout)
                                        : ConvertedWhole(kernels, work, n);
@@ -219,9 +222,11 @@ OutputChoice UsableOrRefused(const PrivateState& state, const OutputChoice& choi
 // The component of a scan that codes one, as a frame index; -1 for a scan
 // of several components (or none known yet), whose MCUs are interleaved.
 int SingleScanComponent(const PrivateState& state) {
-  if (state.scan == nullptr || state.scan->components == nullptr || state.scan->ns != 1) return -1;
-  const int index = state.scan->components[0].frame_index;
-  return index >= 0 && index < state.frame.component_count ? index : -1;
+  if (state.progression.scan == nullptr || state.progression.scan->components == nullptr ||
+      state.progression.scan->ns != 1)
+    return -1;
+  const int index = state.progression.scan->components[0].frame_index;
+  return index >= 0 && index < state.markers.frame.component_count ? index : -1;
 }
 
 // A lone component is coded one block per MCU whatever its factors say, so
@@ -236,8 +241,8 @@ void TreatLoneComponentAsUnsampled(JpegFrame& frame) {
 
 int SelectOutput(JPEG_PROPERTIES& record) {
   PrivateState& state = Private(record);
-  WorkingFields& work = state.work;
-  JpegFrame& frame = state.frame;
+  WorkingFields& work = state.read.work;
+  JpegFrame& frame = state.markers.frame;
   // A refused frame header leaves no components: there is no MCU to size.
   if (frame.component_count < 1 || frame.component_count > kMaxComponents) return JpegErrComp;
   TreatLoneComponentAsUnsampled(frame);
@@ -260,24 +265,24 @@ int SelectOutput(JPEG_PROPERTIES& record) {
   const int interleavedHeight = 8 * frame.v_max;
   // A block of a single-component scan covers its component's replicated
   // size: 8 Hmax/H x 8 Vmax/V pixels.
-  const int single = state.non_interleaved != 0 ? SingleScanComponent(state) : -1;
+  const int single = state.progression.non_interleaved != 0 ? SingleScanComponent(state) : -1;
   frame.mcu_width = single >= 0 ? 8 * frame.h_max / frame.components[single].h : interleavedWidth;
   frame.mcu_height = single >= 0 ? 8 * frame.v_max / frame.components[single].v : interleavedHeight;
-  state.mcus_across = (frame.width + interleavedWidth - 1) / interleavedWidth;
-  state.mcus_down = (frame.height + interleavedHeight - 1) / interleavedHeight;
-  frame.mcus_per_row = state.mcus_across;
-  frame.mcu_count = state.mcus_across * state.mcus_down;
-  state.output_path = 0;
+  state.output.mcus_across = (frame.width + interleavedWidth - 1) / interleavedWidth;
+  state.output.mcus_down = (frame.height + interleavedHeight - 1) / interleavedHeight;
+  frame.mcus_per_row = state.output.mcus_across;
+  frame.mcu_count = state.output.mcus_across * state.output.mcus_down;
+  state.output.output_path = 0;
 
   if (!FitsPackedYCbCr(work, frame)) return JpegErrInvalidProperties;
 
   // A combination without a routine leaves none in place: the decoder
   // refuses it rather than write through a routine chosen for another image.
   const OutputChoice choice = UsableOrRefused(state, ChooseOutput(record, state));
-  state.stream.kernels->output_mcu = choice.routine;
-  state.output_path = choice.path;
-  state.per_component_output = choice.interpolated ? 2 : (choice.perComponent ? 1 : 0);
-  state.output_refusal = choice.routine != nullptr || choice.perComponent ? JpegSuccess : choice.refusal;
+  state.input.kernels->output_mcu = choice.routine;
+  state.output.output_path = choice.path;
+  state.output.per_component_output = choice.interpolated ? 2 : (choice.perComponent ? 1 : 0);
+  state.output.output_refusal = choice.routine != nullptr || choice.perComponent ? JpegSuccess : choice.refusal;
   return JpegSuccess;
 }
 

@@ -3,10 +3,9 @@
 #include <algorithm>
 
 #include "jpeg/output/component_format.h"
-#include "jpeg/output/context_planes.h"
+#include "jpeg/output/smooth_output.h"
 #include "jpeg/kernels/smooth_upsampling.h"
-#include "jpeg/output/mcu_target.h"
-#include "jpeg/output/output_scale.h"
+#include "jpeg/output/read_size.h"
 
 namespace halvora::jpeg {
 
@@ -92,8 +91,8 @@ void BuildSmoothChromaPlane(const JpegFrame& frame, const McuNeighbourhood& arou
   // The MCU's pixels inside the image at the read's size; a partial MCU's
   // chroma repeats its last valid sample beyond them.
   const int scale = kMaxBlockSide / chroma.size;
-  const int validWidth = std::clamp(ScaledSize(frame.width, scale) - column * mcuWidth, 1, mcuWidth);
-  const int validHeight = std::clamp(ScaledSize(frame.height, scale) - row * mcuHeight, 1, mcuHeight);
+  const int validWidth = std::clamp(CeilDiv(frame.width, scale) - column * mcuWidth, 1, mcuWidth);
+  const int validHeight = std::clamp(CeilDiv(frame.height, scale) - row * mcuHeight, 1, mcuHeight);
   EdgeSamples samples;
   ChromaEdges edges = EdgesOf(around, chroma, vmax == 2, samples);
   edges.validColumns = (validWidth + 1) / 2;
@@ -123,6 +122,28 @@ McuNeighbourhood StoredNeighbourhood(PrivateState& state, const UnitWindow& stor
 
 }  // namespace
 
+int ContextBlocksPerMcu(const JpegFrame& frame) {
+  int blocks = 0;
+  for (int i = 0; i < frame.component_count; ++i) blocks += frame.components[i].h * frame.components[i].v;
+  return blocks;
+}
+
+int64_t ContextPlaneBytes(const JpegFrame& frame, int mcusAcross) {
+  if (frame.components == nullptr || mcusAcross < 1) return 0;
+  return int64_t{kContextRows} * mcusAcross * ContextBlocksPerMcu(frame) * int64_t{sizeof(CoefficientBlock)};
+}
+
+bool HasContextPlanes(const PrivateState& state) {
+  const int64_t needed = ContextPlaneBytes(state.markers.frame, state.output.mcus_across);
+  return state.output.line_planes != nullptr && needed > 0 && state.output.line_plane_bytes >= needed;
+}
+
+CoefficientBlock* StoredMcu(PrivateState& state, int column, int row) {
+  const int blocks = ContextBlocksPerMcu(state.markers.frame);
+  const int64_t index = (int64_t{row % kContextRows} * state.output.mcus_across + column) * blocks;
+  return reinterpret_cast<CoefficientBlock*>(state.output.line_planes) + index;
+}
+
 bool InterpolatesAtScale(const JpegFrame& frame, int scale) {
   // An eighth read's blocks are single samples, and a reduced 4:2:0 read
   // copies its chroma transformed one size larger.
@@ -148,20 +169,20 @@ void OutputSmoothMcu(const JpegFrame& frame, const ComponentOutputFormat& format
 
 void OutputStoredMcu(PrivateState& state, const ComponentOutputFormat& format, const UnitWindow& stored,
                      int blockSize, int column, int row) {
-  const JpegFrame& frame = state.frame;
+  const JpegFrame& frame = state.markers.frame;
   McuTarget target{};
   if (!PlaceMcu(state, blockSize * frame.h_max, blockSize * frame.v_max, column, row, target)) return;
   OutputSmoothMcu(frame, format, StoredNeighbourhood(state, stored, column, row), blockSize, column, row, target);
 }
 
 void OutputStoredChromaScanMcu(PrivateState& state, const UnitWindow& stored, int blockSize, int column, int row) {
-  const JpegFrame& frame = state.frame;
+  const JpegFrame& frame = state.markers.frame;
   const ComponentOutputFormat format = MakeComponentOutputFormat(state, FormatComponents::kFrame);
   const McuNeighbourhood around = StoredNeighbourhood(state, stored, column, row);
   if (!CanInterpolate(format, around, blockSize)) return;
   McuTarget target{};
   if (!PlaceMcu(state, blockSize * frame.h_max, blockSize * frame.v_max, column, row, target)) return;
-  const JpegScan& scan = *state.scan;
+  const JpegScan& scan = *state.progression.scan;
   McuPlanes planes;
   for (int i = 0; i < scan.ns; ++i) {
     const int component = scan.components[i].frame_index;

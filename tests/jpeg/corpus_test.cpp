@@ -195,7 +195,8 @@ TEST_F(CorpusTest, DamagedStreamsEndWithACode) {
 }
 
 // Damage anywhere in the stream: the headers matter most to these reads.
-const MutationPolicy kAnywhere{4, {Edit::kRandomByte, Edit::kMarkerByte, Edit::kFlipBit, Edit::kCut, Edit::kInsertByte}, 0};
+const MutationPolicy kAnywhere{
+    4, {Edit::kRandomByte, Edit::kMarkerByte, Edit::kFlipBit, Edit::kCut, Edit::kInsertByte}, 0};
 
 TEST_F(CorpusTest, MutatedStreamsEndWithACode) {
   // Small streams of varied layouts keep the run short; only the segments

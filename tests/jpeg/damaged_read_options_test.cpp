@@ -69,13 +69,13 @@ int CeilDiv(int a, int b) { return (a + b - 1) / b; }
 // as the raw plane list asks: MCUs per row x H x n by MCU rows x V x n.
 std::vector<std::vector<int16_t>> RawPlanesFor(JPEG_PROPERTIES& record, int scale, std::array<int16_t*, 5>& list) {
   const PrivateState& state = Private(record);
-  const JpegFrame& frame = state.frame;
+  const JpegFrame& frame = state.markers.frame;
   const int n = 8 / scale;
   std::vector<std::vector<int16_t>> planes(static_cast<size_t>(frame.component_count));
   for (int k = 0; k < frame.component_count; ++k) {
     const JpegComponent& component = frame.components[k];
-    planes[static_cast<size_t>(k)].resize(static_cast<size_t>(state.mcus_across * component.h * n) *
-                                          static_cast<size_t>(state.mcus_down * component.v * n));
+    planes[static_cast<size_t>(k)].resize(static_cast<size_t>(state.output.mcus_across * component.h * n) *
+                                          static_cast<size_t>(state.output.mcus_down * component.v * n));
     list[static_cast<size_t>(k) + 1] = planes[static_cast<size_t>(k)].data();
   }
   return planes;

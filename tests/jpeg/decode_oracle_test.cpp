@@ -65,7 +65,8 @@ Comparison CompareWithReference(const std::vector<uint8_t>& stream, const fs::pa
   request.dct_method = dctMethod;
   const DibResult dib = DecodeIntoDib(stream, request);
   Comparison comparison{dib.result, -1};
-  if (dib.result == JpegSuccess) comparison.difference = MaxDifference(ImageSamples(dib, request), InDibOrder(reference));
+  if (dib.result == JpegSuccess)
+    comparison.difference = MaxDifference(ImageSamples(dib, request), InDibOrder(reference));
   return comparison;
 }
 

@@ -39,7 +39,7 @@ DibResult DecodeIntoDib(const std::vector<uint8_t>& stream, const DibRequest& re
   Record record;
   if (request.processor_kind >= 0) {
     PrivateState& state = Private(record.get());
-    UseProcessorKind(*state.stream.kernels, state.stream.processor_kind, request.processor_kind);
+    UseProcessorKind(*state.input.kernels, state.input.processor_kind, request.processor_kind);
   }
   record->state.dct_method = request.dct_method;
   dib.result = record.ReadBuffer(stream, BufferReadParams);

@@ -18,7 +18,7 @@
 #include <halvora/jpeg.h>
 #include "jpeg/interface/private_state.h"
 #include "jpeg/entropy/progressive_blocks.h"
-#include "jpeg/entropy/restart.h"
+#include "jpeg/entropy/scan_position.h"
 #include "jpeg/input/stream_input.h"
 #include "platform/file.h"
 
@@ -408,7 +408,8 @@ int RefineWalkStepwise(JpegStream& stream, CoefficientBlock& block, int& k, int 
     uint32_t bit = 0;
     const int result = BitStepwise(stream, 1, bit);
     if (result != 0) return result;
-    if (bit != 0 && (coefficient & p1) == 0) coefficient = Wrap16(coefficient >= 0 ? coefficient + p1 : coefficient - p1);
+    if (bit != 0 && (coefficient & p1) == 0)
+      coefficient = Wrap16(coefficient >= 0 ? coefficient + p1 : coefficient - p1);
   }
   return 0;
 }
@@ -495,13 +496,13 @@ TEST(ProgressiveRefineTest, EqualsTheCoefficientWalkOnRandomTablesAndData) {
 TEST(CoefficientBufferTest, EachComponentsBlocksFormARasterPlane) {
   JpegComponent components[kMaxComponents] = {{1, 2, 2, 0}, {2, 1, 1, 0}, {3, 1, 2, 0}, {4, 2, 1, 0}};
   auto state = std::make_unique<PrivateState>();
-  state->frame.component_count = 4;
-  state->frame.components = components;
-  state->mcus_across = 5;
-  state->mcus_down = 3;
+  state->markers.frame.component_count = 4;
+  state->markers.frame.components = components;
+  state->output.mcus_across = 5;
+  state->output.mcus_down = 3;
   ASSERT_EQ(AllocateCoefficientBuffer(*state), JpegSuccess);
   const CoefficientLayout layout = LayoutOf(*state);
-  const auto* first = reinterpret_cast<const CoefficientBlock*>(state->coefficient_buffer);
+  const auto* first = reinterpret_cast<const CoefficientBlock*>(state->progression.coefficient_buffer);
   const int64_t total = int64_t{layout.blocks_per_mcu} * 5 * 3;
   std::vector<int> uses(static_cast<size_t>(total));
   for (int c = 0; c < 4; ++c) {
@@ -522,7 +523,7 @@ TEST(CoefficientBufferTest, EachComponentsBlocksFormARasterPlane) {
     }
   }
   EXPECT_TRUE(std::all_of(uses.begin(), uses.end(), [](int n) { return n == 1; }));
-  std::free(state->coefficient_buffer);
+  std::free(state->progression.coefficient_buffer);
 }
 
 TEST(RestartTest, EveryIntervalButTheLastRestartsPredictionsAtTheNextMarker) {

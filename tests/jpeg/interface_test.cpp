@@ -270,12 +270,12 @@ TEST(FreeTest, ReleasesEverythingWhenTheCloseFails) {
   std::memset(&record, 0, sizeof record);
   ASSERT_EQ(JpegInit(&record), JpegSuccess);
   PrivateState& state = Private(record);
-  state.stream.file = new FailingCloseFile;
+  state.input.file = new FailingCloseFile;
   EXPECT_EQ(JpegFree(&record), JpegErrCloseFile);
   // The sanitizer build reports anything left behind as a leak.
-  EXPECT_EQ(state.stream.file, nullptr);
-  EXPECT_EQ(state.stream.kernels, nullptr);
-  EXPECT_EQ(state.frame.components, nullptr);
+  EXPECT_EQ(state.input.file, nullptr);
+  EXPECT_EQ(state.input.kernels, nullptr);
+  EXPECT_EQ(state.markers.frame.components, nullptr);
 }
 
 TEST(SuppliedTablesTest, AreUsedInNaturalOrderLikeDqtTables) {
@@ -288,7 +288,7 @@ TEST(SuppliedTablesTest, AreUsedInNaturalOrderLikeDqtTables) {
   record.UseDib(dib, 16, 16, 3, JpegColorBgr);
   const std::vector<uint8_t> stream = StreamBuilder().Soi().BaselineHeader().BaselineScan().bytes();
   record.ReadBuffer(stream, BufferReadImage);
-  const QuantTable& table = QuantTableAt(Private(record.get()), 2);
+  const QuantTable& table = QuantTableAt(Private(record.get()).tables, 2);
   EXPECT_EQ(table.identifier, 2);
   EXPECT_EQ(table.entries[0], 1);
   EXPECT_EQ(table.entries[1], 2);   // zig-zag position 1

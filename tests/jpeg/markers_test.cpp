@@ -324,10 +324,11 @@ TEST_P(ThumbnailTest, ArrivesInTheDibsOrder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Orders, ThumbnailTest,
-    ::testing::Values(ThumbnailCase{"RgbTopDown", JpegColorRgb, 2, ThumbnailPixels()},
-                      ThumbnailCase{"BgrTopDown", JpegColorBgr, 2, Payload({3, 2, 1, 13, 12, 11, 23, 22, 21, 33, 32, 31})},
-                      ThumbnailCase{"RgbBottomUp", JpegColorRgb, -2, Payload({21, 22, 23, 31, 32, 33, 1, 2, 3, 11, 12, 13})},
-                      ThumbnailCase{"BgrBottomUp", JpegColorBgr, -2, Payload({23, 22, 21, 33, 32, 31, 3, 2, 1, 13, 12, 11})}),
+    ::testing::Values(
+        ThumbnailCase{"RgbTopDown", JpegColorRgb, 2, ThumbnailPixels()},
+        ThumbnailCase{"BgrTopDown", JpegColorBgr, 2, Payload({3, 2, 1, 13, 12, 11, 23, 22, 21, 33, 32, 31})},
+        ThumbnailCase{"RgbBottomUp", JpegColorRgb, -2, Payload({21, 22, 23, 31, 32, 33, 1, 2, 3, 11, 12, 13})},
+        ThumbnailCase{"BgrBottomUp", JpegColorBgr, -2, Payload({23, 22, 21, 33, 32, 31, 3, 2, 1, 13, 12, 11})}),
     [](const ::testing::TestParamInfo<ThumbnailCase>& info) { return std::string(info.param.name); });
 
 TEST(ThumbnailTest, ADibTooSmallIsRefusedAndLeftAlone) {

@@ -90,7 +90,8 @@ TEST(PerComponentMutationTest, EveryReadEndsWithACode) {
   constexpr int kPerSeed = 300;
   int reads = 0;
   for (const char* seed : seeds) {
-    const std::vector<uint8_t> original = testing::ReadFileBytes(testing::OracleFolder() / (std::string(seed) + ".jpg"));
+    const std::vector<uint8_t> original =
+        testing::ReadFileBytes(testing::OracleFolder() / (std::string(seed) + ".jpg"));
     ASSERT_FALSE(original.empty()) << seed;
     Mutator mutator(static_cast<uint32_t>(original.size()));
     for (int i = 0; i < kPerSeed; ++i) {

@@ -298,7 +298,8 @@ TEST(IncompleteProgressionTest, IsWrittenAtTheEndOfTheImage) {
     const DibResult dib = DecodeIntoDib(testing::ReadFileBytes(testing::CorpusFolder() / file), request);
     ASSERT_EQ(dib.result, JpegSuccess);
     const std::vector<uint8_t> samples = testing::ImageSamples(dib, request);
-    EXPECT_LT(std::count(samples.begin(), samples.end(), uint8_t{0x5A}), static_cast<std::ptrdiff_t>(samples.size() / 4));
+    EXPECT_LT(std::count(samples.begin(), samples.end(), uint8_t{0x5A}),
+              static_cast<std::ptrdiff_t>(samples.size() / 4));
   }
 }
 
@@ -409,7 +410,8 @@ TEST(FrameAfterFirstScanTest, IsRefusedWhenItChangesTheImage) {
 }
 
 // One to four edits in the scans and their headers.
-const MutationPolicy kInScans{4, {Edit::kRandomByte, Edit::kFlipBit, Edit::kMarkerByte, Edit::kDropByte, Edit::kCut}, 0};
+const MutationPolicy kInScans{
+    4, {Edit::kRandomByte, Edit::kFlipBit, Edit::kMarkerByte, Edit::kDropByte, Edit::kCut}, 0};
 
 TEST(MutatedProgressiveStreamTest, EveryStreamEndsWithACode) {
   const char* seeds[] = {"s420-64x48-approximation", "s422-33x65-bands-out-of-order", "s444-17x17-progressive-dri2",

@@ -57,15 +57,15 @@ RawRead ReadPlanes(const std::vector<uint8_t>& stream, int scale, std::vector<ui
   read.result = record.ReadBuffer(stream, BufferReadParams);
   if (read.result != JpegSuccess) return read;
   const PrivateState& state = Private(record.get());
-  const JpegFrame& frame = state.frame;
+  const JpegFrame& frame = state.markers.frame;
   const int n = 8 / scale;
   read.components = frame.component_count;
   std::array<int16_t*, 5> list{};
   for (int k = 0; k < frame.component_count; ++k) {
     const JpegComponent& component = frame.components[k];
     Plane& plane = read.planes[static_cast<size_t>(k)];
-    plane.width = state.mcus_across * component.h * n;
-    plane.height = state.mcus_down * component.v * n;
+    plane.width = state.output.mcus_across * component.h * n;
+    plane.height = state.output.mcus_down * component.v * n;
     const int columns = CeilDiv(frame.width * component.h, frame.h_max);
     const int rows = CeilDiv(frame.height * component.v, frame.v_max);
     plane.sample_columns = CeilDiv(columns, scale);

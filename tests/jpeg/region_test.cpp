@@ -111,12 +111,13 @@ std::vector<uint8_t> Cut(const DibResult& whole, const Rect& rect) {
 // Rectangles on and off the MCU grid: corners, single pixels, a row, the
 // middle, the bottom-right edge.
 std::vector<Rect> RectsFor(int width, int height) {
-  std::vector<Rect> rects = {{0, 0, std::min(width, 8), std::min(height, 8)},
-                             {0, 0, width, 1},
-                             {width / 3, height / 4, std::max(width / 3 + 1, width - 5), std::max(height / 4 + 1, height - 3)},
-                             {width - 1, height - 1, width, height},
-                             {std::min(7, width - 1), std::min(9, height - 1), width / 2 + 1, height / 2 + 3},
-                             {0, height / 2, width, height / 2 + 1}};
+  std::vector<Rect> rects = {
+      {0, 0, std::min(width, 8), std::min(height, 8)},
+      {0, 0, width, 1},
+      {width / 3, height / 4, std::max(width / 3 + 1, width - 5), std::max(height / 4 + 1, height - 3)},
+      {width - 1, height - 1, width, height},
+      {std::min(7, width - 1), std::min(9, height - 1), width / 2 + 1, height / 2 + 3},
+      {0, height / 2, width, height / 2 + 1}};
   if (width >= 32 && height >= 32) rects.push_back({16, 16, 32, 32});
   rects.erase(std::remove_if(rects.begin(), rects.end(),
                              [](const Rect& r) { return r.right <= r.left || r.bottom <= r.top; }),
@@ -259,7 +260,8 @@ TEST(RegionIndexTest, ScansPastTheLastEntryStillDecode) {
 // read ends with a code.
 TEST(RegionReadRobustnessTest, MutatedStreamsEndWithACode) {
   constexpr int kPerSeed = 300;
-  const MutationPolicy policy{4, {Edit::kRandomByte, Edit::kMarkerByte, Edit::kFlipBit, Edit::kDropByte, Edit::kCut}, 0};
+  const MutationPolicy policy{
+      4, {Edit::kRandomByte, Edit::kMarkerByte, Edit::kFlipBit, Edit::kDropByte, Edit::kCut}, 0};
   int reads = 0;
   for (const char* seed : {"s420-64x48-restart1.jpg", "s420-64x48-each.jpg", "s422-33x65-progressive.jpg"}) {
     const std::vector<uint8_t> original = testing::ReadFileBytes(testing::OracleFolder() / seed);

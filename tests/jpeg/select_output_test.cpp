@@ -92,18 +92,18 @@ TEST_P(SelectOutputTest, ChoosesThePathOrRefuses) {
   Record record;
   ASSERT_EQ(record.ReadBuffer(StreamWith(row.sampling)), JpegSuccess);
   PrivateState& state = Private(record.get());
-  state.work.jpeg_color = row.jpeg_color;
-  state.work.dib_color = row.dib_color;
-  state.work.dib_channels = row.channels;
+  state.read.work.jpeg_color = row.jpeg_color;
+  state.read.work.dib_color = row.dib_color;
+  state.read.work.dib_channels = row.channels;
   record->state.smooth_upsampling = row.smooth;
   ASSERT_EQ(SelectOutput(record.get()), JpegSuccess);
   const bool generic = row.path == kGeneric || row.path == kInterpolating;
-  EXPECT_EQ(state.output_path, generic ? 0 : row.path);
-  EXPECT_EQ(state.per_component_output, row.path == kInterpolating ? 2 : (generic ? 1 : 0));
-  EXPECT_EQ(state.output_refusal, row.refusal);
-  EXPECT_EQ(state.stream.kernels->output_mcu != nullptr, row.refusal == 0 && !generic);
+  EXPECT_EQ(state.output.output_path, generic ? 0 : row.path);
+  EXPECT_EQ(state.output.per_component_output, row.path == kInterpolating ? 2 : (generic ? 1 : 0));
+  EXPECT_EQ(state.output.output_refusal, row.refusal);
+  EXPECT_EQ(state.input.kernels->output_mcu != nullptr, row.refusal == 0 && !generic);
   if (row.path > 0) {
-    EXPECT_EQ(state.stream.kernels->output_mcu, state.stream.kernels->output_paths[row.path - 1]);
+    EXPECT_EQ(state.input.kernels->output_mcu, state.input.kernels->output_paths[row.path - 1]);
   }
 }
 

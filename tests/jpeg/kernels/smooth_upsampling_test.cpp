@@ -83,7 +83,9 @@ TEST_P(SmoothUpsamplingTest, MatchesTheFormulasAcrossMcusAndEdges) {
   for (auto& block : chroma.blocks) {
     for (auto& value : block.values) value = static_cast<int16_t>(byte(rng));
   }
-  auto block = [&](int bx, int by) -> const CoefficientBlock& { return chroma.blocks[size_t(by * chroma.across + bx)]; };
+  auto block = [&](int bx, int by) -> const CoefficientBlock& {
+    return chroma.blocks[size_t(by * chroma.across + bx)];
+  };
   auto sample = [&](int bx, int by, int row, int column) {
     return static_cast<uint8_t>(block(bx, by).values[8 * row + column]);
   };

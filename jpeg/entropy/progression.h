@@ -1,0 +1,25 @@
+// The scans of the image: the one under way, how the image is being decoded
+// (sequentially, in single-component scans, or progressively) and the
+// coefficients a progressive image keeps.
+#pragma once
+
+#include <cstdint>
+
+#include "jpeg/markers/frame.h"
+
+namespace halvora::jpeg {
+
+struct ProgressionState {
+  JpegScan* scan;
+  int32_t progressive_scans;
+  // The current scan has fewer components than the frame, in a sequential image.
+  int32_t non_interleaved;
+  int16_t* coefficient_buffer;
+  // The number of the current scan among the image's scans, counted from the
+  // first scan the read met (-1 before it).
+  int32_t scan_ordinal;
+  // The current scan has decoded nothing yet: the input stands at its start.
+  int32_t scan_at_start;
+};
+
+}  // namespace halvora::jpeg
