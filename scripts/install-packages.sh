@@ -1,16 +1,25 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, the Debian 12 packages that building and testing
 # Halvora need. Does nothing (and needs no network or root) when all are there.
+#   scripts/install-packages.sh          everything: builds and every test
+#   scripts/install-packages.sh viewer   only what building and showing the guide viewer needs
 set -euo pipefail
 
+# The guide viewer: the Windows cross build, Wine, and a virtual display.
 packages=(
-  cmake ninja-build g++ googletest          # native build and GoogleTest sources
+  cmake ninja-build                         # the build
   g++-mingw-w64-x86-64-posix                # the Windows cross build (with windres)
   wine64 wine                               # runs the Windows programs
   xvfb xauth xdotool imagemagick            # a virtual display, keys, clicks, screenshots
   fonts-wqy-microhei                        # Chinese, Japanese and Korean dialog texts under Wine
-  libjpeg-turbo-progs libjpeg62-turbo-dev libturbojpeg0-dev  # the codec's test oracle and peer
 )
+if [[ "${1:-}" != viewer ]]; then
+  packages+=(
+    g++ googletest                          # the native builds and GoogleTest sources
+    pkg-config                              # the installed codec as a C program takes it
+    libjpeg-turbo-progs libjpeg62-turbo-dev libturbojpeg0-dev  # the codec's test oracle and peer
+  )
+fi
 
 missing=()
 for package in "${packages[@]}"; do

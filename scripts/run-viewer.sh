@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the native and the Windows configuration,
-# and starts the guide viewer (the Windows program, under Wine) on the sample
-# pages in samples/PageData, in the language of the environment (LANG).
+# Installs what is missing, builds the guide viewer alone (the Windows program
+# with its resources; no tests) and starts it under Wine on the sample pages in
+# samples/PageData, in the language of the environment (LANG).
 # Arguments are passed on to the viewer (e.g. -lang_id=0x0411).
 #
 # With a display (DISPLAY set) the viewer opens there and this script ends
@@ -11,11 +11,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-packages.sh
-scripts/build.sh native
-scripts/build.sh win64
+scripts/install-packages.sh viewer
+scripts/build.sh viewer --target halvora-guide
 
-program=build/win64/program/halvora-guide.exe
+program=build/viewer/program/halvora-guide.exe
 screenshot=build/run-viewer.png
 if [[ ! -f "$program" ]]; then
   echo "run-viewer: the guide viewer is not there yet: the build made no $program" >&2

@@ -45,7 +45,8 @@ struct ChromaBlock {
 // corner samples of the MCUs beside it (or the row's own end samples where
 // there are none, which the gathering replaces at the image edge anyway).
 void FillRow(const McuNeighbourhood& around, int dy, const ChromaBlock& chroma, int sourceRow, uint8_t* row) {
-  const int n = chroma.size;
+  // `row` holds a block's row and its two neighbours: at most 8 + 2 samples.
+  const int n = std::clamp(chroma.size, 1, kMaxBlockSide);
   const CoefficientBlock* middle = around.mcus[dy][1];
   for (int k = 0; k < n; ++k) row[k + 1] = SampleAt(middle, chroma.offset, sourceRow, k);
   const CoefficientBlock* left = around.mcus[dy][0];

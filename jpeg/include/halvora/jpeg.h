@@ -11,6 +11,16 @@
 
 #include <stdint.h>
 
+/* The six entries are the library's whole interface: a shared build of the
+ * codec exports them and nothing else. Callers define nothing. */
+#if defined(HALVORA_JPEG_SHARED_BUILD) && defined(_WIN32)
+#define JPEG_API __declspec(dllexport)
+#elif defined(HALVORA_JPEG_BUILD) && defined(__GNUC__)
+#define JPEG_API __attribute__((visibility("default")))
+#else
+#define JPEG_API
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -190,14 +200,14 @@ typedef struct JpegVersionInfo {
   const char* vendor;
 } JpegVersionInfo;
 
-int JpegInit(JPEG_PROPERTIES* properties);
+JPEG_API int JpegInit(JPEG_PROPERTIES* properties);
 /* io_type is a JpegIoType; any other value is refused with -8. */
-int JpegRead(JPEG_PROPERTIES* properties, int io_type);
+JPEG_API int JpegRead(JPEG_PROPERTIES* properties, int io_type);
 /* The codec has no encoder: validates like JpegRead, then answers -12. */
-int JpegWrite(JPEG_PROPERTIES* properties, int io_type);
-int JpegFree(JPEG_PROPERTIES* properties);
-const char* JpegErrorText(int code);
-const JpegVersionInfo* JpegGetVersion(void);
+JPEG_API int JpegWrite(JPEG_PROPERTIES* properties, int io_type);
+JPEG_API int JpegFree(JPEG_PROPERTIES* properties);
+JPEG_API const char* JpegErrorText(int code);
+JPEG_API const JpegVersionInfo* JpegGetVersion(void);
 
 #ifdef __cplusplus
 }

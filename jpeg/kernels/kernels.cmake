@@ -1,0 +1,26 @@
+# The codec's kernels: the plain forms define every result; packed variants
+# are added beside them, one file per kernel family and instruction set.
+target_sources(halvora_jpeg_objects PRIVATE
+  kernels/kernel_table.cpp
+  kernels/constant_tables.cpp
+  kernels/quant_plain.cpp
+  kernels/idct_plain.cpp
+  kernels/clip_mcu.cpp
+  kernels/color_output_plain.cpp
+  kernels/copy_output_plain.cpp
+  kernels/color_pass.cpp
+  kernels/component_output.cpp
+  kernels/smooth_upsampling.cpp
+)
+
+# The packed-arithmetic (SSE2) variants exist for x86 and x86-64 targets only;
+# elsewhere the plain set is complete on its own. x86-64 always has SSE2; a
+# 32-bit x86 compiler has to be told it may use it in these files.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|i[3-6]86|x86|X86)$")
+  set(_halvora_sse2_sources kernels/quant_sse2.cpp kernels/idct_sse2.cpp kernels/color_output_sse2.cpp)
+  target_sources(halvora_jpeg_objects PRIVATE ${_halvora_sse2_sources})
+  if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    set_source_files_properties(${_halvora_sse2_sources} PROPERTIES COMPILE_OPTIONS -msse2)
+  endif()
+  target_compile_definitions(halvora_jpeg_objects PUBLIC HALVORA_JPEG_SSE2)
+endif()
