@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, the Debian 12 packages that building and testing
 # Halvora need. Does nothing (and needs no network or root) when all are there.
+#   scripts/install-packages.sh                 what building and testing need
+#   scripts/install-packages.sh --bench-photos  the photographs of scripts/bench-photos.sh
 set -euo pipefail
 
 packages=(
@@ -10,7 +12,12 @@ packages=(
   xvfb xauth xdotool imagemagick            # a virtual display, keys, clicks, screenshots
   fonts-wqy-microhei                        # Chinese, Japanese and Korean dialog texts under Wine
   libjpeg-turbo-progs libjpeg62-turbo-dev libturbojpeg0-dev  # the codec's test oracle and peer
+  libpng-dev                                # hjpeg's PNG files
 )
+if [[ "${1:-}" == --bench-photos ]]; then
+  # Real photographs for the decoder benchmark; no build or test needs them.
+  packages=(mate-backgrounds ukui-wallpapers libjpeg-turbo-progs)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
