@@ -27,7 +27,10 @@ ColorChoice ChooseColor(OutputColor color, const JPEG_PROPERTIES& params) {
     case OutputColor::kYCbCr:
       return {JpegColorYCbCr, 3};
     case OutputColor::kGreyWherePossible:
-      if (params.jpeg_color == JpegColorGrey || params.jpeg_color == JpegColorYCbCr) return {JpegColorGrey, 1};
+      if (params.jpeg_color == JpegColorYCbCr) return {JpegColorGrey, 1};
+      [[fallthrough]];
+    case OutputColor::kGreyOfGreyStreams:
+      if (params.jpeg_color == JpegColorGrey) return {JpegColorGrey, 1};
       break;
     case OutputColor::kDefault:
       break;

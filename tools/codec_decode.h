@@ -11,9 +11,10 @@ namespace halvora::tools {
 
 // Colour the caller asks for; kDefault keeps BGR (four channels, dib_color 5,
 // for four-component streams) and the data colour the parameter read reports;
-// kGreyWherePossible is kDefault but one grey channel for grey and YCbCr
-// streams, the only ones the codec reads as grey.
-enum class OutputColor { kDefault, kGreyWherePossible, kBgr, kRgb, kRgba, kGrey, kYCbCr };
+// kGreyOfGreyStreams is kDefault but one grey channel for a grey stream, and
+// kGreyWherePossible also for a YCbCr stream (the codec reads no other
+// stream as grey).
+enum class OutputColor { kDefault, kGreyOfGreyStreams, kGreyWherePossible, kBgr, kRgb, kRgba, kGrey, kYCbCr };
 
 // A region of interest in pixels of the output image, right and bottom
 // exclusive; all 0 reads the whole image.

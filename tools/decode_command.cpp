@@ -95,6 +95,16 @@ bool EndsWith(const std::string& text, const std::string& suffix) {
   return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
+// The colour a decode asks for without --color. A grey map holds one
+// channel, which the codec can make of grey and YCbCr streams only (others
+// come out in colour and are refused by name); PNG and PAM keep a grey
+// stream grey; PPM and BMP take BGR, the viewer's DIB.
+OutputColor DefaultColorFor(const std::string& output) {
+  if (EndsWith(output, ".pgm")) return OutputColor::kGreyWherePossible;
+  if (EndsWith(output, ".png") || EndsWith(output, ".pam")) return OutputColor::kGreyOfGreyStreams;
+  return OutputColor::kDefault;
+}
+
 }  // namespace
 
 int DecodeCommand(int count, char** arguments) {
@@ -113,11 +123,7 @@ int DecodeCommand(int count, char** arguments) {
     if (stream.empty()) return CodecError(JpegErrNotJpeg);
     options.request.buffer = &stream;
   }
-  // A grey map holds one channel, which the codec can make of grey and YCbCr
-  // streams only; other streams come out in colour and are refused by name.
-  if (EndsWith(options.output, ".pgm") && options.request.color == OutputColor::kDefault) {
-    options.request.color = OutputColor::kGreyWherePossible;
-  }
+  if (options.request.color == OutputColor::kDefault) options.request.color = DefaultColorFor(options.output);
   options.request.bottom_up = EndsWith(options.output, ".bmp");
   DibImage image;
   const int result = DecodeJpeg(options.request, image);
