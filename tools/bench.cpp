@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -34,7 +35,7 @@ struct Comparison {
   bool interpolate;
 };
 constexpr Comparison kComparisons[] = {{"replicated/fast", false}, {"interpolated/fancy", true}};
-constexpr int kComparisonCount = 2;
+constexpr int kComparisonCount = static_cast<int>(std::size(kComparisons));
 
 // Median and best of one side's rates, in megapixels per second.
 struct Rates {
@@ -71,8 +72,8 @@ double TimedRate(double pixels, Decode decode) {
 }
 
 // Our decodes and the peer's, alternating which goes first from round to
-// round so that neither always runs on caches the other warmed. The first
-// decode of each side (before the rounds) allocates the DIB and is not timed.
+// round so that neither always runs on caches the other warmed. Both DIBs
+// have their size already, so no round allocates or clears pixels.
 bool Race(int rounds, const DecodeRequest& request, TurboPeer& peer, bool interpolate, DibImage& ours,
           DibImage& theirs, std::vector<double>& ourRates, std::vector<double>& theirRates) {
   const double pixels = double(ours.width) * ours.height;
@@ -103,6 +104,8 @@ bool Compare(const char* path, const std::vector<uint8_t>& stream, int rounds, T
   request.smooth = comparison.interpolate;
   DibImage ours;
   DibImage theirs;
+  // The untimed first decodes size the DIBs and show that both sides can
+  // decode the file.
   const int result = DecodeJpeg(request, ours);
   if (result != JpegSuccess) {
     std::fprintf(stderr, "%s: error %d: %s\n", path, result, JpegErrorText(result));

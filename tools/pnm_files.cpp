@@ -1,6 +1,7 @@
 #include "tools/pnm_files.h"
 
 #include <cctype>
+#include <utility>
 #include <cstring>
 #include <vector>
 
