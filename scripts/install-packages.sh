@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, the Debian 12 packages that building and testing
 # Halvora need. Does nothing (and needs no network or root) when all are there.
-#   scripts/install-packages.sh          everything: builds and every test
-#   scripts/install-packages.sh viewer   only what building and showing the guide viewer needs
+#   scripts/install-packages.sh                 everything: builds and every test
+#   scripts/install-packages.sh viewer          only what building and showing the guide viewer needs
+#   scripts/install-packages.sh --bench-photos  the photographs of scripts/bench-photos.sh
 set -euo pipefail
 
 # The guide viewer: the Windows cross build, Wine, and a virtual display.
@@ -13,13 +14,21 @@ packages=(
   xvfb xauth xdotool imagemagick            # a virtual display, keys, clicks, screenshots
   fonts-wqy-microhei                        # Chinese, Japanese and Korean dialog texts under Wine
 )
-if [[ "${1:-}" != viewer ]]; then
-  packages+=(
-    g++ googletest                          # the native builds and GoogleTest sources
-    pkg-config                              # the installed codec as a C program takes it
-    libjpeg-turbo-progs libjpeg62-turbo-dev libturbojpeg0-dev  # the codec's test oracle and peer
-  )
-fi
+case "${1:-}" in
+  viewer) ;;
+  --bench-photos)
+    # Real photographs for the decoder benchmark; no build or test needs them.
+    packages=(mate-backgrounds ukui-wallpapers libjpeg-turbo-progs)
+    ;;
+  *)
+    packages+=(
+      g++ googletest                        # the native builds and GoogleTest sources
+      pkg-config                            # the installed codec as a C program takes it
+      libjpeg-turbo-progs libjpeg62-turbo-dev libturbojpeg0-dev  # the codec's test oracle and peer
+      libpng-dev                            # hjpeg's PNG files
+    )
+    ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "jpeg/kernels/kernel_table.h"
 #include <halvora/jpeg.h>
-#include "jpeg/interface/private_state.h"
 
 namespace halvora::tools {
 
@@ -28,6 +26,12 @@ ColorChoice ChooseColor(OutputColor color, const JPEG_PROPERTIES& params) {
       return {JpegColorGrey, 1};
     case OutputColor::kYCbCr:
       return {JpegColorYCbCr, 3};
+    case OutputColor::kGreyWherePossible:
+      if (params.jpeg_color == JpegColorYCbCr) return {JpegColorGrey, 1};
+      [[fallthrough]];
+    case OutputColor::kGreyOfGreyStreams:
+      if (params.jpeg_color == JpegColorGrey) return {JpegColorGrey, 1};
+      break;
     case OutputColor::kDefault:
       break;
   }
@@ -69,20 +73,16 @@ PixelRegion RegionInside(const PixelRegion& region, int32_t width, int32_t heigh
                      std::clamp(region.right, 0, width), std::clamp(region.bottom, 0, height)};
 }
 
-int ReadImage(JPEG_PROPERTIES& record, const DecodeRequest& request, DibImage& image) {
+int ReadPixels(JPEG_PROPERTIES& record, const DecodeRequest& request, DibImage& image) {
   const ColorChoice choice = ChooseColor(request.color, record);
   const int32_t scale = request.scale > 1 ? request.scale : 1;
   const PixelRegion region = RegionInside(request.region, (record.jpeg_width + scale - 1) / scale,
                                           (record.jpeg_height + scale - 1) / scale);
-  image.width = region.right - region.left;
-  image.height = region.bottom - region.top;
-  if (image.width <= 0 || image.height <= 0) return JpegErrInvalidProperties;
-  image.channels = choice.channels;
-  image.color = choice.color;
-  image.bottom_up = request.bottom_up;
+  if (!ShapeDib(image, region.right - region.left, region.bottom - region.top, choice.channels, choice.color,
+                request.bottom_up)) {
+    return JpegErrInvalidProperties;
+  }
   const int32_t rowBytes = image.width * image.channels;
-  image.line_bytes = request.bottom_up ? (rowBytes + 3) / 4 * 4 : rowBytes;
-  image.pixels.assign(static_cast<size_t>(image.line_bytes) * static_cast<size_t>(image.height), 0);
 
   record.dib_pixels = image.pixels.data();
   record.dib_width = image.width;
@@ -110,12 +110,8 @@ int DecodeJpeg(const DecodeRequest& request, DibImage& image) {
   JPEG_PROPERTIES record;
   std::memset(&record, 0, sizeof record);
   int result = JpegInit(&record);
-  if (result == JpegSuccess && request.processor_kind >= 0) {
-    jpeg::PrivateState& state = jpeg::Private(record);
-    jpeg::UseProcessorKind(*state.input.kernels, state.input.processor_kind, request.processor_kind);
-  }
   if (result == JpegSuccess) result = ReadParameters(record, request);
-  if (result == JpegSuccess) result = ReadImage(record, request, image);
+  if (result == JpegSuccess) result = ReadPixels(record, request, image);
   const int freed = JpegFree(&record);
   return result != JpegSuccess ? result : freed;
 }

@@ -3,14 +3,18 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
+
+#include "tools/dib_image.h"
 
 namespace halvora::tools {
 
 // Colour the caller asks for; kDefault keeps BGR (four channels, dib_color 5,
-// for four-component streams) and the data colour the parameter read reports.
-enum class OutputColor { kDefault, kBgr, kRgb, kRgba, kGrey, kYCbCr };
+// for four-component streams) and the data colour the parameter read reports;
+// kGreyOfGreyStreams is kDefault but one grey channel for a grey stream, and
+// kGreyWherePossible also for a YCbCr stream (the codec reads no other
+// stream as grey).
+enum class OutputColor { kDefault, kGreyOfGreyStreams, kGreyWherePossible, kBgr, kRgb, kRgba, kGrey, kYCbCr };
 
 // A region of interest in pixels of the output image, right and bottom
 // exclusive; all 0 reads the whole image.
@@ -26,7 +30,6 @@ struct DecodeRequest {
   const char* file_name = nullptr;               // read through the codec's file input
   OutputColor color = OutputColor::kDefault;
   int dct_method = 1;
-  int processor_kind = -1;  // -1: the kind JpegInit chose
   bool bottom_up = true;    // rows as a Windows bitmap holds them, padded to 4 bytes
   int scale = 1;            // 1, 2, 4 or 8: the full, half, quarter or eighth read
   bool smooth = false;      // interpolating chroma upsampling
@@ -34,17 +37,8 @@ struct DecodeRequest {
   PixelRegion region;       // the output image is this rectangle of the image
 };
 
-struct DibImage {
-  int32_t width = 0;
-  int32_t height = 0;
-  int32_t channels = 0;
-  int32_t color = 0;  // dib_color
-  int32_t line_bytes = 0;
-  bool bottom_up = true;
-  std::vector<uint8_t> pixels;
-};
-
-// 0 (also for a completed region), or the codec's negative result.
+// 0 (also for a completed region), or the codec's negative result. An
+// image that already has the decoded size is written over in place.
 int DecodeJpeg(const DecodeRequest& request, DibImage& image);
 
 }  // namespace halvora::tools

@@ -1,88 +1,147 @@
 #include "tools/image_files.h"
 
-#include <cstdint>
-#include <cstdio>
-#include <memory>
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
-#include <halvora/jpeg.h>
+#include "tools/bmp_files.h"
+#include "tools/file_io.h"
+#include "tools/pnm_files.h"
+#ifdef HALVORA_HAVE_PNG
+#include "tools/png_files.h"
+#endif
 
 namespace halvora::tools {
 
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
+using Writer = bool (*)(std::FILE*, const DibImage&, std::string&);
+
+struct FileFormat {
+  const char* extension;
+  const char* channels_text;  // for messages
+  bool channels[5];           // indexed by the channel count
+  Writer write;
 };
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
-void PutLe16(std::vector<uint8_t>& out, uint32_t value) {
-  out.push_back(static_cast<uint8_t>(value));
-  out.push_back(static_cast<uint8_t>(value >> 8));
-}
-void PutLe32(std::vector<uint8_t>& out, uint32_t value) {
-  PutLe16(out, value & 0xFFFF);
-  PutLe16(out, value >> 16);
+constexpr FileFormat kFormats[] = {
+#ifdef HALVORA_HAVE_PNG
+    {".png", "1, 3 or 4 channels", {false, true, false, true, true}, WritePng},
+#endif
+    {".ppm", "3 channels", {false, false, false, true, false}, WritePpm},
+    {".pgm", "1 channel", {false, true, false, false, false}, WritePgm},
+    {".pam", "1, 3 or 4 channels", {false, true, false, true, true}, WritePam},
+    {".bmp", "1 or 3 channels", {false, true, false, true, false}, WriteBmp},
+};
+
+bool EndsWith(const std::string& text, const char* suffix) {
+  const size_t length = std::strlen(suffix);
+  return text.size() >= length && text.compare(text.size() - length, length, suffix) == 0;
 }
 
-bool WriteAll(const std::string& path, const std::vector<uint8_t>& header, const uint8_t* data, size_t size) {
+const FileFormat* FormatOfPath(const std::string& path) {
+  for (const FileFormat& format : kFormats) {
+    if (EndsWith(path, format.extension)) return &format;
+  }
+  return nullptr;
+}
+
+bool Holds(const FileFormat& format, int32_t channels) {
+  return channels >= 0 && channels < 5 && format.channels[channels];
+}
+
+// "a, b or c": the extensions whose formats hold `channels`, for the
+// message that refuses another one.
+std::string ExtensionsFor(int32_t channels) {
+  std::vector<std::string> names;
+  for (const FileFormat& format : kFormats) {
+    if (Holds(format, channels)) names.push_back(format.extension);
+  }
+  std::string list;
+  for (size_t i = 0; i < names.size(); ++i) {
+    list += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+  }
+  return list;
+}
+
+bool Write(const std::string& path, const FileFormat& format, const DibImage& image, std::string& error) {
   File file(std::fopen(path.c_str(), "wb"));
-  if (!file) return false;
-  if (std::fwrite(header.data(), 1, header.size(), file.get()) != header.size()) return false;
-  if (size != 0 && std::fwrite(data, 1, size, file.get()) != size) return false;
-  return std::fclose(file.release()) == 0;
+  if (!file) {
+    error = std::strerror(errno);
+    return false;
+  }
+  bool ok = format.write(file.get(), image, error);
+  if (std::fclose(file.release()) != 0 && ok) {
+    error = std::strerror(errno);
+    ok = false;
+  }
+  // A half-written file would pass for an image.
+  if (!ok) std::remove(path.c_str());
+  return ok;
 }
 
-// The line of the DIB that holds image row `row` (top row 0).
-const uint8_t* ImageRow(const DibImage& image, int row) {
-  const int line = image.bottom_up ? image.height - 1 - row : row;
-  return image.pixels.data() + static_cast<size_t>(line) * static_cast<size_t>(image.line_bytes);
+#ifdef HALVORA_HAVE_PNG
+constexpr const char* kReadableFormats = "not a PNG, PPM, PGM, PAM or BMP file";
+#else
+constexpr const char* kReadableFormats = "not a PPM, PGM, PAM or BMP file (this hjpeg was built without libpng)";
+#endif
+
+// The reader of a file by its first bytes.
+using Reader = bool (*)(std::FILE*, DibImage&, std::string&);
+Reader ReaderOf(const uint8_t (&magic)[4]) {
+#ifdef HALVORA_HAVE_PNG
+  if (std::memcmp(magic, "\x89PNG", 4) == 0) return ReadPng;
+#endif
+  if (magic[0] == 'B' && magic[1] == 'M') return ReadBmp;
+  if (magic[0] == 'P' && magic[1] >= '5' && magic[1] <= '7') return ReadPnm;
+  return nullptr;
 }
 
 }  // namespace
 
-bool WriteBmp(const std::string& path, const DibImage& image) {
-  if (!image.bottom_up || image.line_bytes % 4 != 0) return false;
-  const uint32_t paletteEntries = image.channels == 1 ? 256 : 0;
-  const uint32_t offset = 14 + 40 + 4 * paletteEntries;
-  const auto pixelBytes = static_cast<uint32_t>(image.pixels.size());
-  std::vector<uint8_t> header;
-  header.push_back('B');
-  header.push_back('M');
-  PutLe32(header, offset + pixelBytes);
-  PutLe32(header, 0);
-  PutLe32(header, offset);
-  PutLe32(header, 40);
-  PutLe32(header, static_cast<uint32_t>(image.width));
-  PutLe32(header, static_cast<uint32_t>(image.height));  // positive: bottom-up
-  PutLe16(header, 1);
-  PutLe16(header, static_cast<uint32_t>(8 * image.channels));
-  PutLe32(header, 0);  // uncompressed
-  PutLe32(header, pixelBytes);
-  PutLe32(header, 2835);  // 72 dots per inch
-  PutLe32(header, 2835);
-  PutLe32(header, paletteEntries);
-  PutLe32(header, 0);
-  for (uint32_t i = 0; i < paletteEntries; ++i) PutLe32(header, i * 0x010101u);
-  return WriteAll(path, header, image.pixels.data(), image.pixels.size());
+std::string AcceptedExtensions() {
+#ifdef HALVORA_HAVE_PNG
+  return ".png, .ppm, .pgm, .pam or .bmp";
+#else
+  return ".ppm, .pgm, .pam or .bmp (this hjpeg was built without libpng, so no .png)";
+#endif
 }
 
-bool WritePnm(const std::string& path, const DibImage& image) {
-  if (image.channels != 1 && image.channels != 3) return false;
-  const std::string text = std::string(image.channels == 1 ? "P5" : "P6") + "\n" + std::to_string(image.width) + " " +
-                           std::to_string(image.height) + "\n255\n";
-  const std::vector<uint8_t> header(text.begin(), text.end());
-  const size_t rowBytes = static_cast<size_t>(image.width) * static_cast<size_t>(image.channels);
-  std::vector<uint8_t> samples(rowBytes * static_cast<size_t>(image.height));
-  const bool reorder = image.channels == 3 && image.color == JpegColorBgr;
-  for (int row = 0; row < image.height; ++row) {
-    const uint8_t* source = ImageRow(image, row);
-    uint8_t* target = samples.data() + rowBytes * static_cast<size_t>(row);
-    for (size_t i = 0; i < rowBytes; i += static_cast<size_t>(image.channels)) {
-      for (int c = 0; c < image.channels; ++c) target[i + c] = source[i + (reorder ? 2 - c : c)];
-    }
+bool CheckImageExtension(const std::string& path, std::string& error) {
+  if (FormatOfPath(path) != nullptr) return true;
+  error = "cannot write " + path + ": unknown extension; use " + AcceptedExtensions();
+  return false;
+}
+
+bool WriteImage(const std::string& path, const DibImage& image, std::string& error) {
+  if (!CheckImageExtension(path, error)) return false;
+  const FileFormat* format = FormatOfPath(path);
+  if (!Holds(*format, image.channels)) {
+    error = "cannot write " + path + ": a " + format->extension + " file holds " + format->channels_text +
+            ", this image has " + std::to_string(image.channels) + "; use " + ExtensionsFor(image.channels);
+    return false;
   }
-  return WriteAll(path, header, samples.data(), samples.size());
+  if (!Write(path, *format, image, error)) {
+    error = "cannot write " + path + ": " + error;
+    return false;
+  }
+  return true;
+}
+
+bool ReadImage(const std::string& path, DibImage& image, std::string& error) {
+  File file(std::fopen(path.c_str(), "rb"));
+  uint8_t magic[4] = {};
+  Reader read = nullptr;
+  if (!file) {
+    error = std::strerror(errno);
+  } else if (std::fread(magic, 1, sizeof magic, file.get()) != sizeof magic || (read = ReaderOf(magic)) == nullptr) {
+    error = kReadableFormats;
+  } else {
+    std::rewind(file.get());
+    if (read(file.get(), image, error)) return true;
+  }
+  error = "cannot read " + path + ": " + error;
+  return false;
 }
 
 }  // namespace halvora::tools

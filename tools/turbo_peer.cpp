@@ -1,7 +1,5 @@
 #include "tools/turbo_peer.h"
 
-#include <cstddef>
-
 #ifdef HALVORA_HAVE_TURBOJPEG
 #include <turbojpeg.h>
 #endif
@@ -10,30 +8,39 @@ namespace halvora::tools {
 
 #ifdef HALVORA_HAVE_TURBOJPEG
 
-bool HaveTurboPeer() { return true; }
+// One decompressor serves every decode, as a program that decodes many
+// images keeps one.
+TurboPeer::TurboPeer() : handle_(tjInitDecompress()) {}
 
-bool DecodeWithTurboPeer(const std::vector<uint8_t>& stream, std::vector<uint8_t>& bgr, int& width, int& height) {
-  tjhandle handle = tjInitDecompress();
-  if (handle == nullptr) return false;
+TurboPeer::~TurboPeer() {
+  if (handle_ != nullptr) tjDestroy(handle_);
+}
+
+bool TurboPeer::Available() const { return handle_ != nullptr; }
+
+bool TurboPeer::Decode(const std::vector<uint8_t>& stream, DibImage& image, bool interpolate) {
+  if (handle_ == nullptr) return false;
   auto* data = const_cast<unsigned char*>(stream.data());
   const auto size = static_cast<unsigned long>(stream.size());
+  int width = 0;
+  int height = 0;
   int subsampling = 0;
   int colorspace = 0;
-  bool ok = tjDecompressHeader3(handle, data, size, &width, &height, &subsampling, &colorspace) == 0;
-  if (ok) {
-    bgr.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
-    ok = tjDecompress2(handle, data, size, bgr.data(), width, 0, height, TJPF_BGR,
-                       TJFLAG_FASTUPSAMPLE | TJFLAG_ACCURATEDCT) == 0;
+  if (tjDecompressHeader3(handle_, data, size, &width, &height, &subsampling, &colorspace) != 0 ||
+      width != image.width || height != image.height) {
+    return false;
   }
-  tjDestroy(handle);
-  return ok;
+  const int flags = TJFLAG_ACCURATEDCT | (interpolate ? 0 : TJFLAG_FASTUPSAMPLE) | (image.bottom_up ? TJFLAG_BOTTOMUP : 0);
+  const int format = image.channels == 4 ? TJPF_CMYK : TJPF_BGR;
+  return tjDecompress2(handle_, data, size, image.pixels.data(), width, image.line_bytes, height, format, flags) == 0;
 }
 
 #else
 
-bool HaveTurboPeer() { return false; }
-
-bool DecodeWithTurboPeer(const std::vector<uint8_t>&, std::vector<uint8_t>&, int&, int&) { return false; }
+TurboPeer::TurboPeer() = default;
+TurboPeer::~TurboPeer() = default;
+bool TurboPeer::Available() const { return false; }
+bool TurboPeer::Decode(const std::vector<uint8_t>&, DibImage&, bool) { return false; }
 
 #endif
 

@@ -1,17 +1,33 @@
-// libjpeg-turbo as a benchmark peer (only when its development package was
-// present at build time; the codec itself never uses it).
+// libjpeg-turbo as the benchmark's peer (only when its development package
+// was present at build time; the codec itself never uses it).
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "tools/dib_image.h"
+
 namespace halvora::tools {
 
-// True when the tool was built with libjpeg-turbo.
-bool HaveTurboPeer();
+class TurboPeer {
+ public:
+  TurboPeer();
+  ~TurboPeer();
+  TurboPeer(const TurboPeer&) = delete;
+  TurboPeer& operator=(const TurboPeer&) = delete;
 
-// Decodes the stream into a BGR buffer with the integer DCT and without
-// fancy upsampling. False when it cannot (or when the peer is absent).
-bool DecodeWithTurboPeer(const std::vector<uint8_t>& stream, std::vector<uint8_t>& bgr, int& width, int& height);
+  // False when the tool was built without libjpeg-turbo.
+  bool Available() const;
+
+  // Decodes `stream` with the integer inverse DCT into `image`, which gives
+  // the size, the row order and padding, and the pixels: BGR for three
+  // channels, the four components for four. Chroma is replicated (fast
+  // upsampling) unless `interpolate`. False when the peer fails or the
+  // stream's size is not the image's.
+  bool Decode(const std::vector<uint8_t>& stream, DibImage& image, bool interpolate);
+
+ private:
+  void* handle_ = nullptr;
+};
 
 }  // namespace halvora::tools

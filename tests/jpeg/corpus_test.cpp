@@ -14,7 +14,7 @@
 #include <vector>
 
 #include <halvora/jpeg.h>
-#include "jpeg/interface/stream_info.h"
+#include "jpeg/interface/private_state.h"
 #include "tests/jpeg/record.h"
 #include "tests/jpeg/stream_mutator.h"
 
@@ -116,10 +116,10 @@ TEST_F(CorpusTest, ParameterReadsAgreeWithTheManifest) {
     EXPECT_EQ(record->jpeg_channels, components);
     EXPECT_EQ(record->jpeg_subsampling, SubsamplingOf(row["sampling"]));
     EXPECT_EQ(record->jpeg_color, ColorOf(components, row["app14_transform"]));
-    const StreamDescription description = DescribeStream(record.get());
-    EXPECT_EQ(description.sof_kind, std::stoi(row["sof"]));
+    const MarkerState& markers = Private(record.get()).markers;
+    EXPECT_EQ(markers.sof_kind, std::stoi(row["sof"]));
     // The first restart interval, which is the one before the first scan.
-    EXPECT_EQ(description.restart_interval, std::stoi(Split(row["restart_interval"], '/')[0]));
+    EXPECT_EQ(markers.frame.restart_interval, std::stoi(Split(row["restart_interval"], '/')[0]));
     ++checked;
   }
   EXPECT_GT(checked, 50);

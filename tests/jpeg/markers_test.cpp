@@ -5,7 +5,7 @@
 #include <vector>
 
 #include <halvora/jpeg.h>
-#include "jpeg/interface/stream_info.h"
+#include "jpeg/interface/private_state.h"
 #include "tests/jpeg/record.h"
 #include "tests/jpeg/stream_builder.h"
 
@@ -233,7 +233,7 @@ TEST(FrameTest, ASecondSof0ReplacesTheFrameAndALaterSof2IsIgnored) {
   ASSERT_EQ(record.ReadBuffer(stream), JpegSuccess);
   EXPECT_EQ(record->jpeg_width, 24);
   EXPECT_EQ(record->jpeg_height, 16);
-  EXPECT_EQ(DescribeStream(record.get()).sof_kind, 0);
+  EXPECT_EQ(Private(record.get()).markers.sof_kind, 0);
 }
 
 TEST(FrameTest, ReportsRestartIntervalAndMarkers) {
@@ -241,11 +241,11 @@ TEST(FrameTest, ReportsRestartIntervalAndMarkers) {
   const std::vector<uint8_t> stream =
       Start().Jfif().Adobe(1).Segment(0xDD, Payload({0, 7})).BaselineHeader().BaselineScan().bytes();
   ASSERT_EQ(record.ReadBuffer(stream), JpegSuccess);
-  const StreamDescription description = DescribeStream(record.get());
-  EXPECT_EQ(description.restart_interval, 7);
-  EXPECT_TRUE(description.jfif);
-  EXPECT_TRUE(description.adobe);
-  EXPECT_EQ(description.adobe_transform, 1);
+  const MarkerState& markers = Private(record.get()).markers;
+  EXPECT_EQ(markers.frame.restart_interval, 7);
+  EXPECT_EQ(markers.app0.seen, 1);
+  EXPECT_EQ(markers.app14.seen, 1);
+  EXPECT_EQ(markers.app14.transform, 1);
 }
 
 // ---- Comments ----

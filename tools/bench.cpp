@@ -1,0 +1,206 @@
+// hjpeg bench FILE... [--rounds N] [--cpu N]: our decoder and libjpeg-turbo
+// decode each file from memory in turn, round after round in one process,
+// into the same DIB layout (bottom-up, rows padded to 4 bytes, BGR; the four
+// components of a four-component stream), allocated once per file.
+//
+// Each file is measured twice: our replicated chroma against libjpeg-turbo's
+// fast upsampling, then our interpolated chroma against its default (fancy)
+// upsampling. A file's kind, for the closing geometric means, is the name of
+// the folder it is in.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <halvora/jpeg.h>
+
+#include "tools/codec_decode.h"
+#include "tools/command_line.h"
+#include "tools/commands.h"
+#include "tools/turbo_peer.h"
+
+namespace halvora::tools {
+
+namespace {
+
+constexpr int kDefaultRounds = 15;
+
+struct Comparison {
+  const char* name;  // of our chroma, and (after "/") of the peer's upsampling
+  bool interpolate;
+};
+constexpr Comparison kComparisons[] = {{"replicated/fast", false}, {"interpolated/fancy", true}};
+constexpr int kComparisonCount = static_cast<int>(std::size(kComparisons));
+
+// Median and best of one side's rates, in megapixels per second.
+struct Rates {
+  double median = 0;
+  double best = 0;
+};
+
+Rates Summarise(std::vector<double> rates) {
+  std::sort(rates.begin(), rates.end());
+  const size_t n = rates.size();
+  return Rates{n % 2 == 1 ? rates[n / 2] : (rates[n / 2 - 1] + rates[n / 2]) / 2, rates.back()};
+}
+
+// Sums of the logarithms of a kind's ratios, for their geometric means.
+struct KindTotals {
+  int files = 0;
+  double log_median[kComparisonCount] = {};
+  double log_best[kComparisonCount] = {};
+};
+
+struct BenchOptions {
+  int rounds = kDefaultRounds;
+  int processor_kind = -1;
+  std::vector<const char*> files;
+};
+
+// Megapixels per second of one call of `decode`, or 0 when it failed.
+template <typename Decode>
+double TimedRate(double pixels, Decode decode) {
+  const auto start = std::chrono::steady_clock::now();
+  const bool ok = decode();
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return ok && seconds > 0 ? pixels / seconds / 1e6 : 0;
+}
+
+// Our decodes and the peer's, alternating which goes first from round to
+// round so that neither always runs on caches the other warmed. Both DIBs
+// have their size already, so no round allocates or clears pixels.
+bool Race(int rounds, const DecodeRequest& request, TurboPeer& peer, bool interpolate, DibImage& ours,
+          DibImage& theirs, std::vector<double>& ourRates, std::vector<double>& theirRates) {
+  const double pixels = double(ours.width) * ours.height;
+  auto decodeOurs = [&] { return DecodeJpeg(request, ours) == JpegSuccess; };
+  auto decodeTheirs = [&] { return peer.Decode(*request.buffer, theirs, interpolate); };
+  for (int round = 0; round < rounds; ++round) {
+    const bool oursFirst = round % 2 == 0;
+    if (oursFirst) ourRates.push_back(TimedRate(pixels, decodeOurs));
+    if (peer.Available()) theirRates.push_back(TimedRate(pixels, decodeTheirs));
+    if (!oursFirst) ourRates.push_back(TimedRate(pixels, decodeOurs));
+  }
+  const auto failed = [](double rate) { return rate == 0; };
+  return std::none_of(ourRates.begin(), ourRates.end(), failed) &&
+         std::none_of(theirRates.begin(), theirRates.end(), failed);
+}
+
+std::string KindOf(const char* path) {
+  const std::string folder = std::filesystem::absolute(path).parent_path().filename().string();
+  return folder.empty() ? "/" : folder;
+}
+
+// One comparison of one file: its line, and its ratios into `totals`.
+bool Compare(const char* path, const std::vector<uint8_t>& stream, int rounds, TurboPeer& peer, int which,
+             KindTotals& totals) {
+  const Comparison& comparison = kComparisons[which];
+  DecodeRequest request;
+  request.buffer = &stream;
+  request.smooth = comparison.interpolate;
+  DibImage ours;
+  DibImage theirs;
+  // The untimed first decodes size the DIBs and show that both sides can
+  // decode the file.
+  const int result = DecodeJpeg(request, ours);
+  if (result != JpegSuccess) {
+    std::fprintf(stderr, "%s: error %d: %s\n", path, result, JpegErrorText(result));
+    return false;
+  }
+  ShapeDib(theirs, ours.width, ours.height, ours.channels, ours.color, true);
+  if (peer.Available() && !peer.Decode(stream, theirs, comparison.interpolate)) {
+    std::fprintf(stderr, "%s: libjpeg-turbo cannot decode it\n", path);
+    return false;
+  }
+  std::vector<double> ourRates;
+  std::vector<double> theirRates;
+  if (!Race(rounds, request, peer, comparison.interpolate, ours, theirs, ourRates, theirRates)) {
+    std::fprintf(stderr, "%s: a timed decode failed\n", path);
+    return false;
+  }
+  const Rates mine = Summarise(ourRates);
+  std::printf("%s %dx%d %s: hjpeg median %.1f best %.1f MP/s", path, ours.width, ours.height, comparison.name,
+              mine.median, mine.best);
+  if (peer.Available()) {
+    const Rates peers = Summarise(theirRates);
+    std::printf(", libjpeg-turbo median %.1f best %.1f MP/s, ratio median %.2f best %.2f", peers.median, peers.best,
+                mine.median / peers.median, mine.best / peers.best);
+    totals.log_median[which] += std::log(mine.median / peers.median);
+    totals.log_best[which] += std::log(mine.best / peers.best);
+  }
+  std::printf("\n");
+  return true;
+}
+
+void PrintKinds(const std::map<std::string, KindTotals>& kinds) {
+  std::printf("geometric mean of the ratios (hjpeg/libjpeg-turbo) per kind:\n");
+  for (const auto& [kind, totals] : kinds) {
+    if (totals.files == 0) continue;
+    std::printf("%s: %d file%s", kind.c_str(), totals.files, totals.files == 1 ? "" : "s");
+    for (int which = 0; which < kComparisonCount; ++which) {
+      std::printf(", %s median %.2f best %.2f", kComparisons[which].name,
+                  std::exp(totals.log_median[which] / totals.files), std::exp(totals.log_best[which] / totals.files));
+    }
+    std::printf("\n");
+  }
+}
+
+bool ParseBenchOptions(int count, char** arguments, BenchOptions& options) {
+  for (int i = 0; i < count; ++i) {
+    const std::string argument = arguments[i];
+    const bool hasValue = i + 1 < count;
+    if (argument == "--rounds" && hasValue) {
+      if (!ParseNumber(arguments[++i], 1, 100000, options.rounds)) return false;
+    } else if (argument == "--cpu" && hasValue) {
+      if (!ParseNumber(arguments[++i], 0, 6, options.processor_kind)) return false;
+    } else if (argument.rfind("--", 0) == 0) {
+      return false;
+    } else {
+      options.files.push_back(arguments[i]);
+    }
+  }
+  return !options.files.empty();
+}
+
+}  // namespace
+
+int BenchCommand(int count, char** arguments) {
+  BenchOptions options;
+  if (!ParseBenchOptions(count, arguments, options)) return UsageError();
+  if (!ApplyProcessorKind(options.processor_kind)) return 2;
+  TurboPeer peer;
+  if (!peer.Available()) std::printf("(this hjpeg was built without libjpeg-turbo: only its own rates)\n");
+  std::map<std::string, KindTotals> kinds;
+  int status = 0;
+  for (const char* path : options.files) {
+    std::vector<uint8_t> stream;
+    if (!ReadWholeFile(path, stream) || stream.empty()) {
+      std::fprintf(stderr, "%s: cannot read it\n", path);
+      status = 1;
+      continue;
+    }
+    KindTotals file;
+    bool ok = true;
+    for (int which = 0; which < kComparisonCount && ok; ++which) {
+      ok = Compare(path, stream, options.rounds, peer, which, file);
+    }
+    if (!ok) {
+      status = 1;
+      continue;
+    }
+    KindTotals& kind = kinds[KindOf(path)];
+    kind.files += 1;
+    for (int which = 0; which < kComparisonCount; ++which) {
+      kind.log_median[which] += file.log_median[which];
+      kind.log_best[which] += file.log_best[which];
+    }
+  }
+  if (peer.Available() && !kinds.empty()) PrintKinds(kinds);
+  return status;
+}
+
+}  // namespace halvora::tools

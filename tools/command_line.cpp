@@ -1,0 +1,79 @@
+#include "tools/command_line.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include <halvora/jpeg.h>
+
+#include "tools/image_files.h"
+#include "tools/processor_kind.h"
+
+namespace halvora::tools {
+
+void PrintUsage(std::FILE* stream) {
+  std::fprintf(stream,
+               "usage: hjpeg info FILE\n"
+               "       hjpeg decode IN OUT [--color bgr|rgb|rgba|grey|ycbcr] [--scale 1|2|4|8] [--smooth]\n"
+               "                   [--region L,T,R,B] [--interrupt] [--file] [--dct 0|1] [--cpu N]\n"
+               "       hjpeg bench FILE... [--rounds N] [--cpu N]\n"
+               "       hjpeg --help | --version\n"
+               "\n"
+               "info    prints the stream's parameters as key: value lines\n"
+               "decode  decodes IN into OUT; OUT's extension picks the format: %s;\n"
+               "        four-channel images go to .png (RGBA) or .pam (RGB_ALPHA)\n"
+               "  --color   the pixels' colour; by default BGR, RGBA for four components, and grey\n"
+               "            for grey streams into .png, .pam or .pgm (and YCbCr ones into .pgm)\n"
+               "  --scale   reads at full, half, quarter or eighth size\n"
+               "  --smooth  interpolates subsampled chroma\n"
+               "  --region  decodes only that rectangle (output pixels, right and bottom exclusive)\n"
+               "  --interrupt  decodes MCU by MCU through repeated calls\n"
+               "  --file    lets the codec read IN itself instead of from memory\n"
+               "  --dct     the inverse-DCT method (1, the default, is the integer transform)\n"
+               "  --cpu     uses the kernel set of processor kind N (0 to 6); not in the Windows\n"
+               "            build, whose codec reads the processor kind from the registry\n"
+               "bench   decodes each FILE from memory N rounds (default 15), alternating with\n"
+               "        libjpeg-turbo, and prints median and best MP/s and their ratios; then the\n"
+               "        geometric mean of the ratios per kind, a file's kind being its folder's name\n",
+               AcceptedExtensions().c_str());
+}
+
+int UsageError() {
+  PrintUsage(stderr);
+  return 2;
+}
+
+int CodecError(int code) {
+  std::fprintf(stderr, "error %d: %s\n", code, JpegErrorText(code));
+  return 1;
+}
+
+int ToolError(const std::string& message, int status) {
+  std::fprintf(stderr, "hjpeg: %s\n", message.c_str());
+  return status;
+}
+
+bool ParseNumber(const char* text, int low, int high, int& value) {
+  char* end = nullptr;
+  const long parsed = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || parsed < low || parsed > high) return false;
+  value = static_cast<int>(parsed);
+  return true;
+}
+
+bool ApplyProcessorKind(int kind) {
+  if (kind < 0 || UseProcessorKind(kind)) return true;
+  ToolError(
+      "--cpu is not available in this build: its codec takes the processor kind from the registry value "
+      "USECPU under HKEY_LOCAL_MACHINE\\Software\\Halvora\\JpegCodec");
+  return false;
+}
+
+bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  return true;
+}
+
+}  // namespace halvora::tools
