@@ -56,7 +56,8 @@ RECT ClientRectOfControl(HWND dialog, HWND control) {
 DpiChangeFollower::DpiChangeFollower(HWND dialog) : dialog_(dialog), layoutDpi_(LayoutDpiOf(dialog)) {
   const auto font = reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0));
   if (font != nullptr) ::GetObjectW(font, sizeof layoutFont_, &layoutFont_);
-  for (HWND control = ::GetWindow(dialog, GW_CHILD); control != nullptr; control = ::GetWindow(control, GW_HWNDNEXT)) {
+  for (HWND control = ::GetWindow(dialog, GW_CHILD); control != nullptr;
+       control = ::GetWindow(control, GW_HWNDNEXT)) {
     layout_.emplace_back(control, ClientRectOfControl(dialog, control));
   }
 }
@@ -81,7 +82,9 @@ void DpiChangeFollower::ScaleFont(UINT dpi) {
   scaled.lfHeight = ::MulDiv(layoutFont_.lfHeight, static_cast<int>(dpi), static_cast<int>(layoutDpi_));
   const HFONT font = ::CreateFontIndirectW(&scaled);
   if (font == nullptr) return;
-  for (const auto& [control, rect] : layout_) ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  for (const auto& [control, rect] : layout_) {
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
   // The controls let go of the previous scaled font above.
   if (font_ != nullptr) ::DeleteObject(font_);
   font_ = font;

@@ -282,7 +282,8 @@ case "$case_name" in
     for name in "${planted[@]}"; do
       status=0
       "$wine_run" "$app/$(basename "$2")" "$name.dll" >/dev/null 2>&1 || status=$?
-      [[ $status -eq 77 && -e "$app/$name.dll.loaded" ]] || fail "a planted $name.dll is not loaded by name (status $status)"
+      [[ $status -eq 77 && -e "$app/$name.dll.loaded" ]] ||
+        fail "a planted $name.dll is not loaded by name (status $status)"
       rm "$app/$name.dll.loaded"
     done
     make_page 0x0409 a.bmp red

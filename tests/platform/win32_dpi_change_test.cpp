@@ -28,7 +28,8 @@ LONG FontHeightOf(HWND control) {
 Layout LayoutOf(HWND dialog) {
   Layout layout;
   ::GetWindowRect(dialog, &layout.window);
-  for (HWND control = ::GetWindow(dialog, GW_CHILD); control != nullptr; control = ::GetWindow(control, GW_HWNDNEXT)) {
+  for (HWND control = ::GetWindow(dialog, GW_CHILD); control != nullptr;
+       control = ::GetWindow(control, GW_HWNDNEXT)) {
     RECT r{};
     ::GetWindowRect(control, &r);
     ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);

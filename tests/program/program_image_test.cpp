@@ -112,7 +112,8 @@ class ProgramContext {
     if (!::ActivateActCtx(context_, &cookie)) return false;
     ACTCTX_SECTION_KEYED_DATA data{};
     data.cbSize = sizeof data;
-    const BOOL found = ::FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, library, &data);
+    const BOOL found =
+        ::FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, library, &data);
     ::DeactivateActCtx(0, cookie);
     return found != FALSE;
   }
@@ -150,10 +151,13 @@ TEST(ProgramManifest, DeclaresDpiAwarenessInvokerLevelSystemsAndCommonControls) 
     const char* name;
     GUID id;
   };
-  for (const System& system : {System{"7", {0x35138b9a, 0x5d96, 0x4fbd, {0x8e, 0x2d, 0xa2, 0x44, 0x02, 0x25, 0xf9, 0x3a}}},
-                               System{"8", {0x4a2f28e3, 0x53b9, 0x4441, {0xba, 0x9c, 0xd6, 0x9d, 0x4a, 0x4a, 0x6e, 0x38}}},
-                               System{"8.1", {0x1f676c76, 0x80e1, 0x4239, {0x95, 0xbb, 0x83, 0xd0, 0xf6, 0xd0, 0xda, 0x78}}},
-                               System{"10/11", {0x8e0f7a12, 0xbfb3, 0x4fe8, {0xb9, 0xa5, 0x48, 0xfd, 0x50, 0xa1, 0x5a, 0x9a}}}}) {
+  const System systems[] = {
+      {"7", {0x35138b9a, 0x5d96, 0x4fbd, {0x8e, 0x2d, 0xa2, 0x44, 0x02, 0x25, 0xf9, 0x3a}}},
+      {"8", {0x4a2f28e3, 0x53b9, 0x4441, {0xba, 0x9c, 0xd6, 0x9d, 0x4a, 0x4a, 0x6e, 0x38}}},
+      {"8.1", {0x1f676c76, 0x80e1, 0x4239, {0x95, 0xbb, 0x83, 0xd0, 0xf6, 0xd0, 0xda, 0x78}}},
+      {"10/11", {0x8e0f7a12, 0xbfb3, 0x4fe8, {0xb9, 0xa5, 0x48, 0xfd, 0x50, 0xa1, 0x5a, 0x9a}}},
+  };
+  for (const System& system : systems) {
     const auto* id = reinterpret_cast<const BYTE*>(&system.id);
     const bool listed = std::search(compatibility.begin(), compatibility.end(), id, id + sizeof(GUID)) !=
                         compatibility.end();
