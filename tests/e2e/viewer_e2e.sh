@@ -35,6 +35,10 @@ start_display() {
   exec 5> >(cat >"$work/display")
   Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
+  # Only Xvfb keeps the pipe. A Wine server that a case starts would inherit
+  # it otherwise, and the reader behind it holds this test's output open, so
+  # CTest would wait for whichever Wine server the case started to end.
+  exec 5>&-
   for _ in $(seq 100); do
     [[ -s "$work/display" ]] && break
     sleep 0.1
