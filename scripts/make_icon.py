@@ -1,12 +1,16 @@
 #!/usr/bin/env python3
 """Draws the program's icon (an instruction page with a forward arrow) and
 writes it as resources/halvora.ico: four 32-bit images, 16, 24, 32 and 48
-pixels square. Run it again after changing the drawing; the .ico is committed."""
+pixels square, and a PNG-compressed 256-pixel one, so that Explorer shows it
+sharp at every size and DPI. Run it again after changing the drawing; the .ico
+is committed."""
 import math
 import struct
 import sys
+import zlib
 
 SIZES = (16, 24, 32, 48)
+PNG_SIZE = 256
 
 
 def pixel(x, y):
@@ -77,12 +81,30 @@ def icon_image(size):
     return header + colour + bytes(mask)
 
 
+def png_image(size):
+    """One icon image as a PNG file: 8-bit RGBA, unfiltered rows."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+    raw = bytearray()
+    for row in render(size):
+        raw.append(0)  # filter type: none
+        for x in range(size):
+            b, g, r, a = row[4 * x:4 * x + 4]
+            raw += bytes((r, g, b, a))
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(bytes(raw), 9))
+            + chunk(b"IEND", b""))
+
+
 def main(path):
-    images = [icon_image(s) for s in SIZES]
+    sizes = SIZES + (PNG_SIZE,)
+    images = [icon_image(s) for s in SIZES] + [png_image(PNG_SIZE)]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
-    for size, data in zip(SIZES, images):
-        out += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(data), offset)
+    for size, data in zip(sizes, images):
+        # A width or height of 256 is written as 0.
+        out += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
         offset += len(data)
     with open(path, "wb") as f:
         f.write(out + b"".join(images))

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/settings.h"
+#include "platform/win32/system_library.h"
 
 namespace halvora::platform {
 
@@ -10,20 +11,15 @@ using RegOpenKeyExAFn = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
 using RegQueryValueExAFn = LONG(WINAPI*)(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
 using RegCloseKeyFn = LONG(WINAPI*)(HKEY);
 
-template <typename Fn>
-Fn Lookup(HMODULE library, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
-}
-
 // The registry library is loaded for as long as the codec record that asked
 // for it lives, and its functions are looked up by name.
 class RegistrySettings final : public CodecSettings {
  public:
   explicit RegistrySettings(HMODULE library)
       : library_(library),
-        open_(Lookup<RegOpenKeyExAFn>(library, "RegOpenKeyExA")),
-        query_(Lookup<RegQueryValueExAFn>(library, "RegQueryValueExA")),
-        close_(Lookup<RegCloseKeyFn>(library, "RegCloseKey")) {}
+        open_(EntryPoint<RegOpenKeyExAFn>(library, "RegOpenKeyExA")),
+        query_(EntryPoint<RegQueryValueExAFn>(library, "RegQueryValueExA")),
+        close_(EntryPoint<RegCloseKeyFn>(library, "RegCloseKey")) {}
   ~RegistrySettings() override { ::FreeLibrary(library_); }
 
   int32_t ReadInt32(const char* name) override {
@@ -51,7 +47,7 @@ class RegistrySettings final : public CodecSettings {
 }  // namespace
 
 std::unique_ptr<CodecSettings> OpenCodecSettings() {
-  const HMODULE library = ::LoadLibraryA("advapi32");
+  const HMODULE library = LoadSystemLibrary(L"advapi32.dll");
   if (library == nullptr) return nullptr;
   return std::make_unique<RegistrySettings>(library);
 }

@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 
 #include "platform/win32/win32_dialog_host.h"
+#include "platform/win32/win32_dpi_change.h"
 
 namespace halvora::platform {
 
@@ -13,6 +15,8 @@ namespace {
 struct DialogRun {
   Win32DialogHost host;
   std::unique_ptr<DialogHandler> handler;
+  // Outlives the window, whose controls may use its font to the end.
+  std::optional<DpiChangeFollower> dpiChange;
 };
 
 // Centred in the work area of the dialog's monitor; a dialog larger than the
@@ -36,6 +40,7 @@ void CentreInWorkArea(HWND window) {
 INT_PTR OnInitDialog(HWND window, DialogRun& run) {
   ::SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(&run));
   run.host.Attach(window);
+  run.dpiChange.emplace(window);
   const bool systemSetsFocus = run.handler->OnInitDialog();
   CentreInWorkArea(window);
   return systemSetsFocus ? TRUE : FALSE;
@@ -56,6 +61,8 @@ INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_PAINT:
       run->handler->OnPaint();
       return TRUE;
+    case WM_DPICHANGED:
+      return run->dpiChange->OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam)) ? TRUE : FALSE;
     case WM_QUERYDRAGICON:
       return reinterpret_cast<INT_PTR>(run->handler->OnQueryDragIcon().value);
     case WM_DESTROY:
@@ -70,7 +77,7 @@ INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 
 intptr_t RunModalDialogFromTemplate(const void* dialogTemplate, uint16_t language,
                                     const DialogHandlerFactory& createDialog) {
-  DialogRun run{Win32DialogHost(language), nullptr};
+  DialogRun run{Win32DialogHost(language), nullptr, std::nullopt};
   run.handler = createDialog(run.host);
   if (run.handler == nullptr) return -1;
   return ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), static_cast<LPCDLGTEMPLATEW>(dialogTemplate),

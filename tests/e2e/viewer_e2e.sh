@@ -2,14 +2,17 @@
 # End-to-end tests of the guide viewer: the real Windows program under Wine on a
 # virtual display, driven with keys as a person would, checked by what shows.
 #
-#   viewer_e2e.sh PROGRAM.exe CASE
+#   viewer_e2e.sh PROGRAM.exe CASE [CASE ARGUMENTS...]
 #
 # Each case makes its own page folder of flat-coloured pages, starts the
 # program with -root_dir= and -lang_id=, and probes pixels of screenshots.
+# With HALVORA_E2E_SHOTS naming a folder, a case that says so leaves its
+# screenshot there.
 set -euo pipefail
 
 exe=$1
 case_name=$2
+shift 2
 here=$(cd "$(dirname "$0")" && pwd)
 wine_run="$here/../../scripts/wine-run.sh"
 work=$(mktemp -d /tmp/halvora-e2e.XXXXXX)
@@ -32,6 +35,10 @@ start_display() {
   exec 5> >(cat >"$work/display")
   Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
+  # Only Xvfb keeps the pipe. A Wine server that a case starts would inherit
+  # it otherwise, and the reader behind it holds this test's output open, so
+  # CTest would wait for whichever Wine server the case started to end.
+  exec 5>&-
   for _ in $(seq 100); do
     [[ -s "$work/display" ]] && break
     sleep 0.1
@@ -99,20 +106,23 @@ colours_in() {
   convert "$work/shot.png" -crop "${3}x${4}+$((win_x + $1))+$((win_y + $2))" +repage -format %k info:
 }
 
-# True when the frame's colour is within a few levels of `want` per channel:
-# JPEG pages decode flat colours to nearly, not exactly, their values.
-frame_is() {
-  local want=$1
-  shoot
-  read_geometry
-  frame_colour=$(colour_at $((win_w / 2)) $((win_h / 3)))
+# True when colour `got` is within a few levels of `want` per channel: JPEG
+# pages decode flat colours to nearly, not exactly, their values.
+colour_near() {
   local -a g w
-  IFS=',' read -r -a g <<<"$(tr -dc '0-9,' <<<"$frame_colour")"
-  IFS=',' read -r -a w <<<"$(tr -dc '0-9,' <<<"$want")"
+  IFS=',' read -r -a g <<<"$(tr -dc '0-9,' <<<"$1")"
+  IFS=',' read -r -a w <<<"$(tr -dc '0-9,' <<<"$2")"
   for i in 0 1 2; do
     local d=$((g[i] - w[i]))
     ((d >= -6 && d <= 6)) || return 1
   done
+}
+
+frame_is() {
+  shoot
+  read_geometry
+  frame_colour=$(colour_at $((win_w / 2)) $((win_h / 3)))
+  colour_near "$frame_colour" "$1"
 }
 
 # The program paints in its own time: look again for a while before failing.
@@ -134,14 +144,34 @@ previous_button_shown() {
   [[ "$n" -gt 1 ]]
 }
 
+# A dialog unit is win_w/400 pixels across and win_h/283 down (the 1033 layout).
+click_at_dialog_units() {
+  xdotool mousemove --window "$window" $(($1 * win_w / 400)) $(($2 * win_h / 283)) click 1
+  sleep 0.3
+}
+
+# True when A is within TOLERANCE of B.
+within() {
+  local d=$(($1 - $2))
+  ((d >= -$3 && d <= $3))
+}
+
+save_shot() {
+  [[ -n "${HALVORA_E2E_SHOTS:-}" ]] || return 0
+  convert "$work/shot.png" -crop "${win_w}x${win_h}+${win_x}+${win_y}" +repage "$HALVORA_E2E_SHOTS/$1.png"
+}
+
 press() {
   xdotool key --window "$window" "$@"
   sleep 0.3
 }
 
+# Sets exit_status to the program's.
 expect_ended() {
   for _ in $(seq 100); do
     if ! kill -0 "$program_pid" 2>/dev/null; then
+      exit_status=0
+      wait "$program_pid" || exit_status=$?
       program_pid=""
       [[ -z "$(xdotool search --name Trevin 2>/dev/null || true)" ]] || fail "window still there"
       return
@@ -232,6 +262,86 @@ case "$case_name" in
     [[ "$found" == "a.bmp b.jpg c.bmp " ]] || fail "pages found: $found"
     [[ "$shown" == "$found" ]] || fail "pages shown: $shown"
     press space
+    expect_ended
+    ;;
+  planted-libraries)
+    # $1: a library that ends any process loading it (planted_library.c);
+    # $2: a program that loads a library by name (load_library_by_name.c);
+    # $3: the build tree's Wine prefix, which the copies run in.
+    # Planted beside a copy of the program under the name of each library it
+    # loads at run time, with Wine told to prefer a library found on the
+    # search path to its own, as Windows does. The other library the program
+    # loads at run time, advapi32, is one of the KnownDLLs, which Windows
+    # maps from the system folder alone; Wine does not, so a planted copy
+    # would end every program under Wine before its first line.
+    planted=(msvfw32)
+    export HALVORA_WINEPREFIX=$3
+    app="$work/app"
+    mkdir -p "$app"
+    cp "$exe" "$1" "$2" "$app/"
+    exe="$app/$(basename "$exe")"
+    for name in "${planted[@]}"; do cp "$1" "$app/$name.dll"; done
+    export WINEDLLOVERRIDES
+    WINEDLLOVERRIDES=$(printf '%s=n,b;' "${planted[@]}")
+    for name in "${planted[@]}"; do
+      status=0
+      "$wine_run" "$app/$(basename "$2")" "$name.dll" >/dev/null 2>&1 || status=$?
+      [[ $status -eq 77 && -e "$app/$name.dll.loaded" ]] ||
+        fail "a planted $name.dll is not loaded by name (status $status)"
+      rm "$app/$name.dll.loaded"
+    done
+    make_page 0x0409 a.bmp red
+    start_viewer 0x0409
+    expect_frame "$red"
+    press space                # the focus is on Exit
+    expect_ended
+    [[ $exit_status -eq 0 ]] || fail "the program ended with status $exit_status"
+    for name in "${planted[@]}"; do
+      [[ ! -e "$app/$name.dll.loaded" ]] || fail "the planted $name.dll was loaded"
+    done
+    # Without the drawing library the dialog still runs, and the trace says why
+    # no page shows.
+    WINEDLLOVERRIDES="msvfw32="
+    start_viewer 0x0409
+    press space
+    expect_ended
+    grep -q "msvfw32.dll could not be loaded from the system folder" "$work/trace.txt" ||
+      fail "no trace of the missing drawing library"
+    ;;
+  dpi-144)
+    # $1: the Wine prefix that runs the desktop at 144 DPI.
+    make_page 0x0409 a.bmp red
+    make_page 0x0409 b.jpg blue
+    make_page 0x0409 c.bmp green
+    start_viewer 0x0409
+    expect_frame "$red"
+    width_96=$win_w height_96=$win_h
+    press Escape
+    expect_ended
+    export HALVORA_WINEPREFIX=$1
+    "$wine_run" --init
+    "$wine_run" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
+    start_viewer 0x0409
+    expect_frame "$red"
+    save_shot dpi144
+    # 1.5 times as large, give or take 3%: dialog units follow the font's
+    # whole-pixel metrics (Tahoma 8 is 13 pixels high at 96 DPI, 19 at 144).
+    within $((win_w * 64)) $((width_96 * 96)) $((width_96 * 3)) &&
+      within $((win_h * 64)) $((height_96 * 96)) $((height_96 * 3)) ||
+      fail "${win_w}x${win_h} at 144 DPI is not 1.5 times ${width_96}x${height_96}"
+    # The page fills the frame (0, 0, 400, 246 dialog units) to its corners.
+    frame_w=$win_w frame_h=$((246 * win_h / 283))
+    for corner in "3 3" "$((frame_w - 4)) 3" "3 $((frame_h - 4))" "$((frame_w - 4)) $((frame_h - 4))"; do
+      read -r x y <<<"$corner"
+      colour=$(colour_at "$x" "$y")
+      colour_near "$colour" "$red" || fail "the frame shows $colour at $x,$y"
+    done
+    press Tab space
+    expect_frame "$blue"
+    previous_button_shown || fail "< Previous is hidden on page 2"
+    press space
+    expect_frame "$green"
+    click_at_dialog_units 370 269  # Exit
     expect_ended
     ;;
   *)
