@@ -21,6 +21,17 @@ if(HALVORA_SANITIZE)
   target_compile_definitions(halvora_options INTERFACE _GLIBCXX_ASSERTIONS)
 endif()
 
+if(HALVORA_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "HALVORA_FUZZ needs clang, whose libFuzzer drives the fuzz targets")
+  endif()
+  # Everything is instrumented for coverage and checked by the sanitizers; only
+  # the fuzzers themselves link libFuzzer's main (tests/fuzz).
+  set(HALVORA_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_compile_options(halvora_options INTERFACE -fsanitize=fuzzer-no-link ${HALVORA_SANITIZER_FLAGS})
+  target_link_options(halvora_options INTERFACE ${HALVORA_SANITIZER_FLAGS})
+endif()
+
 if(WIN32)
   # The program must run on a bare Windows: no MinGW runtime DLLs beside it.
   target_link_options(halvora_options INTERFACE -static -static-libgcc -static-libstdc++)

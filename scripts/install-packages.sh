@@ -26,6 +26,7 @@ case "${1:-}" in
       pkg-config                            # the installed codec as a C program takes it
       libjpeg-turbo-progs libjpeg62-turbo-dev libturbojpeg0-dev  # the codec's test oracle and peer
       libpng-dev                            # hjpeg's PNG files
+      clang libclang-rt-14-dev              # the fuzz targets (libFuzzer and the sanitizers)
     )
     ;;
 esac

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test in the three
-# configurations: native, asan (AddressSanitizer + UndefinedBehaviorSanitizer)
-# and win64 (the Windows build, its tests run under Wine). Every configuration
+# Installs what is missing, then builds and runs every test in the four
+# configurations: native, asan (AddressSanitizer + UndefinedBehaviorSanitizer),
+# win64 (the Windows build, its tests run under Wine) and fuzz (clang's
+# libFuzzer runs each fuzz target for a short while). Every configuration
 # is tried even when an earlier one fails; the last line says what passed, and
 # the exit status is non-zero when anything failed.
 set -euo pipefail
@@ -24,7 +25,7 @@ run_ctest() {
 summary=()
 failed=0
 started=$SECONDS
-for configuration in native asan win64; do
+for configuration in native asan win64 fuzz; do
   echo "=== $configuration: build"
   if ! scripts/build.sh "$configuration"; then
     summary+=("$configuration BUILD FAILED")
