@@ -14,6 +14,12 @@ namespace {
 
 // Line offsets inside the codec and the header's biSizeImage are 32-bit.
 constexpr uint64_t kLargestBlock = 0x7FFFFFFF;
+// A page's pixels and the codec's work memory for them (the coefficients of a
+// progressive page) stay within this, which holds every page of up to 100
+// megapixels: a stream cannot make the viewer take more, whatever size its
+// header declares.
+constexpr uint64_t kPageMemoryBudget = uint64_t{1536} << 20;
+constexpr uint64_t kMebibyte = uint64_t{1} << 20;
 
 struct OutputFormat {
   int32_t jpegColor;
@@ -69,12 +75,14 @@ BitmapInfoHeader MakeHeader(const DibBlock& block) {
 
 unsigned long long AddressOf(const void* p) { return static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(p)); }
 
-// Sizes the block for the parameter read's image and allocates it; false
-// when the image does not fit the limit or memory runs out.
+// Sizes the block for the parameter read's image and allocates it; false,
+// before anything is allocated, when the block does not fit the limits with
+// at least a mebibyte of the budget left for the codec's work memory.
 bool AllocateBlock(const JPEG_PROPERTIES& properties, const OutputFormat& format, DibBlock& block) {
   const uint64_t stride = PaddedLineBytes(properties.jpeg_width, format.dibChannels);
   const uint64_t total = stride * static_cast<uint64_t>(properties.jpeg_height);
-  if (properties.jpeg_width <= 0 || properties.jpeg_height <= 0 || format.dibChannels <= 0 || total > kLargestBlock) {
+  if (properties.jpeg_width <= 0 || properties.jpeg_height <= 0 || format.dibChannels <= 0 || total > kLargestBlock ||
+      total + kMebibyte > kPageMemoryBudget) {
     return false;
   }
   // Zeroed, so that a decode that ends early never shows old heap contents.
@@ -109,6 +117,7 @@ bool DecodeWithRecord(JPEG_PROPERTIES& properties, const uint8_t* stream, uint32
   properties.dib_pad_bytes = static_cast<int32_t>(PaddedLineBytes(block.width, block.channels) -
                                                   static_cast<uint64_t>(block.width) * block.channels);
   properties.dib_pixels = block.pixels.get();
+  properties.state.max_memory_mb = static_cast<int32_t>((kPageMemoryBudget - block.bytes) / kMebibyte);
   if (JpegRead(&properties, BufferReadImage) != 0) {
     platform::Trace("Cannot read image data from memory %llX\n", AddressOf(stream));
     return false;

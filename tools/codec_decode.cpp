@@ -73,15 +73,29 @@ PixelRegion RegionInside(const PixelRegion& region, int32_t width, int32_t heigh
                      std::clamp(region.right, 0, width), std::clamp(region.bottom, 0, height)};
 }
 
+// The budget left for the codec once the image is held, in MiB; 0 when the
+// image alone takes it all (the codec needs some).
+int32_t WorkMemoryLeft(const DecodeRequest& request, int64_t imageBytes) {
+  const int64_t left = (int64_t{request.max_memory_mb} << 20) - imageBytes;
+  return left < (int64_t{1} << 20) ? 0 : static_cast<int32_t>(left >> 20);
+}
+
 int ReadPixels(JPEG_PROPERTIES& record, const DecodeRequest& request, DibImage& image) {
   const ColorChoice choice = ChooseColor(request.color, record);
   const int32_t scale = request.scale > 1 ? request.scale : 1;
   const PixelRegion region = RegionInside(request.region, (record.jpeg_width + scale - 1) / scale,
                                           (record.jpeg_height + scale - 1) / scale);
-  if (!ShapeDib(image, region.right - region.left, region.bottom - region.top, choice.channels, choice.color,
-                request.bottom_up)) {
+  const int32_t width = region.right - region.left;
+  const int32_t height = region.bottom - region.top;
+  const int32_t workMemory = WorkMemoryLeft(request, DibBytes(width, height, choice.channels, request.bottom_up));
+  if (workMemory == 0) {
+    image = DibImage{width, height, choice.channels, choice.color, 0, request.bottom_up, {}};
+    return JpegErrMemory;
+  }
+  if (!ShapeDib(image, width, height, choice.channels, choice.color, request.bottom_up)) {
     return JpegErrInvalidProperties;
   }
+  record.state.max_memory_mb = workMemory;
   const int32_t rowBytes = image.width * image.channels;
 
   record.dib_pixels = image.pixels.data();
@@ -105,6 +119,11 @@ int ReadPixels(JPEG_PROPERTIES& record, const DecodeRequest& request, DibImage& 
 }
 
 }  // namespace
+
+int64_t DibBytes(int32_t width, int32_t height, int32_t channels, bool bottomUp) {
+  const int64_t rowBytes = int64_t{width} * channels;
+  return (bottomUp ? (rowBytes + 3) / 4 * 4 : rowBytes) * height;
+}
 
 int DecodeJpeg(const DecodeRequest& request, DibImage& image) {
   JPEG_PROPERTIES record;

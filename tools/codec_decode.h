@@ -25,6 +25,10 @@ struct PixelRegion {
   int32_t bottom = 0;
 };
 
+// hjpeg's memory budget unless --max-memory names one: enough for a
+// 100-megapixel image in four channels decoded progressively.
+constexpr int kDefaultMaxMemoryMb = 4096;
+
 struct DecodeRequest {
   const std::vector<uint8_t>* buffer = nullptr;  // the stream in memory, or
   const char* file_name = nullptr;               // read through the codec's file input
@@ -35,10 +39,18 @@ struct DecodeRequest {
   bool smooth = false;      // interpolating chroma upsampling
   bool interrupt = false;   // decode MCU by MCU: interrupt_request before every call
   PixelRegion region;       // the output image is this rectangle of the image
+  // The most memory the decode may take, the image and the codec's work
+  // memory together, in MiB.
+  int max_memory_mb = kDefaultMaxMemoryMb;
 };
 
 // 0 (also for a completed region), or the codec's negative result. An
-// image that already has the decoded size is written over in place.
+// image that already has the decoded size is written over in place. An
+// image too large for the request's memory budget gives -5 with its size
+// set and no pixels.
 int DecodeJpeg(const DecodeRequest& request, DibImage& image);
+
+// Bytes of a DIB of that shape, in the row layout ShapeDib gives it.
+int64_t DibBytes(int32_t width, int32_t height, int32_t channels, bool bottomUp);
 
 }  // namespace halvora::tools

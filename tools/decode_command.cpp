@@ -79,6 +79,8 @@ bool ParseDecodeOptions(int count, char** arguments, DecodeOptions& options) {
       if (!ParseRegion(arguments[++i], options.request.region)) return false;
     } else if (argument == "--interrupt") {
       options.request.interrupt = true;
+    } else if (argument == "--max-memory" && hasValue) {
+      if (!ParseNumber(arguments[++i], 1, 1 << 30, options.request.max_memory_mb)) return false;
     } else if (argument.rfind("--", 0) == 0) {
       return false;
     } else {
@@ -127,6 +129,14 @@ int DecodeCommand(int count, char** arguments) {
   options.request.bottom_up = EndsWith(options.output, ".bmp");
   DibImage image;
   const int result = DecodeJpeg(options.request, image);
+  if (result == JpegErrMemory && image.pixels.empty() && image.width > 0) {
+    const int64_t mebibytes = (DibBytes(image.width, image.height, image.channels, image.bottom_up) >> 20) + 1;
+    return ToolError("a " + std::to_string(image.width) + "x" + std::to_string(image.height) + " image of " +
+                         std::to_string(image.channels) + " channels takes " + std::to_string(mebibytes) +
+                         " MiB, more than --max-memory allows (" + std::to_string(options.request.max_memory_mb) +
+                         " MiB)",
+                     1);
+  }
   if (result != JpegSuccess) return CodecError(result);
   if (!WriteImage(options.output, image, error)) return ToolError(error);
   return 0;

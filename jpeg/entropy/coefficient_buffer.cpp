@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "jpeg/interface/work_memory.h"
+
 namespace halvora::jpeg {
 
 static_assert(sizeof(CoefficientBlock) == 64 * sizeof(int16_t));
@@ -29,14 +31,17 @@ int AllocateCoefficientBuffer(PrivateState& state) {
   const int64_t blocks = int64_t{layout.blocks_per_mcu} * state.output.mcus_across * state.output.mcus_down;
   if (blocks <= 0) return JpegErrComp;
   // Frames reach 65535 x 65535 pixels: the byte count can exceed what a
-  // size_t of a 32-bit build holds.
+  // size_t of a 32-bit build holds, and the read's budget long before that.
   if (static_cast<uint64_t>(blocks) > std::numeric_limits<size_t>::max() / sizeof(CoefficientBlock)) {
     return JpegErrMemory;
   }
+  const int64_t bytes = blocks * int64_t{sizeof(CoefficientBlock)};
+  if (!WorkMemoryFits(state, bytes)) return JpegErrMemory;
   // calloc hands out untouched zero pages for large images.
   void* memory = std::calloc(static_cast<size_t>(blocks), sizeof(CoefficientBlock));
   if (memory == nullptr) return JpegErrMemory;
   state.progression.coefficient_buffer = static_cast<int16_t*>(memory);
+  state.progression.coefficient_bytes = bytes;
   return JpegSuccess;
 }
 

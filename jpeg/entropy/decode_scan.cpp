@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "jpeg/interface/work_memory.h"
 #include "jpeg/kernels/kernel_table.h"
 #include "jpeg/output/read_size.h"
 #include "jpeg/output/progressive_output.h"
@@ -39,7 +40,9 @@ int SettleReadExtent(PrivateState& state, const JpegRegion& region) {
   state.region.scan_is_region_read = IsRegionRead(region, state.read.work) ? 1 : 0;
   state.region.scan_region =
       state.region.scan_is_region_read != 0 ? ClampedRegion(region, state) : PixelRect{0, 0, 0, 0};
-  return state.region.scan_is_region_read != 0 ? EnsureRegionIndex(state.region) : JpegSuccess;
+  if (state.region.scan_is_region_read == 0) return JpegSuccess;
+  if (state.region.index == nullptr && !WorkMemoryFits(state, sizeof(RegionIndex))) return JpegErrMemory;
+  return EnsureRegionIndex(state.region);
 }
 
 namespace {

@@ -15,11 +15,17 @@ struct ProgressionState {
   // The current scan has fewer components than the frame, in a sequential image.
   int32_t non_interleaved;
   int16_t* coefficient_buffer;
+  int64_t coefficient_bytes;  // its size
   // The number of the current scan among the image's scans, counted from the
   // first scan the read met (-1 before it).
   int32_t scan_ordinal;
   // The current scan has decoded nothing yet: the input stands at its start.
   int32_t scan_at_start;
+  // Units (MCUs, or blocks of a progressive scan of one component) the read
+  // has decoded, and those of sequential scans that found no data left:
+  // the work a stream costs, which its data bounds.
+  int64_t units_decoded;
+  int64_t units_without_data;
 };
 
 }  // namespace halvora::jpeg

@@ -1,11 +1,13 @@
 #include "jpeg/entropy/progressive_scan.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "jpeg/markers/frame.h"
 #include "jpeg/entropy/coefficient_buffer.h"
 #include "jpeg/entropy/progressive_blocks.h"
 #include "jpeg/entropy/scan_position.h"
+#include "jpeg/input/bit_reader.h"
 
 namespace halvora::jpeg {
 
@@ -93,6 +95,13 @@ int FinishUnit(JpegStream& stream, JpegScan& scan, const UnitGrid& grid, int col
   return JpegSuccess;
 }
 
+// The last unit of the restart interval that `unit` lies in (of the scan
+// when it has no restart intervals).
+int64_t LastUnitOfInterval(const JpegScan& scan, int64_t unit, int64_t units) {
+  if (scan.restart_interval == 0) return units - 1;
+  return std::min((unit / scan.restart_interval + 1) * scan.restart_interval - 1, units - 1);
+}
+
 }  // namespace
 
 int DecodeProgressiveScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& record) {
@@ -103,16 +112,24 @@ int DecodeProgressiveScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& r
   if (fresh) stream.end_of_band_run = 0;
   const CoefficientLayout layout = LayoutOf(state);
   const UnitGrid grid = GridOf(state, scan);
-  const int firstRow = scan.resume_row;
-  const int firstColumn = scan.resume_column;
-  for (int row = firstRow; row < grid.rows; ++row) {
-    for (int column = row == firstRow ? firstColumn : 0; column < grid.per_row; ++column) {
-      DecodeUnit(state, layout, scan, column, row);
-      const int result = FinishUnit(stream, scan, grid, column, row);
-      if (result < 0) return result;
-      if (record.state.interrupt_request != 0) {
-        return StopAfterUnit(scan, record.state.region, grid.per_row, grid.rows, column, row);
-      }
+  const int64_t units = int64_t{grid.rows} * grid.per_row;
+  for (int64_t unit = int64_t{scan.resume_row} * grid.per_row + scan.resume_column; unit < units; ++unit) {
+    // Once the data is used up no block changes before the next restart
+    // boundary, so the work a scan costs follows the data it holds, not the
+    // size the frame declares. A DC first scan then clears nothing either.
+    if (DataRanOut(stream)) {
+      unit = LastUnitOfInterval(scan, unit, units);
+    } else {
+      DecodeUnit(state, layout, scan, static_cast<int>(unit % grid.per_row), static_cast<int>(unit / grid.per_row));
+      ++state.progression.units_decoded;
+    }
+    const int column = static_cast<int>(unit % grid.per_row);
+    const int row = static_cast<int>(unit / grid.per_row);
+    const int result = FinishUnit(stream, scan, grid, column, row);
+    if (result < 0) return result;
+    if (record.state.interrupt_request != 0) {
+      return StopAfterUnit(scan, record.state.region, grid.per_row, grid.rows, column, row,
+                           JpegRegion{column, row, column, row});
     }
   }
   scan.resume_column = 0;

@@ -27,7 +27,7 @@ int MoveStreamTo(JpegStream& stream, int64_t offset) {
     stream.remaining = stream.total - at;
     return JpegSuccess;
   }
-  if (stream.file->Seek(offset, platform::SeekFrom::kStart) != offset) return JpegErrFile;
+  if (SeekStreamFile(stream, offset, platform::SeekFrom::kStart) != offset) return JpegErrFile;
   const int refilled = RefillFileBuffer(stream);
   if (refilled != JpegSuccess) return refilled;
   stream.consumed = static_cast<int32_t>(std::min<int64_t>(offset, std::numeric_limits<int32_t>::max()));

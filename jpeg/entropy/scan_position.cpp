@@ -18,7 +18,8 @@ int HandleRestart(JpegStream& stream, JpegScan& scan, int unitsPerRow, int unitR
   return ReadMarker(stream, code);
 }
 
-int StopAfterUnit(JpegScan& scan, JpegRegion& region, int perRow, int rows, int column, int row) {
+int StopAfterUnit(JpegScan& scan, JpegRegion& region, int perRow, int rows, int column, int row,
+                  const JpegRegion& named) {
   int nextColumn = column + 1;
   int nextRow = row;
   if (nextColumn == perRow) {
@@ -32,7 +33,7 @@ int StopAfterUnit(JpegScan& scan, JpegRegion& region, int perRow, int rows, int 
   }
   scan.resume_column = nextColumn;
   scan.resume_row = nextRow;
-  region = JpegRegion{column, row, column, row};
+  region = named;
   return JpegInterruptSuccess;
 }
 

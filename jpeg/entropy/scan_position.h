@@ -18,8 +18,10 @@ int HandleRestart(JpegStream& stream, JpegScan& scan, int unitsPerRow, int unitR
 
 // After unit (column, row) of a scan with `perRow` units in each of `rows`
 // rows, when an interrupt was requested: 1 with the resume position on the
-// next unit and `region` naming the unit just decoded, or 0 when that was the
-// scan's last unit (the resume position then starts over).
-int StopAfterUnit(JpegScan& scan, JpegRegion& region, int perRow, int rows, int column, int row);
+// next unit and `region` := `named` (the units just decoded or written, in
+// units), or 0 when that was the scan's last unit (the resume position then
+// starts over).
+int StopAfterUnit(JpegScan& scan, JpegRegion& region, int perRow, int rows, int column, int row,
+                  const JpegRegion& named);
 
 }  // namespace halvora::jpeg

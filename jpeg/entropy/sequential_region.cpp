@@ -1,8 +1,9 @@
 #include "jpeg/entropy/sequential_region.h"
 
+#include <algorithm>
+
 #include "jpeg/output/read_size.h"
 #include "jpeg/output/reconstruct.h"
-#include "jpeg/entropy/region_index.h"
 #include "jpeg/entropy/region_index.h"
 #include "jpeg/entropy/scan_position.h"
 #include "jpeg/entropy/sequential_scan.h"
@@ -11,9 +12,8 @@ namespace halvora::jpeg {
 
 namespace {
 
-// The MCUs the region needs. Interpolated chroma blends each MCU with its
-// neighbours, so those are decoded one MCU further on every side.
-UnitWindow RegionWindowOf(const PrivateState& state, const JpegScan& scan, const McuGrid& grid) {
+// The MCUs the region needs, widened by `margin` MCUs on every side.
+UnitWindow RegionWindowOf(const PrivateState& state, const JpegScan& scan, const McuGrid& grid, int margin) {
   const JpegFrame& frame = state.markers.frame;
   const int scale = OutputScale(state.read.io_type);
   int unitWidth = frame.mcu_width;
@@ -22,10 +22,20 @@ UnitWindow RegionWindowOf(const PrivateState& state, const JpegScan& scan, const
     unitWidth = 8 * frame.h_max / scan.components[0].h;
     unitHeight = 8 * frame.v_max / scan.components[0].v;
   }
-  // The context planes exist only for reads that interpolate.
-  const bool interpolates = state.output.line_planes != nullptr;
-  return WindowOf(state.region.scan_region, unitWidth / scale, unitHeight / scale, grid.per_row, grid.rows,
-                  interpolates ? 1 : 0);
+  return WindowOf(state.region.scan_region, unitWidth / scale, unitHeight / scale, grid.per_row, grid.rows, margin);
+}
+
+// Interpolated chroma blends each MCU with its neighbours, so those are
+// decoded one MCU further on every side (the context planes exist only for
+// reads that interpolate).
+UnitWindow DecodedWindowOf(const PrivateState& state, const JpegScan& scan, const McuGrid& grid) {
+  return RegionWindowOf(state, scan, grid, state.output.line_planes != nullptr ? 1 : 0);
+}
+
+// The MCUs of `written` that lie in the region: the ones actually written.
+UnitWindow InsideRegion(const UnitWindow& written, const UnitWindow& region) {
+  return {std::max(written.first_column, region.first_column), std::min(written.end_column, region.end_column),
+          std::max(written.first_row, region.first_row), std::min(written.end_row, region.end_row)};
 }
 
 // Puts the input at the start of MCU row `target`: at the recorded row
@@ -68,15 +78,20 @@ int DecodeRegionRow(JPEG_PROPERTIES& record, JpegScan& scan, const McuGrid& grid
   JpegStream& stream = state.input;
   const bool rowInWindow = span.row >= window.first_row;
   const bool lastRow = span.row == window.end_row - 1;
+  const UnitWindow region = RegionWindowOf(state, scan, grid, 0);
   for (int column = span.first_column; column < span.end_column; ++column) {
     const bool inside = rowInWindow && column >= window.first_column && column < window.end_column;
+    const int counted = CountMcu(stream, state.progression, state, grid);
+    if (counted < 0) return counted;
     if (DecodeMcuBlocks(stream, scan, *state.output.mcu_buffer, !inside) < 0) return JpegErrData;
     if (HandleRestart(stream, scan, grid.per_row, grid.rows, column, span.row) < 0) return JpegErrBadRst;
     if (!inside) continue;
-    ReconstructMcu(state, column, span.row, grid.blocks);
+    const UnitWindow written = InsideRegion(ReconstructMcu(state, column, span.row, grid.blocks), region);
     const bool lastMcu = lastRow && column == window.end_column - 1;
-    if (record.state.interrupt_request != 0 && !lastMcu) {
-      return StopAfterUnit(scan, record.state.region, grid.per_row, grid.rows, column, span.row);
+    const bool wroteAny = written.first_column < written.end_column && written.first_row < written.end_row;
+    if (record.state.interrupt_request != 0 && !lastMcu && wroteAny) {
+      return StopAfterUnit(scan, record.state.region, grid.per_row, grid.rows, column, span.row,
+                           WrittenRegion(written));
     }
   }
   return JpegSuccess;
@@ -87,7 +102,7 @@ int DecodeRegionRow(JPEG_PROPERTIES& record, JpegScan& scan, const McuGrid& grid
 int DecodeSequentialRegion(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& record) {
   PrivateState& state = Private(record);
   const McuGrid grid = SequentialGridOf(state, scan);
-  const UnitWindow window = RegionWindowOf(state, scan, grid);
+  const UnitWindow window = DecodedWindowOf(state, scan, grid);
   int row = scan.resume_row;
   int column = scan.resume_column;
   if (row == 0 && column == 0) {

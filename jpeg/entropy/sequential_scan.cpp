@@ -4,6 +4,7 @@
 #include "jpeg/kernels/kernel_table.h"
 #include "jpeg/output/reconstruct.h"
 #include "jpeg/entropy/scan_position.h"
+#include "jpeg/input/bit_reader.h"
 
 namespace halvora::jpeg {
 
@@ -39,6 +40,20 @@ int DecodeMcuBlocks(JpegStream& stream, JpegScan& scan, McuBuffer& mcu, bool dcO
   return JpegSuccess;
 }
 
+int CountMcu(JpegStream& stream, ProgressionState& progression, const PrivateState& state, const McuGrid& grid) {
+  ++progression.units_decoded;
+  if (!DataRanOut(stream)) return JpegSuccess;
+  progression.units_without_data += grid.blocks;
+  const JpegFrame& frame = state.markers.frame;
+  int64_t frameBlocks = 0;
+  for (int i = 0; i < frame.component_count; ++i) frameBlocks += frame.components[i].h * frame.components[i].v;
+  frameBlocks *= int64_t{state.output.mcus_across} * state.output.mcus_down;
+  return progression.units_without_data > frameBlocks ? JpegErrData : JpegSuccess;
+}
+
+JpegRegion WrittenRegion(const UnitWindow& written) {
+  return {written.first_column, written.first_row, written.end_column - 1, written.end_row - 1};
+}
 
 int DecodeSequentialScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& record) {
   PrivateState& state = Private(record);
@@ -47,13 +62,18 @@ int DecodeSequentialScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& re
   const int firstColumn = scan.resume_column;
   for (int row = firstRow; row < grid.rows; ++row) {
     for (int column = row == firstRow ? firstColumn : 0; column < grid.per_row; ++column) {
-      int result = DecodeMcuBlocks(stream, scan, *state.output.mcu_buffer, false);
+      int result = CountMcu(stream, state.progression, state, grid);
+      if (result < 0) return result;
+      result = DecodeMcuBlocks(stream, scan, *state.output.mcu_buffer, false);
       if (result < 0) return result;
       result = HandleRestart(stream, scan, grid.per_row, grid.rows, column, row);
       if (result < 0) return result;
-      ReconstructMcu(state, column, row, grid.blocks);
-      if (record.state.interrupt_request != 0) {
-        return StopAfterUnit(scan, record.state.region, grid.per_row, grid.rows, column, row);
+      const UnitWindow written = ReconstructMcu(state, column, row, grid.blocks);
+      // Interpolated chroma writes an MCU once its neighbours are in: a call
+      // that completed none goes on to the next MCU.
+      const bool wroteAny = written.first_column < written.end_column;
+      if (record.state.interrupt_request != 0 && wroteAny) {
+        return StopAfterUnit(scan, record.state.region, grid.per_row, grid.rows, column, row, WrittenRegion(written));
       }
     }
   }

@@ -27,10 +27,20 @@ McuGrid SequentialGridOf(const PrivateState& state, const JpegScan& scan);
 // to date. 0 or a negative code.
 int DecodeMcuBlocks(JpegStream& stream, JpegScan& scan, McuBuffer& mcu, bool dcOnly);
 
+// Counts an MCU about to be decoded. An MCU that finds no data left is still
+// written (its blocks come out flat), but the read writes at most one image's
+// worth of blocks that way: a valid stream cut short never needs more, and a
+// few hundred bytes of scan headers over a large frame cannot make the read
+// write the image again and again. 0, or -21 past that.
+int CountMcu(JpegStream& stream, ProgressionState& progression, const PrivateState& state, const McuGrid& grid);
+
+// The MCUs of `written` as an interrupted read reports them in `region`.
+JpegRegion WrittenRegion(const UnitWindow& written);
+
 // Decodes the scan from its resume position: 0 when its last MCU is written,
-// 1 when `interrupt_request` stopped it after one MCU (the resume position is
-// then the next MCU and `region` names the MCU just written, in MCU units),
-// or a negative code.
+// 1 when `interrupt_request` stopped it after an MCU that completed the
+// output of one or more MCUs (the resume position is then the next MCU and
+// `region` names the MCUs just written, in MCU units), or a negative code.
 int DecodeSequentialScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& record);
 
 }  // namespace halvora::jpeg

@@ -80,6 +80,13 @@ int FillBits(JpegStream& stream, int need) {
   return JpegSuccess;
 }
 
+bool DataRanOut(JpegStream& stream) {
+  if (stream.bit_count > 0) return false;
+  const bool fileEnded = stream.file != nullptr && stream.file_ended != 0;
+  if (stream.pending_marker == 0 && !fileEnded) FillBits(stream, 1);
+  return stream.bit_count <= 0 && (stream.pending_marker != 0 || (stream.file != nullptr && stream.file_ended != 0));
+}
+
 uint32_t PeekBits(const JpegStream& stream, int count) {
   const int32_t left = stream.bit_count - count;
   if (left < 0) return 0;

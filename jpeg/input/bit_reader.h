@@ -31,6 +31,13 @@ uint32_t PeekBits(const JpegStream& stream, int count);
 // that damaged data ends every block in the same place.
 inline constexpr int kDecodeFloorBits = 8;
 
+// Whether the entropy-coded data of the scan is used up: no bit is held and
+// the bytes end at a marker (or the file has ended). A block decoder then
+// reads nothing and changes no coefficient until a restart boundary takes the
+// marker. When no bit is held the bytes ahead are filled first, exactly as
+// the next block would fill them.
+bool DataRanOut(JpegStream& stream);
+
 // Decodes one Huffman symbol: 0, kMarkerReached or a negative code.
 int DecodeHuffman(JpegStream& stream, const HuffmanDecodeTable& table, int& symbol);
 // The bit-by-bit search, starting with a code of `length` bits. A pattern

@@ -54,6 +54,8 @@ void StartBufferInput(JpegStream& stream, const uint8_t* buffer, int32_t size) {
 }
 
 void StartFileInput(JpegStream& stream) {
+  // Each read tries the file afresh: it may stand elsewhere now.
+  stream.file_ended = 0;
   stream.accumulator = 0;
   stream.bit_count = 0;
   stream.pending_marker = 0;
@@ -73,14 +75,25 @@ int CloseStreamFile(JpegStream& stream) {
 }
 
 int RefillFileBuffer(JpegStream& stream) {
+  // The end of the file is final: a scan cut short would otherwise try the
+  // file again for every block left.
+  if (stream.file_ended != 0) return JpegErrFile;
   const int64_t got = stream.file->Read(stream.file_buffer, kFileBufferBytes);
   // A failed read is final as well as the end of the file: searching an
   // empty buffer again would never end.
-  if (got <= 0) return JpegErrFile;
+  if (got <= 0) {
+    stream.file_ended = 1;
+    return JpegErrFile;
+  }
   stream.position = stream.file_buffer;
   stream.end = stream.file_buffer + got;
   stream.remaining = static_cast<int32_t>(got);
   return JpegSuccess;
+}
+
+int64_t SeekStreamFile(JpegStream& stream, int64_t offset, platform::SeekFrom from) {
+  stream.file_ended = 0;
+  return stream.file->Seek(offset, from);
 }
 
 int GetBytes(JpegStream& stream, int32_t count, const uint8_t** out) {

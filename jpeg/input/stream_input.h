@@ -32,6 +32,9 @@ struct JpegStream {
   int32_t processor_kind;
   int32_t sequential_component_count;
   platform::ReadableFile* file;  // owned; null for a buffer source
+  // The file has ended (or failed): no read is tried again until the file is
+  // moved, however often the decoders ask for bytes.
+  int32_t file_ended;
   uint8_t file_buffer[kFileBufferBytes];
 };
 
@@ -60,5 +63,7 @@ void StartBufferInput(JpegStream& stream, const uint8_t* buffer, int32_t size);
 void StartFileInput(JpegStream& stream);
 // Closes and forgets the stream's file: 0, or -9 when the close failed.
 int CloseStreamFile(JpegStream& stream);
+// Moves the stream's file; the new position, or a negative value on failure.
+int64_t SeekStreamFile(JpegStream& stream, int64_t offset, platform::SeekFrom from);
 
 }  // namespace halvora::jpeg

@@ -15,6 +15,7 @@
 #include "jpeg/entropy/region_index.h"
 #include "jpeg/input/stream_input.h"
 #include "jpeg/interface/validate.h"
+#include "jpeg/interface/work_memory.h"
 
 namespace halvora::jpeg {
 
@@ -186,7 +187,7 @@ int PrepareInput(JPEG_PROPERTIES& record, int ioType) {
     return JpegSuccess;
   }
   StartFileInput(state.input);
-  if (ioType == FileReadThumbnail && state.input.file->Seek(0, platform::SeekFrom::kStart) != 0) return JpegErrFile;
+  if (ioType == FileReadThumbnail && SeekStreamFile(state.input, 0, platform::SeekFrom::kStart) != 0) return JpegErrFile;
   return JpegSuccess;
 }
 
@@ -236,7 +237,7 @@ int SetInputBack(PrivateState& state) {
   if (IsOneOf(state.read.io_type, {FileReadParams, FileReadHeader, FileReadImageData, FileReadHalf, FileReadQuarter,
                               FileReadEighth, FileReadThumbnail})) {
     const int64_t back = int64_t{stream.remaining} + segment;
-    if (stream.file->Seek(-back, platform::SeekFrom::kCurrent) < 0) return JpegErrFile;
+    if (SeekStreamFile(stream, -back, platform::SeekFrom::kCurrent) < 0) return JpegErrFile;
     // The buffered bytes now lie ahead in the file again.
     stream.position = stream.end;
     stream.remaining = 0;
@@ -280,6 +281,7 @@ int ReadRecord(JPEG_PROPERTIES& record, int ioType) {
   state.read.io_type = ioType;
   const int valid = ValidateProperties(record, ioType, Direction::kRead);
   if (valid != JpegSuccess) return valid;
+  state.read.memory_limit = WorkMemoryLimit(record.state);
   if (StartsStream(ioType)) state.markers.start_of_stream = 1;
   if (IsImageRead(ioType)) {
     const int tables = LoadSuppliedTables(record);
@@ -322,8 +324,10 @@ int ReleaseRecord(JPEG_PROPERTIES& record) {
   state.markers.frame.component_count = 0;
   std::free(state.progression.coefficient_buffer);
   state.progression.coefficient_buffer = nullptr;
+  state.progression.coefficient_bytes = 0;
   delete[] state.output.line_planes;
   state.output.line_planes = nullptr;
+  state.output.line_plane_bytes = 0;
   ReleaseRegionIndex(state.region);
   ReleaseScan(record);
   std::memset(record.state.quant_slots, 0, sizeof record.state.quant_slots);

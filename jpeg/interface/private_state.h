@@ -48,6 +48,7 @@ struct WorkingFields {
 // The call under way and what it asks for.
 struct ReadState {
   int32_t io_type;
+  int64_t memory_limit;  // bytes of work memory the read may hold (work_memory.h)
   WorkingFields work;
   // A read of the record has decoded the whole image (or the whole region);
   // the next read starts again from the beginning of the stream.

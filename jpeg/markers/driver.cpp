@@ -9,6 +9,7 @@
 #include "jpeg/entropy/decode_scan.h"
 #include "jpeg/kernels/kernel_table.h"
 #include "jpeg/interface/io_types.h"
+#include "jpeg/interface/work_memory.h"
 #include "jpeg/interface/private_state.h"
 #include "jpeg/kernels/color_pass.h"
 #include "jpeg/markers/segment_parsers.h"
@@ -55,7 +56,7 @@ int RewindToStreamStart(PrivateState& state) {
   stream.accumulator = 0;
   stream.consumed = 0;
   if (stream.file != nullptr) {
-    if (stream.file->Seek(0, platform::SeekFrom::kStart) != 0) return JpegErrFile;
+    if (SeekStreamFile(stream, 0, platform::SeekFrom::kStart) != 0) return JpegErrFile;
     return RefillFileBuffer(stream);
   }
   stream.position = stream.start;
@@ -182,6 +183,7 @@ int AllocateLinePlanes(JPEG_PROPERTIES& record) {
   const int64_t bytes = ContextPlaneBytes(state.markers.frame, state.output.mcus_across);
   if (bytes <= 0) return JpegErrComp;
   if (state.output.line_planes != nullptr && state.output.line_plane_bytes >= bytes) return JpegSuccess;
+  if (!WorkMemoryFits(state, bytes, state.output.line_plane_bytes)) return JpegErrMemory;
   delete[] state.output.line_planes;
   state.output.line_plane_bytes = 0;
   state.output.line_planes = new (std::nothrow) uint8_t[static_cast<size_t>(bytes)]();
@@ -379,7 +381,11 @@ int DecodeStream(JPEG_PROPERTIES& record) {
   const int ioType = state.read.io_type;
   const bool underWay = ScanUnderWay(state);
   state.read.stopped_at_scan_header = 0;
-  if (!underWay) state.region.extent_settled = 0;
+  if (!underWay) {
+    state.region.extent_settled = 0;
+    state.progression.units_decoded = 0;
+    state.progression.units_without_data = 0;
+  }
   if (state.markers.start_of_stream == 0) {
     const int selected = SelectOutput(record);
     if (selected != JpegSuccess) return selected;

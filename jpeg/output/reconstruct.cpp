@@ -1,6 +1,7 @@
 #include "jpeg/output/reconstruct.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "jpeg/output/component_format.h"
 #include "jpeg/output/smooth_output.h"
@@ -8,7 +9,6 @@
 #include "jpeg/kernels/component_output.h"
 #include "jpeg/output/read_size.h"
 #include "jpeg/output/raw_planes.h"
-#include "jpeg/output/smooth_output.h"
 
 namespace halvora::jpeg {
 
@@ -95,65 +95,75 @@ bool IsChromaOnlyScan(const PrivateState& state) {
 // row) is kept in the context planes and the MCUs whose last neighbour it is
 // are written by `write`: the one to its left (and above it, when the chroma
 // is halved vertically), and at the right and bottom edges the ones that have
-// no neighbour there.
+// no neighbour there. The MCUs written, as a window of the MCU grid.
 template <typename Write>
-void OutputDelayed(PrivateState& state, const McuBuffer& mcu, int blockCount, int column, int row, Write write) {
+UnitWindow OutputDelayed(PrivateState& state, const McuBuffer& mcu, int blockCount, int column, int row,
+                         Write write) {
   std::copy(mcu.blocks, mcu.blocks + blockCount, StoredMcu(state, column, row));
   const bool lastColumn = column == state.output.mcus_across - 1;
   const bool lastRow = row == state.output.mcus_down - 1;
   const bool waitsForRowBelow = state.markers.frame.v_max == 2;
+  UnitWindow written{column, column, row, row};
   for (int y = waitsForRowBelow ? row - 1 : row; y <= row; ++y) {
     if (y < 0 || (y == row && waitsForRowBelow && !lastRow)) continue;
-    if (column > 0) write(column - 1, y);
-    if (lastColumn) write(column, y);
+    const int first = column > 0 ? column - 1 : column;
+    const int end = lastColumn ? column + 1 : column;
+    for (int x = first; x < end; ++x) write(x, y);
+    if (first == end) continue;
+    written = {first, end, written.first_row == written.end_row ? y : written.first_row, y + 1};
   }
+  return written;
 }
 
-// Whether MCU (column, row) goes through the interpolating output, and if so
-// writes what it completes.
-bool OutputInterpolated(PrivateState& state, const McuBuffer& mcu, int blockCount, const ReadSize& size,
-                        int column, int row) {
-  if (state.output.per_component_output != 2 || !HasContextPlanes(state)) return false;
+// Writes MCU (column, row) through the interpolating output, when that is the
+// image's output: the MCUs it completes, or nullopt for other output.
+std::optional<UnitWindow> OutputInterpolated(PrivateState& state, const McuBuffer& mcu, int blockCount,
+                                             const ReadSize& size, int column, int row) {
+  if (state.output.per_component_output != 2 || !HasContextPlanes(state)) return std::nullopt;
   const UnitWindow image{0, state.output.mcus_across, 0, state.output.mcus_down};
   if (IsChromaOnlyScan(state)) {
-    OutputDelayed(state, mcu, blockCount, column, row, [&](int x, int y) {
+    return OutputDelayed(state, mcu, blockCount, column, row, [&](int x, int y) {
       OutputStoredChromaScanMcu(state, image, size.block_size, x, y);
     });
-    return true;
   }
   // A scan that names a component twice, or one with the luminance of an
   // image coded in several scans, carries other blocks than the planes keep:
   // its MCUs are replicated instead.
-  if (state.progression.non_interleaved != 0 || blockCount != ContextBlocksPerMcu(state.markers.frame)) return false;
+  if (state.progression.non_interleaved != 0 || blockCount != ContextBlocksPerMcu(state.markers.frame)) {
+    return std::nullopt;
+  }
   const ComponentOutputFormat format = MakeComponentOutputFormat(state, FormatComponents::kScan);
-  OutputDelayed(state, mcu, blockCount, column, row, [&](int x, int y) {
+  return OutputDelayed(state, mcu, blockCount, column, row, [&](int x, int y) {
     OutputStoredMcu(state, format, image, size.block_size, x, y);
   });
-  return true;
 }
 
 }  // namespace
 
-void ReconstructMcu(PrivateState& state, int column, int row, int blockCount) {
+UnitWindow ReconstructMcu(PrivateState& state, int column, int row, int blockCount) {
   McuBuffer& mcu = *state.output.mcu_buffer;
   const bool raw = RawPlaneList(state) != nullptr;
   const ReadSize size = ReadSizeOf(state, raw);
   TransformBlocks(state, mcu, blockCount, size);
+  const UnitWindow self{column, column + 1, row, row + 1};
   if (raw) {
     WriteRawScanMcu(state, mcu.blocks, blockCount, column, row, size.block_size);
-    return;
+    return self;
   }
 
-  if (OutputInterpolated(state, mcu, blockCount, size, column, row)) return;
+  if (const std::optional<UnitWindow> written = OutputInterpolated(state, mcu, blockCount, size, column, row)) {
+    return *written;
+  }
   const JpegFrame& frame = state.markers.frame;
   McuTarget target{};
-  if (!PlaceMcu(state, frame.mcu_width / size.scale, frame.mcu_height / size.scale, column, row, target)) return;
+  if (!PlaceMcu(state, frame.mcu_width / size.scale, frame.mcu_height / size.scale, column, row, target)) return self;
   // The reduced reads have no fused routines.
   if (state.output.per_component_output != 0 || size.scale > 1) {
     OutputPerComponent(state, mcu, blockCount, size, target);
-    return;
+    return self;
   }
   state.input.kernels->output_mcu(mcu, target);
+  return self;
 }
 
 }  // namespace halvora::jpeg

@@ -161,6 +161,43 @@ TEST(InterruptTest, ReturnsOncePerMcuWithItsRegion) {
   }
 }
 
+// With interpolated chroma an MCU is written once the MCUs around it are
+// decoded, so the output runs behind the decoding: every interrupted call
+// names in `region` MCUs that are already written (their pixels are final),
+// and a call that completed none does not interrupt.
+TEST(InterruptTest, WithInterpolatedChromaNamesTheMcusWritten) {
+  for (const McuCount& entry : {McuCount{"s420-33x65", 16, 16}, McuCount{"s422-33x65", 16, 8}}) {
+    SCOPED_TRACE(entry.stream);
+    const std::vector<uint8_t> stream = Stream(entry.stream);
+    DibRequest smooth;
+    smooth.smooth = true;
+    const DibResult whole = DecodeIntoDib(stream, smooth);
+    ASSERT_EQ(whole.result, JpegSuccess);
+    testing::Record record;
+    ASSERT_EQ(record.ReadBuffer(stream, BufferReadParams), JpegSuccess);
+    const int width = record->jpeg_width;
+    std::vector<uint8_t> dib(whole.pixels.size(), 0);
+    record.UseDib(dib, width, record->jpeg_height, 3, JpegColorBgr);
+    record->state.smooth_upsampling = 1;
+    int result = JpegInterruptSuccess;
+    for (int calls = 0; result == JpegInterruptSuccess && calls < 1000; ++calls) {
+      record->state.interrupt_request = 1;
+      result = record.ReadBuffer(stream, BufferReadImage);
+      if (result != JpegInterruptSuccess) break;
+      const JpegRegion& region = record->state.region;
+      for (int y = region.top * entry.mcu_height; y < region.bottom; ++y) {
+        for (int x = region.left * entry.mcu_width; x < region.right; ++x) {
+          const size_t at = (static_cast<size_t>(y) * width + x) * 3;
+          ASSERT_TRUE(std::equal(dib.begin() + at, dib.begin() + at + 3, whole.pixels.begin() + at))
+              << "call " << calls << ": pixel " << x << "," << y << " of the MCUs named is not written yet";
+        }
+      }
+    }
+    EXPECT_EQ(result, JpegSuccess);
+    EXPECT_TRUE(dib == whole.pixels);
+  }
+}
+
 // Tables are read in the form of the method in force; a method chosen only
 // for the image read decodes as if it had been chosen first.
 TEST(DctMethodTest, ChosenAfterTheParameterReadDecodesAlike) {

@@ -17,6 +17,7 @@
 #include "jpeg/entropy/huffman_table.h"
 #include <halvora/jpeg.h>
 #include "jpeg/interface/private_state.h"
+#include "jpeg/interface/work_memory.h"
 #include "jpeg/entropy/progressive_blocks.h"
 #include "jpeg/entropy/scan_position.h"
 #include "jpeg/input/stream_input.h"
@@ -491,8 +492,9 @@ TEST(ProgressiveRefineTest, EqualsTheCoefficientWalkOnRandomTablesAndData) {
 // ---- The coefficient buffer ----
 
 // Every block of every component has a place of its own inside the buffer,
-// and a component's blocks lie in raster order, one row after another, so
-// that a scan of one component walks memory in order.
+// which starts out zero (a first AC scan never clears a block), and a
+// component's blocks lie in raster order, one row after another, so that a
+// scan of one component walks memory in order.
 TEST(CoefficientBufferTest, EachComponentsBlocksFormARasterPlane) {
   JpegComponent components[kMaxComponents] = {{1, 2, 2, 0}, {2, 1, 1, 0}, {3, 1, 2, 0}, {4, 2, 1, 0}};
   auto state = std::make_unique<PrivateState>();
@@ -500,7 +502,10 @@ TEST(CoefficientBufferTest, EachComponentsBlocksFormARasterPlane) {
   state->markers.frame.components = components;
   state->output.mcus_across = 5;
   state->output.mcus_down = 3;
+  state->read.memory_limit = int64_t{1} << 20;
   ASSERT_EQ(AllocateCoefficientBuffer(*state), JpegSuccess);
+  const int16_t* values = state->progression.coefficient_buffer;
+  EXPECT_TRUE(std::all_of(values, values + state->progression.coefficient_bytes / 2, [](int16_t v) { return v == 0; }));
   const CoefficientLayout layout = LayoutOf(*state);
   const auto* first = reinterpret_cast<const CoefficientBlock*>(state->progression.coefficient_buffer);
   const int64_t total = int64_t{layout.blocks_per_mcu} * 5 * 3;
@@ -524,6 +529,35 @@ TEST(CoefficientBufferTest, EachComponentsBlocksFormARasterPlane) {
   }
   EXPECT_TRUE(std::all_of(uses.begin(), uses.end(), [](int n) { return n == 1; }));
   std::free(state->progression.coefficient_buffer);
+}
+
+// The buffer's size is worked out in 64 bits and held to the read's budget
+// before anything is allocated: a 65535 x 65535 frame of three components
+// needs 25.8 GB and one of 4096 x 2731 MCUs just over 4 GiB; a 32-bit count
+// would wrap both to sizes that fit.
+TEST(CoefficientBufferTest, IsSizedIn64BitsAndRefusedPastTheBudget) {
+  struct Case {
+    int mcus_across, mcus_down;
+    int64_t limit;
+  } const cases[] = {{8192, 8192, int64_t{4} << 30}, {4096, 2731, int64_t{4} << 30}, {4096, 2731, int64_t{1} << 40}};
+  JpegComponent components[kMaxComponents] = {{1, 1, 1, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}};
+  for (const Case& c : cases) {
+    auto state = std::make_unique<PrivateState>();
+    state->markers.frame.component_count = 3;
+    state->markers.frame.components = components;
+    state->output.mcus_across = c.mcus_across;
+    state->output.mcus_down = c.mcus_down;
+    state->read.memory_limit = c.limit;
+    const int64_t needed = int64_t{3} * c.mcus_across * c.mcus_down * 128;
+    SCOPED_TRACE(::testing::Message() << needed << " bytes under a budget of " << c.limit);
+    if (needed > c.limit) {
+      EXPECT_EQ(AllocateCoefficientBuffer(*state), JpegErrMemory);
+      EXPECT_EQ(state->progression.coefficient_buffer, nullptr);
+    } else {
+      EXPECT_TRUE(WorkMemoryFits(*state, needed));
+      EXPECT_FALSE(WorkMemoryFits(*state, c.limit + 1));
+    }
+  }
 }
 
 TEST(RestartTest, EveryIntervalButTheLastRestartsPredictionsAtTheNextMarker) {

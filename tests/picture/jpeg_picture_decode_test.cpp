@@ -19,9 +19,9 @@
 namespace halvora::picture {
 namespace {
 
-std::vector<uint8_t> CorpusFile(const std::string& name) {
+std::vector<uint8_t> CorpusFile(const std::string& name, const char* subfolder = "valid") {
   const char* folder = std::getenv("HALVORA_TESTDATA_DIR");
-  std::ifstream in(std::filesystem::path(folder != nullptr ? folder : "") / "valid" / name, std::ios::binary);
+  std::ifstream in(std::filesystem::path(folder != nullptr ? folder : "") / subfolder / name, std::ios::binary);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
@@ -42,6 +42,18 @@ Dib Decode(const std::string& name) {
   dib.bits = DecodeJpegToDib(stream.data(), static_cast<uint32_t>(stream.size()), &dib.header);
   EXPECT_NE(dib.bits, nullptr) << name;
   return dib;
+}
+
+// A page whose block would pass 0x7FFFFFFF bytes (the header's size is
+// 32-bit), or the page budget, is refused before anything is allocated: the
+// 65535 x 65535 frame would take 12.9 GB. The header is left as it was.
+TEST(JpegPictureDecode, PagesPastTheLimitsAreRefusedBeforeAllocation) {
+  const std::vector<uint8_t> stream = CorpusFile("jd-crash-65535x65535.jpg", "damaged");
+  ASSERT_FALSE(stream.empty());
+  BitmapInfoHeader header{};
+  header.biWidth = 7;
+  EXPECT_EQ(DecodeJpegToDib(stream.data(), static_cast<uint32_t>(stream.size()), &header), nullptr);
+  EXPECT_EQ(header.biWidth, 7);
 }
 
 TEST(JpegPictureDecode, GreyGivesEqualBlueGreenRed) {

@@ -156,6 +156,10 @@ typedef struct JpegState {
   int32_t huffman_tables_supplied;
   JpegQuantSlot quant_slots[4];
   JpegHuffmanSlot huffman_slots[8]; /* slot 2 * identifier + class */
+  /* The most work memory (coefficients, context planes, region index) a read
+   * may take, in MiB; 0: 1024 MiB, which every image of up to 100 megapixels
+   * fits. A read that would need more fails with -5 before allocating it. */
+  int32_t max_memory_mb;
   union {
     unsigned char bytes[JPEG_PRIVATE_STATE_BYTES];
     uint64_t align_integer;
