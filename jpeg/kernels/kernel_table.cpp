@@ -33,6 +33,7 @@ void ReadIdentification(ProcessorInfo& info) {
   std::memcpy(info.vendor + 4, &edx, 4);
   std::memcpy(info.vendor + 8, &ecx, 4);
   if (eax == 0) return;
+  const unsigned int highestLeaf = eax;
   __get_cpuid(1, &eax, &ebx, &ecx, &edx);
   info.brand_index = static_cast<int32_t>(ebx & 0xFF);
   info.processor_type = static_cast<int32_t>((eax >> 12) & 0x3);
@@ -40,6 +41,18 @@ void ReadIdentification(ProcessorInfo& info) {
   info.model = static_cast<int32_t>((eax >> 4) & 0xF);
   info.stepping = static_cast<int32_t>(eax & 0xF);
   info.feature_flags = edx;
+  info.feature_flags_ecx = ecx;
+  if (highestLeaf >= 7) {
+    __cpuid_count(7, 0, eax, ebx, ecx, edx);
+    info.extended_features = ebx;
+  }
+  // The YMM registers are usable only when the system saves them across
+  // thread switches: bits 1 (SSE) and 2 (AVX) of extended control register 0.
+  if ((info.feature_flags_ecx & kFeatureOsxsave) != 0) {
+    unsigned int low = 0, high = 0;
+    __asm__ volatile("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+    info.ymm_state_saved = (low & 6u) == 6u;
+  }
 }
 #else
 // Without the identification instruction the record stays cleared: kind 0.
@@ -96,6 +109,14 @@ void FillPackedSet(KernelTable& table) {
 #endif
 }
 
+// The AVX2 forms replace single entries of the SSE2 set; each equals its
+// plain twin. Where the build has none, the SSE2 set stands.
+void FillAvx2Set(KernelTable& table) {
+#if defined(HALVORA_JPEG_AVX2)
+#endif
+  static_cast<void>(table);
+}
+
 bool IsPackedKind(ProcessorKind kind) { return kind >= 3; }
 
 }  // namespace
@@ -136,24 +157,48 @@ ProcessorKind DetermineProcessorKind(platform::CodecSettings* settings) {
   return KindFromProcessorInfo(info);
 }
 
-void FillKernelTable(KernelTable& table, ProcessorKind kind) {
-  // Every kind starts from the complete plain set; the packed kinds replace
-  // single entries.
-  FillPlainSet(table);
-  if (IsPackedKind(kind)) FillPackedSet(table);
+bool HasAvx2(const ProcessorInfo& info) {
+  return (info.feature_flags_ecx & kFeatureAvx) != 0 && info.ymm_state_saved &&
+         (info.extended_features & kFeatureAvx2) != 0;
 }
 
+KernelSet KernelSetFor(ProcessorKind kind, bool avx2Allowed) {
+  if (!IsPackedKind(kind)) return KernelSet::kPlain;
+  return avx2Allowed ? KernelSet::kAvx2 : KernelSet::kSse2;
+}
+
+void FillKernelTable(KernelTable& table, KernelSet set) {
+  // Every set starts from the complete plain set; each packed set replaces
+  // single entries of the one below it.
+  FillPlainSet(table);
+  if (set == KernelSet::kPlain) return;
+  FillPackedSet(table);
+  if (set == KernelSet::kAvx2) FillAvx2Set(table);
+}
+
+namespace {
+
+// AVX2 forms are taken where the processor and the system have them, unless
+// the "AVX2" setting is 0 (which leaves a packed kind its SSE2 forms).
+bool Avx2Allowed(platform::CodecSettings* settings) {
+  const bool available = HasAvx2(DetectProcessor());
+  return available && (settings == nullptr || settings->ReadInt32("AVX2") != 0);
+}
+
+}  // namespace
+
 ProcessorKind BuildKernelTable(KernelTable& table) {
-  // The override is read once, here; nothing of the settings is kept.
+  // The overrides are read once, here; nothing of the settings is kept.
   const std::unique_ptr<platform::CodecSettings> settings = platform::OpenCodecSettings();
   const ProcessorKind kind = DetermineProcessorKind(settings.get());
-  FillKernelTable(table, kind);
+  FillKernelTable(table, KernelSetFor(kind, Avx2Allowed(settings.get())));
   return kind;
 }
 
 void UseProcessorKind(KernelTable& table, ProcessorKind& recordKind, ProcessorKind kind) {
   recordKind = kind;
-  FillKernelTable(table, kind);
+  const std::unique_ptr<platform::CodecSettings> settings = platform::OpenCodecSettings();
+  FillKernelTable(table, KernelSetFor(kind, Avx2Allowed(settings.get())));
 }
 
 void ActivateDctMethod(KernelTable& table, int dctMethod) {

@@ -20,16 +20,33 @@ struct ProcessorInfo {
   int32_t model;
   int32_t stepping;
   uint32_t feature_flags;  // leaf 1, EDX
+  uint32_t feature_flags_ecx;   // leaf 1, ECX
+  uint32_t extended_features;   // leaf 7 (sub-leaf 0), EBX
+  bool ymm_state_saved;         // the system saves the YMM registers (XGETBV)
   char vendor[13];
 };
 
 inline constexpr uint32_t kFeatureMmx = 1u << 23;
 inline constexpr uint32_t kFeatureSse = 1u << 25;
 inline constexpr uint32_t kFeatureSse2 = 1u << 26;
+inline constexpr uint32_t kFeatureOsxsave = 1u << 27;  // ECX
+inline constexpr uint32_t kFeatureAvx = 1u << 28;      // ECX
+inline constexpr uint32_t kFeatureAvx2 = 1u << 5;      // leaf 7, EBX
+inline constexpr uint32_t kFeatureBmi2 = 1u << 8;      // leaf 7, EBX
 
-// 0..6; selects the kernel set (0-2 plain, 3-4 MMX, 5 SSE, 6 SSE2).
+// 0..6; selects the kernel set (0-2 plain, 3-6 packed).
 using ProcessorKind = int32_t;
 inline constexpr ProcessorKind kProcessorKindCount = 7;
+
+// The kernel sets: the plain one is complete on its own; SSE2 replaces single
+// entries of it, and AVX2 single entries of the SSE2 set. The packed kinds
+// (3 to 6) take SSE2, and AVX2 where the processor and the system have it
+// (and the "AVX2" setting is not 0).
+enum class KernelSet { kPlain, kSse2, kAvx2 };
+
+// Whether the processor has AVX2 and the system saves its registers.
+bool HasAvx2(const ProcessorInfo& info);
+KernelSet KernelSetFor(ProcessorKind kind, bool avx2Allowed);
 
 using DecodeBlockKernel = int (*)(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
                                   int16_t& prediction, CoefficientBlock& block);
@@ -62,7 +79,7 @@ ProcessorKind DetermineProcessorKind(platform::CodecSettings* settings);
 ProcessorKind KindFromProcessorInfo(const ProcessorInfo& info);
 // Reads the settings, determines the kind and fills `table` with its set.
 ProcessorKind BuildKernelTable(KernelTable& table);
-void FillKernelTable(KernelTable& table, ProcessorKind kind);
+void FillKernelTable(KernelTable& table, KernelSet set);
 // Gives an initialised record the kernel set of `kind` in place of the one
 // JpegInit chose (tools and tests that compare the sets).
 void UseProcessorKind(KernelTable& table, ProcessorKind& recordKind, ProcessorKind kind);

@@ -65,11 +65,33 @@ TEST(DetectProcessorTest, LeavesATerminatedVendor) {
   EXPECT_EQ(KindFromProcessorInfo(info), DetermineProcessorKind(nullptr));
 }
 
+// AVX2 forms need the instructions (leaf 7) and AVX (leaf 1) and a system
+// that saves the YMM registers; only the packed kinds take any packed set.
+TEST(KernelSetTest, Avx2NeedsProcessorAndSystemAndAPackedKind) {
+  struct Case {
+    uint32_t ecx, leaf7;
+    bool saved, avx2;
+  } const cases[] = {{kFeatureAvx | kFeatureOsxsave, kFeatureAvx2, true, true},
+                     {kFeatureAvx | kFeatureOsxsave, kFeatureAvx2, false, false},
+                     {kFeatureOsxsave, kFeatureAvx2, true, false},
+                     {kFeatureAvx | kFeatureOsxsave, kFeatureBmi2, true, false}};
+  for (const Case& c : cases) {
+    ProcessorInfo info{};
+    info.feature_flags_ecx = c.ecx;
+    info.extended_features = c.leaf7;
+    info.ymm_state_saved = c.saved;
+    EXPECT_EQ(HasAvx2(info), c.avx2);
+  }
+  EXPECT_EQ(KernelSetFor(2, true), KernelSet::kPlain);
+  EXPECT_EQ(KernelSetFor(3, false), KernelSet::kSse2);
+  EXPECT_EQ(KernelSetFor(6, true), KernelSet::kAvx2);
+}
+
 class KernelTableTest : public ::testing::TestWithParam<ProcessorKind> {};
 
 TEST_P(KernelTableTest, EveryKindHasTheTransformAndDequantisationKernels) {
   KernelTable table{};
-  FillKernelTable(table, GetParam());
+  FillKernelTable(table, KernelSetFor(GetParam(), HasAvx2(DetectProcessor())));
   ASSERT_NE(table.leave_simd_state, nullptr);
   for (int i = 0; i < kTransformSizes; ++i) {
     EXPECT_NE(table.inverse_dct_method0[i], nullptr);
@@ -83,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, KernelTableTest, ::testing::Range(0, 7));
 
 TEST(KernelTableTest, ActivatesTheSetOfTheDctMethod) {
   KernelTable table{};
-  FillKernelTable(table, 0);
+  FillKernelTable(table, KernelSet::kPlain);
   ActivateDctMethod(table, 1);
   EXPECT_EQ(table.active_dequantize, table.dequantize_method1);
   for (int i = 0; i < kTransformSizes; ++i) EXPECT_EQ(table.active_inverse_dct[i], table.inverse_dct_method1[i]);
