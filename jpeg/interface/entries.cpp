@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "jpeg/encoder/encoder_state.h"
 #include "jpeg/kernels/kernel_table.h"
 #include "jpeg/interface/io_types.h"
 #include "jpeg/markers/driver.h"
@@ -316,6 +317,7 @@ int ReleaseRecord(JPEG_PROPERTIES& record) {
   state.output.line_plane_bytes = 0;
   ReleaseRegionIndex(state.region);
   ReleaseScan(record);
+  ReleaseEncoderState(state);
   std::memset(record.state.quant_slots, 0, sizeof record.state.quant_slots);
   std::memset(record.state.huffman_slots, 0, sizeof record.state.huffman_slots);
   state.tables.counts = TableCounts{};

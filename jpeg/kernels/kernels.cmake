@@ -11,16 +11,36 @@ target_sources(halvora_jpeg_objects PRIVATE
   kernels/color_pass.cpp
   kernels/component_output.cpp
   kernels/smooth_upsampling.cpp
+  kernels/dib_convert_plain.cpp
+  kernels/fdct_plain.cpp
+  kernels/huffman_encode_plain.cpp
 )
 
 # The packed-arithmetic (SSE2) variants exist for x86 and x86-64 targets only;
 # elsewhere the plain set is complete on its own. x86-64 always has SSE2; a
 # 32-bit x86 compiler has to be told it may use it in these files.
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|i[3-6]86|x86|X86)$")
-  set(_halvora_sse2_sources kernels/quant_sse2.cpp kernels/idct_sse2.cpp kernels/color_output_sse2.cpp)
+  set(_halvora_sse2_sources kernels/quant_sse2.cpp kernels/idct_sse2.cpp kernels/color_output_sse2.cpp
+      kernels/dib_convert_sse2.cpp kernels/fdct_sse2.cpp kernels/huffman_encode_sse2.cpp)
   target_sources(halvora_jpeg_objects PRIVATE ${_halvora_sse2_sources})
   if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     set_source_files_properties(${_halvora_sse2_sources} PROPERTIES COMPILE_OPTIONS -msse2)
   endif()
   target_compile_definitions(halvora_jpeg_objects PUBLIC HALVORA_JPEG_SSE2)
+endif()
+
+# The AVX2 variants, for x86-64 targets of GCC and clang; the kernel table
+# takes them only where the processor and the system have AVX2. The system
+# aligns a Windows thread's stack to 16 bytes only, so in the MinGW-w64
+# build the assembler turns the aligned moves the compiler may use for
+# 32-byte spills into unaligned ones.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$" AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  set(_halvora_avx2_sources kernels/dib_convert_avx2.cpp kernels/fdct_avx2.cpp)
+  target_sources(halvora_jpeg_objects PRIVATE ${_halvora_avx2_sources})
+  set(_halvora_avx2_options -mavx2)
+  if(WIN32)
+    list(APPEND _halvora_avx2_options -Wa,-muse-unaligned-vector-move)
+  endif()
+  set_source_files_properties(${_halvora_avx2_sources} PROPERTIES COMPILE_OPTIONS "${_halvora_avx2_options}")
+  target_compile_definitions(halvora_jpeg_objects PUBLIC HALVORA_JPEG_AVX2)
 endif()
