@@ -284,7 +284,9 @@ int EncodeBench(const BenchOptions& options, TurboPeer& peer) {
     }
     KindTotals file;
     bool ok = true;
-    for (int which = 0; which < kComparisonCount && ok; ++which) ok = CompareEncoding(path, image, options, peer, which, file);
+    for (int which = 0; which < kComparisonCount && ok; ++which) {
+      ok = CompareEncoding(path, image, options, peer, which, file);
+    }
     if (!ok) {
       status = 1;
       continue;
@@ -299,8 +301,9 @@ int EncodeBench(const BenchOptions& options, TurboPeer& peer) {
     std::printf("geometric mean of the ratios (hjpeg/libjpeg-turbo), %d file%s:", totals.files,
                 totals.files == 1 ? "" : "s");
     for (int which = 0; which < kComparisonCount; ++which) {
-      std::printf(" %s median %.2f best %.2f%s", kSamplings[which].name, std::exp(totals.log_median[which] / totals.files),
-                  std::exp(totals.log_best[which] / totals.files), which + 1 < kComparisonCount ? "," : "\n");
+      std::printf(" %s median %.2f best %.2f%s", kSamplings[which].name,
+                  std::exp(totals.log_median[which] / totals.files), std::exp(totals.log_best[which] / totals.files),
+                  which + 1 < kComparisonCount ? "," : "\n");
     }
   }
   return status;

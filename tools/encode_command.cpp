@@ -1,10 +1,10 @@
 // hjpeg encode IN OUT [options]: an image file (PPM, PGM, PAM, BMP or PNG)
 // encoded into a JPEG file by the codec's file output.
+#include <halvora/jpeg.h>
+
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include <halvora/jpeg.h>
 
 #include "tools/command_line.h"
 #include "tools/commands.h"
@@ -29,10 +29,14 @@ struct EncodeOptions {
 };
 
 bool ParseSubsampling(const std::string& name, int& subsampling) {
-  if (name == "444") subsampling = JpegSubsamplingNone;
-  else if (name == "422") subsampling = JpegSubsampling422;
-  else if (name == "420") subsampling = JpegSubsampling420;
-  else return false;
+  if (name == "444")
+    subsampling = JpegSubsamplingNone;
+  else if (name == "422")
+    subsampling = JpegSubsampling422;
+  else if (name == "420")
+    subsampling = JpegSubsampling420;
+  else
+    return false;
   return true;
 }
 
@@ -77,7 +81,9 @@ void ChooseStreamColours(const EncodeOptions& options, const DibImage& image, JP
   const bool rgb = options.colour == StoredColour::kRgb && image.channels == 3;
   record.jpeg_color = grey ? JpegColorGrey : rgb ? JpegColorRgb : JpegColorYCbCr;
   record.jpeg_channels = grey ? 1 : 3;
-  const int subsampling = options.subsampling >= 0 ? options.subsampling : rgb ? JpegSubsamplingNone : JpegSubsampling420;
+  const int subsampling = options.subsampling >= 0 ? options.subsampling
+                          : rgb                    ? JpegSubsamplingNone
+                                                   : JpegSubsampling420;
   record.jpeg_subsampling = grey ? JpegSubsamplingNone : subsampling;
 }
 

@@ -39,8 +39,8 @@ struct EncoderState {
   ColourPlan colours;
   EncoderTables tables;
   std::vector<uint8_t> staging;
-  std::vector<uint8_t> samples;              // McuRowSamples
-  std::vector<CoefficientBlock> row_blocks;  // the blocks of one MCU row
+  std::vector<uint8_t> samples;                // McuRowSamples
+  std::vector<CoefficientBlock> row_blocks;    // the blocks of one MCU row
   std::vector<CoefficientBlock> image_blocks;  // every block of a progressive image
 };
 

@@ -1,8 +1,8 @@
 #include "jpeg/encoder/frame_layout.h"
 
-#include <algorithm>
-
 #include <halvora/jpeg.h>
+
+#include <algorithm>
 
 namespace halvora::jpeg {
 

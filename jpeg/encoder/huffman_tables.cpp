@@ -15,10 +15,10 @@ HuffmanSpec MakeSpec(std::initializer_list<uint8_t> bits, std::initializer_list<
   return spec;
 }
 
-const HuffmanSpec kDcLuminance = MakeSpec({0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0},
-                                          {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
-const HuffmanSpec kDcChrominance = MakeSpec({0, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0},
-                                            {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
+const HuffmanSpec kDcLuminance =
+    MakeSpec({0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
+const HuffmanSpec kDcChrominance =
+    MakeSpec({0, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
 
 const HuffmanSpec kAcLuminance = MakeSpec(
     {0, 2, 1, 3, 3, 2, 4, 3, 5, 5, 4, 4, 0, 0, 1, 0x7d},

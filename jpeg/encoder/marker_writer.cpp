@@ -1,8 +1,8 @@
 #include "jpeg/encoder/marker_writer.h"
 
-#include <vector>
-
 #include <halvora/jpeg.h>
+
+#include <vector>
 
 namespace halvora::jpeg {
 

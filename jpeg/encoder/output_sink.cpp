@@ -1,10 +1,10 @@
 #include "jpeg/encoder/output_sink.h"
 
+#include <halvora/jpeg.h>
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
-
-#include <halvora/jpeg.h>
 
 namespace halvora::jpeg {
 

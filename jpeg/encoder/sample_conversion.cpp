@@ -1,8 +1,8 @@
 #include "jpeg/encoder/sample_conversion.h"
 
-#include <cstring>
-
 #include <halvora/jpeg.h>
+
+#include <cstring>
 
 namespace halvora::jpeg {
 
@@ -45,7 +45,8 @@ void Downsample(const FrameLayout& frame, const KernelTable& kernels, const McuR
   const int32_t count = component.blocks_across * 8;
   for (int32_t line = 0; line < 8 * component.v; ++line) {
     const uint8_t* upper = samples.full[k] + static_cast<ptrdiff_t>(vertical ? 2 * line : line) * samples.full_stride;
-    kernel(upper, upper + samples.full_stride, count, samples.planes[k] + static_cast<ptrdiff_t>(line) * samples.strides[k]);
+    kernel(upper, upper + samples.full_stride, count,
+           samples.planes[k] + static_cast<ptrdiff_t>(line) * samples.strides[k]);
   }
 }
 

@@ -20,7 +20,7 @@ enum class ColourMarker { kNone, kJfif, kAdobe };
 // How the DIB's pixels become components, and the segment that tells a
 // reader what the components are.
 struct ColourPlan {
-  bool converts;             // through the kernel table's `conversion`...
+  bool converts;  // through the kernel table's `conversion`...
   DibConversion conversion;
   int8_t sources[kMaxComponents];  // ...or each component copies this byte (-1: 128)
   ColourMarker marker;

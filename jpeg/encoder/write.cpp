@@ -135,8 +135,8 @@ int WriteRecord(JPEG_PROPERTIES& record, int ioType) {
   if (checked != JpegSuccess) return checked;
   EncoderState& encoder = EncoderStateOf(state);
   encoder.settings = settings;
-  encoder.frame = LayOutFrame(settings.width, settings.height, settings.channels, settings.subsampling,
-                              settings.jpeg_color);
+  encoder.frame =
+      LayOutFrame(settings.width, settings.height, settings.channels, settings.subsampling, settings.jpeg_color);
   encoder.colours = PlanColours(settings.dib_color, settings.dib_channels, settings.jpeg_color, settings.channels);
   const KernelTable& kernels = *state.input.kernels;
   SettleQuantTables(encoder);

@@ -2,10 +2,10 @@
 // every check, so that nothing is written for a record that would fail.
 #pragma once
 
+#include <halvora/jpeg.h>
+
 #include <cstddef>
 #include <cstdint>
-
-#include <halvora/jpeg.h>
 
 namespace halvora::jpeg {
 

@@ -2,9 +2,9 @@
 // anything else unexpected -1.
 #pragma once
 
-#include <new>
-
 #include <halvora/jpeg.h>
+
+#include <new>
 
 namespace halvora::jpeg {
 

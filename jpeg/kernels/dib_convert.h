@@ -51,8 +51,8 @@ void DownsampleH2V2Plain(const uint8_t* upper, const uint8_t* lower, int32_t cou
 // takes byte sources[k] of every pixel, or 128 where sources[k] is -1 (the
 // chroma of a grey DIB written as YCbCr). Plain only: these layouts store
 // the DIB's bytes as they are.
-void CopyDibChannels(const uint8_t* pixels, int32_t count, int32_t channels, const int8_t* sources,
-                     int32_t components, uint8_t* const* rows);
+void CopyDibChannels(const uint8_t* pixels, int32_t count, int32_t channels, const int8_t* sources, int32_t components,
+                     uint8_t* const* rows);
 
 #if defined(HALVORA_JPEG_SSE2)
 void ConvertBgrToYccSse2(const uint8_t* pixels, int32_t count, uint8_t* const* rows);

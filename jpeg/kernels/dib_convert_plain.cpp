@@ -69,8 +69,8 @@ void DownsampleH2V2Plain(const uint8_t* upper, const uint8_t* lower, int32_t cou
   }
 }
 
-void CopyDibChannels(const uint8_t* pixels, int32_t count, int32_t channels, const int8_t* sources,
-                     int32_t components, uint8_t* const* rows) {
+void CopyDibChannels(const uint8_t* pixels, int32_t count, int32_t channels, const int8_t* sources, int32_t components,
+                     uint8_t* const* rows) {
   for (int32_t k = 0; k < components; ++k) {
     uint8_t* row = rows[k];
     if (sources[k] < 0) {

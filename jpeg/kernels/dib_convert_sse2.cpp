@@ -21,7 +21,8 @@ struct Channels {
 };
 
 __m128i Pair(int32_t first, int32_t second) {
-  return _mm_set1_epi32(static_cast<int32_t>((static_cast<uint32_t>(second) << 16) | (static_cast<uint32_t>(first) & 0xFFFF)));
+  return _mm_set1_epi32(
+      static_cast<int32_t>((static_cast<uint32_t>(second) << 16) | (static_cast<uint32_t>(first) & 0xFFFF)));
 }
 
 // (fr R + fg G + fb B + offset) >> 15 for eight pixels, as eight bytes.

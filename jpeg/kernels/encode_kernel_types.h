@@ -58,7 +58,7 @@ inline constexpr int kZeroRunSymbol = 0xF0;
 // Huffman-codes one block of a sequential scan at `out` (which has room for
 // the most a block can take) and returns the end of what it wrote. `lastDc`
 // is the component's DC prediction, replaced by the block's DC.
-using EncodeBlockKernel = uint8_t* (*)(uint8_t* out, BitBuffer& bits, const CoefficientBlock& block,
-                                       int16_t& lastDc, const HuffmanEncodeTable& dc, const HuffmanEncodeTable& ac);
+using EncodeBlockKernel = uint8_t* (*)(uint8_t* out, BitBuffer& bits, const CoefficientBlock& block, int16_t& lastDc,
+                                       const HuffmanEncodeTable& dc, const HuffmanEncodeTable& ac);
 
 }  // namespace halvora::jpeg

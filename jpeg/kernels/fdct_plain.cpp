@@ -1,6 +1,6 @@
-#include "jpeg/kernels/fdct.h"
-
 #include <cstdlib>
+
+#include "jpeg/kernels/fdct.h"
 
 namespace halvora::jpeg {
 

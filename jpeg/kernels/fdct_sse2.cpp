@@ -16,7 +16,8 @@ namespace {
 using namespace fdct_constants;
 
 __m128i Pair(int32_t first, int32_t second) {
-  return _mm_set1_epi32(static_cast<int32_t>((static_cast<uint32_t>(second) << 16) | (static_cast<uint32_t>(first) & 0xFFFF)));
+  return _mm_set1_epi32(
+      static_cast<int32_t>((static_cast<uint32_t>(second) << 16) | (static_cast<uint32_t>(first) & 0xFFFF)));
 }
 
 // first x a + second x b for the eight lanes of a and b, in 32 bits: lanes

@@ -1,6 +1,5 @@
-#include "jpeg/kernels/huffman_encode.h"
-
 #include "jpeg/encoder/bit_writer.h"
+#include "jpeg/kernels/huffman_encode.h"
 
 namespace halvora::jpeg {
 

@@ -2,11 +2,11 @@
 // and JpegWrite of it with the settings a test names.
 #pragma once
 
+#include <halvora/jpeg.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include <halvora/jpeg.h>
 
 namespace halvora::jpeg::testing {
 

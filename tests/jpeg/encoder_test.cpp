@@ -2,6 +2,7 @@
 // came from, with the segments readers need; the stream forms that must be
 // identical are; and bad records get their code before any byte is written.
 #include <gtest/gtest.h>
+#include <halvora/jpeg.h>
 
 #include <algorithm>
 #include <cmath>
@@ -14,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include <halvora/jpeg.h>
 #include "jpeg/encoder/encoder_state.h"
 #include "jpeg/interface/private_state.h"
 #include "jpeg/interface/stream_info.h"
@@ -87,7 +87,8 @@ int Worst(const RoundTripCase& c, const WriteRequest& write, const Dib& source, 
   for (int y = 0; y < source.height; ++y) {
     for (int x = 0; x < source.width; ++x) {
       const uint8_t* want = PixelOf(source, write, x, y);
-      const uint8_t* got = back.pixels.data() + static_cast<size_t>(y) * line + static_cast<size_t>(x) * c.read.channels;
+      const uint8_t* got =
+          back.pixels.data() + static_cast<size_t>(y) * line + static_cast<size_t>(x) * c.read.channels;
       if (c.expect == Expect::kLuma) {
         const bool bgr = write.dib_color == JpegColorBgr;
         const uint8_t rgb[3] = {want[bgr ? 2 : 0], want[1], want[bgr ? 0 : 2]};
@@ -263,9 +264,9 @@ TEST(IdentityTest, FileWritesEqualBufferWrites) {
   request.comment = "file";
   Dib dib = testing::MakeDib(request, 300, 200);
   const fs::path path = TemporaryPath("file_write.jpg");
-  for (auto [fileType, bufferType] : {std::pair{FileWriteImage, BufferWriteImage},
-                                      std::pair{FileWriteHeader, BufferWriteHeader},
-                                      std::pair{FileWriteImageData, BufferWriteImageData}}) {
+  for (auto [fileType, bufferType] :
+       {std::pair{FileWriteImage, BufferWriteImage}, std::pair{FileWriteHeader, BufferWriteHeader},
+        std::pair{FileWriteImageData, BufferWriteImageData}}) {
     std::vector<uint8_t> inMemory;
     ASSERT_EQ(WriteStream(request, dib, inMemory, bufferType), JpegSuccess);
     Record record;
@@ -398,8 +399,7 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     -8},
         RefusalCase{"RestartMinus1", BufferWriteImage, [](JPEG_PROPERTIES& p) { p.state.restart_interval = -1; }, -8},
-        RefusalCase{"Restart65536", FileWriteImage, [](JPEG_PROPERTIES& p) { p.state.restart_interval = 65536; },
-                    -8},
+        RefusalCase{"Restart65536", FileWriteImage, [](JPEG_PROPERTIES& p) { p.state.restart_interval = 65536; }, -8},
         RefusalCase{"GreyDibToRgb", BufferWriteImage,
                     [](JPEG_PROPERTIES& p) {
                       p.dib_color = JpegColorGrey;
@@ -422,8 +422,8 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     -8},
         RefusalCase{"FiveComponents", BufferWriteImage, [](JPEG_PROPERTIES& p) { WriteOther(p, 5, 5); }, -14},
-        RefusalCase{"MoreComponentsThanDibChannels", BufferWriteImage,
-                    [](JPEG_PROPERTIES& p) { WriteOther(p, 2, 3); }, -8},
+        RefusalCase{"MoreComponentsThanDibChannels", BufferWriteImage, [](JPEG_PROPERTIES& p) { WriteOther(p, 2, 3); },
+                    -8},
         RefusalCase{"SubsampledGrey", BufferWriteImage,
                     [](JPEG_PROPERTIES& p) {
                       p.jpeg_color = JpegColorGrey;
