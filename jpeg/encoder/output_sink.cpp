@@ -8,9 +8,7 @@
 
 namespace halvora::jpeg {
 
-namespace {
-
-int Deliver(OutputSink& sink) {
+int DeliverStaged(OutputSink& sink) {
   const size_t staged = static_cast<size_t>(sink.next - sink.staging);
   if (staged == 0) return JpegSuccess;
   if (sink.file != nullptr) {
@@ -26,8 +24,6 @@ int Deliver(OutputSink& sink) {
   return JpegSuccess;
 }
 
-}  // namespace
-
 OutputSink BufferSink(uint8_t* staging, size_t size, uint8_t* buffer, int64_t capacity) {
   return OutputSink{staging, staging + size, staging, buffer, capacity, 0, nullptr, nullptr};
 }
@@ -41,15 +37,10 @@ int OpenFileSink(uint8_t* staging, size_t size, const char* fileName, OutputSink
   return JpegErrFileName;
 }
 
-int ReserveRoom(OutputSink& sink, size_t bytes) {
-  if (static_cast<size_t>(sink.staging_end - sink.next) >= bytes) return JpegSuccess;
-  return Deliver(sink);
-}
-
 int PutBytes(OutputSink& sink, const uint8_t* bytes, size_t count) {
   while (count > 0) {
     if (sink.next == sink.staging_end) {
-      const int delivered = Deliver(sink);
+      const int delivered = DeliverStaged(sink);
       if (delivered != JpegSuccess) return delivered;
     }
     const size_t piece = std::min(count, static_cast<size_t>(sink.staging_end - sink.next));
@@ -62,7 +53,7 @@ int PutBytes(OutputSink& sink, const uint8_t* bytes, size_t count) {
 }
 
 int FinishSink(OutputSink& sink) {
-  const int delivered = Deliver(sink);
+  const int delivered = DeliverStaged(sink);
   if (delivered != JpegSuccess) return delivered;
   if (sink.file == nullptr) return JpegSuccess;
   const std::unique_ptr<platform::WritableFile> file(sink.file);

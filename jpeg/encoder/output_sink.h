@@ -28,10 +28,16 @@ OutputSink BufferSink(uint8_t* staging, size_t size, uint8_t* buffer, int64_t ca
 // ...or for a new file: -10 when it cannot be created.
 int OpenFileSink(uint8_t* staging, size_t size, const char* fileName, OutputSink& sink);
 
+// Moves what is staged to the target: 0, -28 (the buffer's capacity is
+// reached) or -23 (the file write failed).
+int DeliverStaged(OutputSink& sink);
+
 // Makes room for `bytes` staged bytes (at most the staging area's size),
-// delivering what is staged when there is too little: 0, -28 (the buffer's
-// capacity is reached) or -23 (the file write failed).
-int ReserveRoom(OutputSink& sink, size_t bytes);
+// delivering what is staged when there is too little. Inline: the coders
+// ask before every MCU.
+inline int ReserveRoom(OutputSink& sink, size_t bytes) {
+  return static_cast<size_t>(sink.staging_end - sink.next) >= bytes ? 0 : DeliverStaged(sink);
+}
 // Stages `count` bytes, delivering as the staging area fills.
 int PutBytes(OutputSink& sink, const uint8_t* bytes, size_t count);
 

@@ -189,10 +189,10 @@ class ScanCoder {
 // interleaves components, the component's own blocks otherwise), with a
 // restart every restart_interval units.
 template <typename Sink>
-int CodeScan(const EncoderState& encoder, const ScanHeader& scan, Sink& sink) {
+int CodeScan(EncoderState& encoder, const ScanHeader& scan, Sink& sink) {
   const FrameLayout& frame = encoder.frame;
   CoefficientBlock* bases[kMaxComponents] = {};
-  McuRowBlockRows(frame, const_cast<CoefficientBlock*>(encoder.image_blocks.data()), 0, true, bases);
+  McuRowBlockRows(frame, encoder.image_blocks.data(), 0, true, bases);
   ScanCoder<Sink> coder(frame, scan, sink);
   const int32_t interval = encoder.settings.restart_interval;
   const bool interleaved = scan.component_count > 1;

@@ -11,9 +11,9 @@ namespace {
 
 // Makes the blocks of each MCU row in turn, into the MCU row's own buffer
 // (`wholeImage` false) or into its place among the whole image's blocks,
-// and hands the row's block rows to `visit`.
+// and hands the row's block rows to `visit`, until it answers a failure.
 template <typename Visit>
-void ForEachMcuRow(EncoderState& encoder, const KernelTable& kernels, bool wholeImage, Visit visit) {
+int ForEachMcuRow(EncoderState& encoder, const KernelTable& kernels, bool wholeImage, Visit visit) {
   const FrameLayout& frame = encoder.frame;
   encoder.samples.resize(McuRowSampleBytes(frame));
   const McuRowSamples samples = PlaceMcuRowSamples(frame, encoder.samples.data());
@@ -24,8 +24,10 @@ void ForEachMcuRow(EncoderState& encoder, const KernelTable& kernels, bool whole
     CoefficientBlock* rows[kMaxComponents] = {};
     McuRowBlockRows(frame, blocks.data(), row, wholeImage, rows);
     TransformMcuRow(frame, samples, encoder.tables.forward_quant, kernels, rows);
-    visit(row, rows);
+    const int result = visit(rows);
+    if (result != JpegSuccess) return result;
   }
+  return JpegSuccess;
 }
 
 // Hands each block of MCU `column` to `code`, in the order of the scan:
@@ -56,11 +58,10 @@ int EncodeSequentialScan(EncoderState& encoder, const KernelTable& kernels, Outp
   BitBuffer bits{};
   int16_t predictions[kMaxComponents] = {};
   int64_t mcu = 0;
-  int result = JpegSuccess;
-  ForEachMcuRow(encoder, kernels, false, [&](int32_t, CoefficientBlock* const* rows) {
-    for (int32_t column = 0; column < frame.mcus_across && result == JpegSuccess; ++column, ++mcu) {
-      result = ReserveRoom(sink, mcuRoom);
-      if (result != JpegSuccess) return;
+  int result = ForEachMcuRow(encoder, kernels, false, [&](CoefficientBlock* const* rows) -> int {
+    for (int32_t column = 0; column < frame.mcus_across; ++column, ++mcu) {
+      const int room = ReserveRoom(sink, mcuRoom);
+      if (room != JpegSuccess) return room;
       uint8_t* out = sink.next;
       if (RestartDue(encoder.settings, mcu)) {
         out = FlushBits(out, bits);
@@ -74,6 +75,7 @@ int EncodeSequentialScan(EncoderState& encoder, const KernelTable& kernels, Outp
       });
       sink.next = out;
     }
+    return JpegSuccess;
   });
   if (result != JpegSuccess) return result;
   result = ReserveRoom(sink, 8);
@@ -86,7 +88,7 @@ void CountSequentialScan(EncoderState& encoder, const KernelTable& kernels, Symb
   const FrameLayout& frame = encoder.frame;
   int16_t predictions[kMaxComponents] = {};
   int64_t mcu = 0;
-  ForEachMcuRow(encoder, kernels, false, [&](int32_t, CoefficientBlock* const* rows) {
+  ForEachMcuRow(encoder, kernels, false, [&](CoefficientBlock* const* rows) -> int {
     for (int32_t column = 0; column < frame.mcus_across; ++column, ++mcu) {
       if (RestartDue(encoder.settings, mcu)) {
         for (int16_t& prediction : predictions) prediction = 0;
@@ -96,11 +98,12 @@ void CountSequentialScan(EncoderState& encoder, const KernelTable& kernels, Symb
         CountBlockSymbols(block, predictions[k], dc[t], ac[t]);
       });
     }
+    return JpegSuccess;
   });
 }
 
 void TransformImage(EncoderState& encoder, const KernelTable& kernels) {
-  ForEachMcuRow(encoder, kernels, true, [](int32_t, CoefficientBlock* const*) {});
+  ForEachMcuRow(encoder, kernels, true, [](CoefficientBlock* const*) -> int { return JpegSuccess; });
 }
 
 }  // namespace halvora::jpeg
