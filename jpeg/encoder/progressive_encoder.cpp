@@ -25,7 +25,7 @@ struct CountingSink {
   void Code(int table, int symbol, uint32_t, int) { tables[table]->counts[symbol] += 1; }
   void Bits(uint32_t, int) {}
   void Restart(int) {}
-  int End() { return JpegSuccess; }
+  void End() {}
 };
 
 // The second pass: writes the coded data with the scan's tables.
@@ -44,11 +44,7 @@ struct WritingSink {
     *sink.next++ = 0xFF;
     *sink.next++ = static_cast<uint8_t>(kFirstRestartCode + index % 8);
   }
-  int End() {
-    const int room = ReserveRoom(sink, 16);
-    if (room == JpegSuccess) sink.next = FlushBits(sink.next, bits);
-    return room;
-  }
+  void End() { sink.next = FlushBits(sink.next, bits); }
 };
 
 enum class ScanKind { kDcFirst, kDcRefine, kAcFirst, kAcRefine };
@@ -222,8 +218,12 @@ int CodeScan(EncoderState& encoder, const ScanHeader& scan, Sink& sink) {
       }
     }
   }
+  // The last run, with its correction bits, and the last byte.
+  const int room = sink.Reserve();
+  if (room != JpegSuccess) return room;
   coder.EndInterval();
-  return sink.End();
+  sink.End();
+  return JpegSuccess;
 }
 
 // Counts the scan's symbols and makes its tables (a DC scan's by frame

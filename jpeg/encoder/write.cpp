@@ -43,6 +43,7 @@ void UseHuffmanTables(EncoderState& encoder, int table, const HuffmanSpec& dc, c
 // each scan.
 void SettleHuffmanTables(EncoderState& encoder, const KernelTable& kernels) {
   const int count = encoder.frame.table_count;
+  if (encoder.settings.progressive) return;
   if (!encoder.settings.optimize_huffman || !encoder.settings.image) {
     for (int t = 0; t < count; ++t) UseHuffmanTables(encoder, t, ExampleDcTable(t), ExampleAcTable(t));
     return;
@@ -91,9 +92,14 @@ int WriteImageHeader(const EncoderState& encoder, OutputSink& sink) {
   return result;
 }
 
-int WriteProgressiveImage(EncoderState& encoder, const KernelTable& kernels, int64_t memoryLimit, OutputSink& sink) {
-  const int64_t bytes = BlockCount(encoder.frame, true) * int64_t{sizeof(CoefficientBlock)};
-  if (bytes > memoryLimit) return JpegErrMemory;
+// A progressive image's scans read all of its blocks, which must fit the
+// record's work memory budget.
+bool FitsMemoryBudget(const EncoderState& encoder, const JpegState& caller) {
+  if (!encoder.settings.progressive || !encoder.settings.image) return true;
+  return BlockCount(encoder.frame, true) * int64_t{sizeof(CoefficientBlock)} <= WorkMemoryLimit(caller);
+}
+
+int WriteProgressiveImage(EncoderState& encoder, const KernelTable& kernels, OutputSink& sink) {
   TransformImage(encoder, kernels);
   return EncodeProgressiveScans(encoder, MakeProgressiveScript(encoder.frame), sink);
 }
@@ -105,7 +111,7 @@ int WriteSequentialImage(EncoderState& encoder, const KernelTable& kernels, Outp
   return result != JpegSuccess ? result : EncodeSequentialScan(encoder, kernels, sink);
 }
 
-int WriteStream(EncoderState& encoder, const KernelTable& kernels, int64_t memoryLimit, OutputSink& sink) {
+int WriteStream(EncoderState& encoder, const KernelTable& kernels, OutputSink& sink) {
   if (!encoder.settings.image) {
     int result = WriteMarker(sink, kSoiCode);
     if (result == JpegSuccess) result = WriteTables(encoder, sink, true);
@@ -113,7 +119,7 @@ int WriteStream(EncoderState& encoder, const KernelTable& kernels, int64_t memor
   }
   int result = WriteImageHeader(encoder, sink);
   if (result != JpegSuccess) return result;
-  result = encoder.settings.progressive ? WriteProgressiveImage(encoder, kernels, memoryLimit, sink)
+  result = encoder.settings.progressive ? WriteProgressiveImage(encoder, kernels, sink)
                                         : WriteSequentialImage(encoder, kernels, sink);
   return result != JpegSuccess ? result : WriteMarker(sink, kEoiCode);
 }
@@ -138,13 +144,14 @@ int WriteRecord(JPEG_PROPERTIES& record, int ioType) {
   encoder.frame =
       LayOutFrame(settings.width, settings.height, settings.channels, settings.subsampling, settings.jpeg_color);
   encoder.colours = PlanColours(settings.dib_color, settings.dib_channels, settings.jpeg_color, settings.channels);
+  if (!FitsMemoryBudget(encoder, record.state)) return JpegErrMemory;
   const KernelTable& kernels = *state.input.kernels;
   SettleQuantTables(encoder);
   SettleHuffmanTables(encoder, kernels);
   OutputSink sink{};
   int result = OpenSink(encoder, sink);
   if (result != JpegSuccess) return result;
-  result = Guarded([&] { return WriteStream(encoder, kernels, WorkMemoryLimit(record.state), sink); });
+  result = Guarded([&] { return WriteStream(encoder, kernels, sink); });
   if (result == JpegSuccess) result = FinishSink(sink);
   if (result != JpegSuccess) {
     DiscardSink(sink);

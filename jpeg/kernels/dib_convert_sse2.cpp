@@ -6,6 +6,8 @@
 // plain kernel, which gives the same result for them.
 #include <emmintrin.h>
 
+#include <cstring>
+
 #include "jpeg/kernels/dib_convert.h"
 
 namespace halvora::jpeg {
@@ -49,25 +51,27 @@ void PutYcc(const Channels& c, uint8_t* const* rows, int32_t i) {
   Store8(rows[2] + i, Weighted(c, kCrR, kCrG, kCrB, kChromaOffset));
 }
 
-// Eight pixels of three bytes, gathered into lanes one channel at a time.
-template <int kRed, int kBlue>
-Channels LoadThreeBytePixels(const uint8_t* pixels) {
-  alignas(16) int16_t r[8], g[8], b[8];
-  for (int j = 0; j < 8; ++j) {
-    r[j] = pixels[3 * j + kRed];
-    g[j] = pixels[3 * j + 1];
-    b[j] = pixels[3 * j + kBlue];
-  }
-  return {_mm_load_si128(reinterpret_cast<const __m128i*>(r)), _mm_load_si128(reinterpret_cast<const __m128i*>(g)),
-          _mm_load_si128(reinterpret_cast<const __m128i*>(b))};
-}
-
 // Byte `channel` of eight four-byte pixels, in 16-bit lanes.
 __m128i FourByteChannel(__m128i first, __m128i second, int channel) {
   const __m128i mask = _mm_set1_epi32(0xFF);
   const __m128i shift = _mm_cvtsi32_si128(8 * channel);
   return _mm_packs_epi32(_mm_and_si128(_mm_srl_epi32(first, shift), mask),
                          _mm_and_si128(_mm_srl_epi32(second, shift), mask));
+}
+
+// Eight pixels of three bytes, each read as a 32-bit word (its bytes and the
+// first byte of the pixel after it), so that their channels come out as
+// those of four-byte pixels do. The pixel after the eighth must exist.
+template <int kRed, int kBlue>
+Channels LoadThreeBytePixels(const uint8_t* pixels) {
+  uint32_t words[8];
+  for (int j = 0; j < 8; ++j) std::memcpy(&words[j], pixels + 3 * j, 4);
+  const __m128i first = _mm_setr_epi32(static_cast<int32_t>(words[0]), static_cast<int32_t>(words[1]),
+                                       static_cast<int32_t>(words[2]), static_cast<int32_t>(words[3]));
+  const __m128i second = _mm_setr_epi32(static_cast<int32_t>(words[4]), static_cast<int32_t>(words[5]),
+                                        static_cast<int32_t>(words[6]), static_cast<int32_t>(words[7]));
+  return {FourByteChannel(first, second, kRed), FourByteChannel(first, second, 1),
+          FourByteChannel(first, second, kBlue)};
 }
 
 struct FourBytePixels {
@@ -92,14 +96,14 @@ void ConvertRest(DibConvertKernel plain, const uint8_t* pixels, int bytes, int32
 template <int kRed, int kBlue>
 int32_t ConvertThreeByteGroups(const uint8_t* pixels, int32_t count, uint8_t* const* rows) {
   int32_t i = 0;
-  for (; i + 8 <= count; i += 8) PutYcc(LoadThreeBytePixels<kRed, kBlue>(pixels + 3 * i), rows, i);
+  for (; i + 9 <= count; i += 8) PutYcc(LoadThreeBytePixels<kRed, kBlue>(pixels + 3 * i), rows, i);
   return i;
 }
 
 template <int kRed, int kBlue>
 int32_t GreyOfThreeByteGroups(const uint8_t* pixels, int32_t count, uint8_t* const* rows) {
   int32_t i = 0;
-  for (; i + 8 <= count; i += 8) {
+  for (; i + 9 <= count; i += 8) {
     Store8(rows[0] + i, Weighted(LoadThreeBytePixels<kRed, kBlue>(pixels + 3 * i), kYr, kYg, kYb, kYRounding));
   }
   return i;
