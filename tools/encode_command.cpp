@@ -1,10 +1,11 @@
 // hjpeg encode IN OUT [options]: an image file (PPM, PGM, PAM, BMP or PNG)
 // encoded into a JPEG file by the codec's file output.
-#include <halvora/jpeg.h>
-
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include <halvora/jpeg.h>
 
 #include "tools/command_line.h"
 #include "tools/commands.h"
@@ -72,13 +73,29 @@ bool ParseEncodeOptions(int count, char** arguments, EncodeOptions& options) {
   return true;
 }
 
-// The stream's colours for an image of `dibColor`: grey stays grey, colour
-// becomes YCbCr, unless --grey or --rgb says otherwise. A four-channel
-// image's alpha is not written: its colour is read as RGB in four bytes.
+// A JPEG has no alpha: an RGBA image is written as its BGR colour.
+void DropAlpha(DibImage& image) {
+  if (image.channels != 4) return;
+  DibImage colour;
+  ShapeDib(colour, image.width, image.height, 3, JpegColorBgr, image.bottom_up);
+  for (int32_t row = 0; row < image.height; ++row) {
+    const uint8_t* rgba = ImageRow(image, row);
+    uint8_t* bgr = ImageRow(colour, row);
+    for (int32_t x = 0; x < image.width; ++x, rgba += 4, bgr += 3) {
+      bgr[0] = rgba[2];
+      bgr[1] = rgba[1];
+      bgr[2] = rgba[0];
+    }
+  }
+  image = std::move(colour);
+}
+
+// The stream's colours: grey stays grey, colour becomes YCbCr, unless
+// --grey or --rgb says otherwise.
 void ChooseStreamColours(const EncodeOptions& options, const DibImage& image, JPEG_PROPERTIES& record) {
-  record.dib_color = image.channels == 4 ? JpegColorRgb : image.color;
+  record.dib_color = image.color;
   const bool grey = options.colour == StoredColour::kGrey || image.color == JpegColorGrey;
-  const bool rgb = options.colour == StoredColour::kRgb && image.channels == 3;
+  const bool rgb = options.colour == StoredColour::kRgb;
   record.jpeg_color = grey ? JpegColorGrey : rgb ? JpegColorRgb : JpegColorYCbCr;
   record.jpeg_channels = grey ? 1 : 3;
   const int subsampling = options.subsampling >= 0 ? options.subsampling
@@ -123,6 +140,7 @@ int EncodeCommand(int count, char** arguments) {
   DibImage image;
   std::string error;
   if (!ReadImage(options.input, image, error)) return ToolError(error);
+  DropAlpha(image);
   const int result = Encode(options, image);
   return result == JpegSuccess ? 0 : CodecError(result);
 }

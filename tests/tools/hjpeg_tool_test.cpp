@@ -160,22 +160,28 @@ TEST(HjpegCommand, AnswersWithStatusAndMessage) {
 // encode options; and the refusals of what it cannot write.
 TEST(HjpegCommand, EncodesAsItsOptionsSay) {
   ASSERT_EQ(RunHjpeg("decode " + Corpus("wuffs-peacock-420.jpg") + " source.ppm").status, 0);
+  ASSERT_EQ(RunHjpeg("decode " + Corpus("jd-cmyk-adobe0-444.jpg") + " alpha.pam").status, 0);
   struct Case {
     std::string options;
     const char* info;
   };
   const Case cases[] = {
-      {"", "channels: 3\njpeg_color: 3\njpeg_subsampling: 1\nprogressive: no\nrestart_interval: 0\napp0: yes\n"},
-      {"--quality 95 --subsampling 422 --restart 7", "jpeg_subsampling: 2\nprogressive: no\nrestart_interval: 7\n"},
-      {"--subsampling 444 --optimize", "jpeg_subsampling: 0\nprogressive: no\n"},
-      {"--grey --progressive", "channels: 1\njpeg_color: 4\njpeg_subsampling: 0\nprogressive: yes\n"},
-      {"--rgb", "channels: 3\njpeg_color: 1\njpeg_subsampling: 0\nprogressive: no\nrestart_interval: 0\n"
-                "app0: no\napp14_transform: 0\n"},
-      {"--comment 'twelve bytes'", "comment_length: 12\n"},
+      {"source.ppm", "channels: 3\njpeg_color: 3\njpeg_subsampling: 1\nprogressive: no\nrestart_interval: 0\n"
+                     "app0: yes\n"},
+      {"source.ppm --quality 95 --subsampling 422 --restart 7",
+       "jpeg_subsampling: 2\nprogressive: no\nrestart_interval: 7\n"},
+      {"source.ppm --subsampling 444 --optimize", "jpeg_subsampling: 0\nprogressive: no\n"},
+      {"source.ppm --grey --progressive", "channels: 1\njpeg_color: 4\njpeg_subsampling: 0\nprogressive: yes\n"},
+      {"source.ppm --rgb", "channels: 3\njpeg_color: 1\njpeg_subsampling: 0\nprogressive: no\n"
+                           "restart_interval: 0\napp0: no\napp14_transform: 0\n"},
+      {"source.ppm --comment 'twelve bytes'", "comment_length: 12\n"},
+      // Alpha is left out, whatever the stream's colours.
+      {"alpha.pam", "channels: 3\njpeg_color: 3\n"},
+      {"alpha.pam --grey", "channels: 1\njpeg_color: 4\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.options);
-    const Answer encoded = RunHjpeg("encode source.ppm encoded.jpg " + c.options);
+    const Answer encoded = RunHjpeg("encode " + c.options + " encoded.jpg");
     ASSERT_EQ(encoded.status, 0) << encoded.err;
     const Answer info = RunHjpeg("info encoded.jpg");
     EXPECT_NE(info.out.find(c.info), std::string::npos) << info.out;
