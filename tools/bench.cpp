@@ -182,7 +182,13 @@ bool ParseBenchOptions(int count, char** arguments, BenchOptions& options) {
 
 // ---- Encoding ----
 
-constexpr Comparison kSamplings[] = {{"4:2:0", true}, {"4:4:4", false}};
+struct Sampling {
+  const char* name;
+  bool subsampled;  // chroma 2 x 2
+};
+constexpr Sampling kSamplings[] = {{"4:2:0", true}, {"4:4:4", false}};
+constexpr int kSamplingCount = static_cast<int>(std::size(kSamplings));
+static_assert(kSamplingCount == kComparisonCount, "KindTotals holds one ratio a sampling");
 
 // The image of a file as a BGR DIB, bottom-up with rows padded to 4 bytes: a
 // JPEG decoded, any other file read as an image.
@@ -235,14 +241,14 @@ class OurEncoder {
 // One sampling of one file: its line, and its ratios into `totals`.
 bool CompareEncoding(const char* path, DibImage& image, const BenchOptions& options, TurboPeer& peer, int which,
                      KindTotals& totals) {
-  const Comparison& sampling = kSamplings[which];
-  OurEncoder ours(image, options.quality, sampling.interpolate);
+  const Sampling& sampling = kSamplings[which];
+  OurEncoder ours(image, options.quality, sampling.subsampled);
   std::vector<uint8_t> theirs(peer.EncodeBound(image.width, image.height));
   const size_t theirCapacity = theirs.size();
   auto encodeOurs = [&] { return ours.Encode(); };
   auto encodeTheirs = [&] {
     theirs.resize(theirCapacity);
-    return peer.Encode(image, options.quality, sampling.interpolate, theirs);
+    return peer.Encode(image, options.quality, sampling.subsampled, theirs);
   };
   // Untimed first encodes show that both sides can encode the image.
   if (!encodeOurs() || (peer.Available() && !encodeTheirs())) {
@@ -284,7 +290,7 @@ int EncodeBench(const BenchOptions& options, TurboPeer& peer) {
     }
     KindTotals file;
     bool ok = true;
-    for (int which = 0; which < kComparisonCount && ok; ++which) {
+    for (int which = 0; which < kSamplingCount && ok; ++which) {
       ok = CompareEncoding(path, image, options, peer, which, file);
     }
     if (!ok) {
@@ -292,7 +298,7 @@ int EncodeBench(const BenchOptions& options, TurboPeer& peer) {
       continue;
     }
     totals.files += 1;
-    for (int which = 0; which < kComparisonCount; ++which) {
+    for (int which = 0; which < kSamplingCount; ++which) {
       totals.log_median[which] += file.log_median[which];
       totals.log_best[which] += file.log_best[which];
     }
@@ -300,10 +306,10 @@ int EncodeBench(const BenchOptions& options, TurboPeer& peer) {
   if (peer.Available() && totals.files > 0) {
     std::printf("geometric mean of the ratios (hjpeg/libjpeg-turbo), %d file%s:", totals.files,
                 totals.files == 1 ? "" : "s");
-    for (int which = 0; which < kComparisonCount; ++which) {
+    for (int which = 0; which < kSamplingCount; ++which) {
       std::printf(" %s median %.2f best %.2f%s", kSamplings[which].name,
                   std::exp(totals.log_median[which] / totals.files), std::exp(totals.log_best[which] / totals.files),
-                  which + 1 < kComparisonCount ? "," : "\n");
+                  which + 1 < kSamplingCount ? "," : "\n");
     }
   }
   return status;
