@@ -21,7 +21,8 @@ double Coefficient(const uint8_t (&samples)[64], int u, int v) {
       sum += (samples[8 * y + x] - 128) * std::cos((2 * x + 1) * u * pi / 16) * std::cos((2 * y + 1) * v * pi / 16);
     }
   }
-  return sum / 4 * (u == 0 ? M_SQRT1_2 : 1) * (v == 0 ? M_SQRT1_2 : 1);
+  const double half = std::sqrt(0.5);
+  return sum / 4 * (u == 0 ? half : 1) * (v == 0 ? half : 1);
 }
 
 ForwardQuantTable TableOf(uint8_t value) {
