@@ -3,6 +3,7 @@
 #include <halvora/jpeg.h>
 
 #include <cstring>
+#include <initializer_list>
 
 namespace halvora::jpeg {
 
@@ -70,13 +71,10 @@ ColourPlan PlanColours(int32_t dibColor, int32_t dibChannels, int32_t jpegColor,
       return Copied({0, 1, 2, 3}, ColourMarker::kAdobe);
     case JpegColorYCbCrAlpha:
       return Converted(kRgbaToYcck, ColourMarker::kAdobe, 2);
-    default: {
+    default:
       // Components stored as they are: a reader told no transform was made
       // takes them as they come, which one component needs no marker for.
-      ColourPlan plan = Copied({0, 1, 2, 3}, components > 1 ? ColourMarker::kAdobe : ColourMarker::kNone);
-      for (int k = components; k < kMaxComponents; ++k) plan.sources[k] = -1;
-      return plan;
-    }
+      return Copied({0, 1, 2, 3}, components > 1 ? ColourMarker::kAdobe : ColourMarker::kNone);
   }
 }
 

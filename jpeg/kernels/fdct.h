@@ -8,6 +8,12 @@
 // pairs and multiplies them by the cosines scaled by 2^15 (the even outputs
 // from the sums, the odd ones from the differences), every product pair
 // summed in 32 bits and rounded once.
+//
+// The DC coefficient is then replaced by its exact value, twice the sum of
+// the level-shifted samples: the scaled factor of the DC (11585 for
+// 2^15 / sqrt(8)) makes it a little too small, and a flat block whose DC
+// lies exactly halfway between two quantisation steps would round to the
+// lower one (white areas would come back one level darker).
 #pragma once
 
 #include "jpeg/kernels/encode_kernel_types.h"
@@ -46,6 +52,10 @@ inline constexpr int32_t kC7 = 3196;
 // keeps them as well (a shift of 15), which quantisation accounts for.
 inline constexpr int kColumnShift = 11;
 inline constexpr int kRowShift = 15;
+
+// The exact DC with 4 fraction bits of the 8 x 8 samples that sum to `sum`:
+// 16 x (sum - 64 x 128) / 8.
+inline int32_t ExactDc(int32_t sum) { return 2 * (sum - 64 * 128); }
 
 }  // namespace fdct_constants
 

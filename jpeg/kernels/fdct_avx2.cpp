@@ -96,9 +96,11 @@ void ForwardDctBlocks(const uint8_t* samples, ptrdiff_t stride, bool pair, const
                       CoefficientBlock* first) {
   const __m256i levelShift = _mm256_set1_epi16(128);
   __m256i rows[8];
+  __m128i sums = _mm_setzero_si128();  // of each block's samples, one a 64-bit half
   for (int r = 0; r < 8; ++r) {
     const auto* line = reinterpret_cast<const __m128i*>(samples + r * stride);
     const __m128i bytes = pair ? _mm_loadu_si128(line) : _mm_loadl_epi64(line);
+    sums = _mm_add_epi64(sums, _mm_sad_epu8(bytes, _mm_setzero_si128()));
     // Widening puts bytes 0 to 7 (this block's row) in the low half, 8 to 15
     // (the next block's) in the high one.
     rows[r] = _mm256_sub_epi16(_mm256_cvtepu8_epi16(bytes), levelShift);
@@ -108,6 +110,8 @@ void ForwardDctBlocks(const uint8_t* samples, ptrdiff_t stride, bool pair, const
   Transpose(frequencies, rows);
   Transform8<kRowShift>(rows, frequencies);
   Transpose(frequencies, rows);
+  rows[0] = _mm256_insert_epi16(rows[0], static_cast<int16_t>(ExactDc(_mm_cvtsi128_si32(sums))), 0);
+  rows[0] = _mm256_insert_epi16(rows[0], static_cast<int16_t>(ExactDc(_mm_extract_epi16(sums, 4))), 8);
   for (int v = 0; v < 8; ++v) {
     const __m256i quantised = Quantise(rows[v], table, 8 * v);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(first[0].values + 8 * v), _mm256_castsi256_si128(quantised));

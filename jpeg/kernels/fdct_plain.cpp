@@ -38,14 +38,19 @@ void ForwardDctBlock(const uint8_t* samples, ptrdiff_t stride, const ForwardQuan
   int32_t columns[8][8];  // [frequency down][column]
   int32_t x[8];
   int32_t y[8];
+  int32_t sum = 0;
   for (int column = 0; column < 8; ++column) {
-    for (int row = 0; row < 8; ++row) x[row] = samples[row * stride + column] - 128;
+    for (int row = 0; row < 8; ++row) {
+      sum += samples[row * stride + column];
+      x[row] = samples[row * stride + column] - 128;
+    }
     Transform8(x, kColumnShift, y);
     for (int v = 0; v < 8; ++v) columns[v][column] = y[v];
   }
   for (int v = 0; v < 8; ++v) {
     for (int column = 0; column < 8; ++column) x[column] = columns[v][column];
     Transform8(x, kRowShift, y);
+    if (v == 0) y[0] = ExactDc(sum);
     for (int u = 0; u < 8; ++u) block.values[8 * v + u] = Quantise(y[u], table, 8 * v + u);
   }
 }

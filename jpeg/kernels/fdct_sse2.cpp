@@ -96,8 +96,10 @@ void ForwardDctBlock(const uint8_t* samples, ptrdiff_t stride, const ForwardQuan
   const __m128i zero = _mm_setzero_si128();
   const __m128i levelShift = _mm_set1_epi16(128);
   __m128i rows[8];
+  __m128i sums = zero;  // of the samples, in the low 64-bit half
   for (int r = 0; r < 8; ++r) {
     const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(samples + r * stride));
+    sums = _mm_add_epi64(sums, _mm_sad_epu8(bytes, zero));
     rows[r] = _mm_sub_epi16(_mm_unpacklo_epi8(bytes, zero), levelShift);
   }
   __m128i frequencies[8];
@@ -105,6 +107,7 @@ void ForwardDctBlock(const uint8_t* samples, ptrdiff_t stride, const ForwardQuan
   Transpose(frequencies, rows);
   Transform8<kRowShift>(rows, frequencies);
   Transpose(frequencies, rows);
+  rows[0] = _mm_insert_epi16(rows[0], ExactDc(_mm_cvtsi128_si32(sums)), 0);
   for (int v = 0; v < 8; ++v) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(block.values + 8 * v), Quantise(rows[v], table, 8 * v));
   }

@@ -1,5 +1,7 @@
 // The forward DCT with quantisation against the transform's definition in
 // double precision, and the reciprocal division against exact division.
+#include "jpeg/kernels/fdct.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,7 +9,6 @@
 #include <random>
 
 #include "jpeg/encoder/quant_tables.h"
-#include "jpeg/kernels/fdct.h"
 
 namespace halvora::jpeg {
 namespace {
@@ -45,25 +46,27 @@ TEST(ForwardQuantTableTest, DividesEveryNumeratorExactly) {
   }
 }
 
-// Every coefficient of random blocks and of the blocks that drive each
-// coefficient to its largest magnitude (samples 0 and 255 by the signs of its
-// cosines) comes out as the exact coefficient divided by the table's value
+// Every coefficient of random blocks, of every flat block, and of the
+// blocks that drive each coefficient to its largest magnitude (samples 0
+// and 255 by the signs of its cosines) comes out as the exact coefficient divided by the table's value
 // and rounded, give or take one where the exact quotient lies within 1/8 of
 // a half (the 4 fraction bits kept between the passes, 1 more than the
-// decoder's integer inverse transform keeps, bound the error). With every value 1 the quantised coefficients are the transform
-// itself, whose AC magnitudes stay within the 10 bits baseline coding has.
+// decoder's integer inverse transform keeps, bound the error), and the DC
+// exactly (flat blocks included, whose DC often lies halfway). With every value 1 the quantised coefficients are the
+// transform itself, whose AC magnitudes stay within the 10 bits baseline coding has.
 TEST(ForwardDctTest, RoundsTheExactCoefficientsToNearest) {
   std::mt19937 rng(3);
   std::uniform_int_distribution<int> byte(0, 255);
   const double pi = std::acos(-1.0);
   for (uint8_t value : {1, 2, 16, 99}) {
     const ForwardQuantTable table = TableOf(value);
-    for (int trial = 0; trial < 64 + 2000; ++trial) {
+    for (int trial = 0; trial < 64 + 256 + 2000; ++trial) {
       uint8_t samples[64];
       for (int i = 0; i < 64; ++i) {
         const int u = trial % 8, v = (trial / 8) % 8;
         const double sign = std::cos((2 * (i % 8) + 1) * u * pi / 16) * std::cos((2 * (i / 8) + 1) * v * pi / 16);
-        samples[i] = static_cast<uint8_t>(trial < 64 ? (sign >= 0 ? 255 : 0) : byte(rng));
+        const int flat = trial - 64;
+        samples[i] = static_cast<uint8_t>(trial < 64 ? (sign >= 0 ? 255 : 0) : flat < 256 ? flat : byte(rng));
       }
       CoefficientBlock block;
       ForwardDctPlain(samples, 8, 1, table, &block);
@@ -72,7 +75,8 @@ TEST(ForwardDctTest, RoundsTheExactCoefficientsToNearest) {
           const double exact = Coefficient(samples, u, v) / value;
           const int got = block.values[8 * v + u];
           const double distanceFromHalf = std::abs(std::abs(exact - std::trunc(exact)) - 0.5);
-          if (distanceFromHalf > 1.0 / 8) {
+          // The DC is exact, so it rounds correctly even halfway.
+          if (distanceFromHalf > 1.0 / 8 || u + v == 0) {
             ASSERT_EQ(got, std::lround(exact)) << "coefficient " << u << "," << v << " trial " << trial;
           } else {
             ASSERT_LE(std::abs(got - exact), 1.0);
