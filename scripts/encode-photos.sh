@@ -11,16 +11,25 @@
 #      and the quality-90 ones must come through `jpegtran -copy all`
 #      unchanged. One line a case, then the extremes of each column.
 #   2. `hjpeg bench --encode` on the photographs at quality 90 (rates per
-#      photo and sampling, then the geometric means).
-# Usage: scripts/encode-photos.sh [--rounds N] [PHOTO.jpg...]
+#      photo and sampling, then the geometric means), unless --no-bench.
+# A photograph decoded at its own size is a grid of blocks that its encoder
+# quantised; re-encoded at that encoder's quality, an encoder with the same
+# transform finds those coefficients again more often. --scale M/8 (djpeg's
+# scales, e.g. 7/8) decodes the sources smaller, so that no block of them
+# lines up with a block of the photograph.
+# Usage: scripts/encode-photos.sh [--rounds N] [--scale M/8] [--no-bench] [PHOTO.jpg...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 rounds=15
+scale=()
+bench=true
 photos=()
 while [[ $# -gt 0 ]]; do
   case "$1" in
     --rounds) rounds=${2:?encode-photos.sh: --rounds needs a value}; shift 2 ;;
+    --scale) scale=(-scale "${2:?encode-photos.sh: --scale needs a value}"); shift 2 ;;
+    --no-bench) bench=false; shift ;;
     *) photos+=("$1"); shift ;;
   esac
 done
@@ -51,8 +60,8 @@ quiet_djpeg() {
 printf 'photo\tsampling\tquality\thjpeg\tcjpeg\tratio\tpsnr_hjpeg\tpsnr_cjpeg\tdelta\topt_ratio\tprog_ratio\n'
 for photo in "${photos[@]}"; do
   name=$(basename "$photo" .jpg)
-  djpeg -pnm -outfile "$work/colour.ppm" "$photo"
-  djpeg -grayscale -pnm -outfile "$work/grey.pgm" "$photo"
+  djpeg "${scale[@]}" -pnm -outfile "$work/colour.ppm" "$photo"
+  djpeg "${scale[@]}" -grayscale -pnm -outfile "$work/grey.pgm" "$photo"
   for sampling in 444 422 420 grey; do
     case $sampling in
       444) source=$work/colour.ppm ours=(--subsampling 444) theirs=(-sample 1x1) ;;
@@ -93,4 +102,6 @@ awk -F'\t' '{
   "$work/table.tsv"
 echo "every hjpeg stream decoded with djpeg without a warning; the quality-90 ones came through jpegtran unchanged"
 
-"$hjpeg" bench --encode --quality 90 --rounds "$rounds" "${photos[@]}"
+if [[ $bench == true ]]; then
+  "$hjpeg" bench --encode --quality 90 --rounds "$rounds" "${photos[@]}"
+fi
