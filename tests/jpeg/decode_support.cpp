@@ -6,12 +6,12 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
 #include "jpeg/kernels/kernel_table.h"
 #include <halvora/jpeg.h>
 #include "jpeg/interface/private_state.h"
 #include "tests/jpeg/record.h"
+#include "tests/support/tsv_table.h"
 
 namespace halvora::jpeg::testing {
 
@@ -122,19 +122,11 @@ fs::path OracleFolder() {
 
 std::vector<OracleCase> ReadOracleCases() {
   std::vector<OracleCase> cases;
-  std::ifstream in(OracleFolder() / "cases.tsv");
-  std::string line;
-  while (std::getline(in, line)) {
-    std::stringstream fields(line);
-    OracleCase entry;
-    std::string relation;
-    std::getline(fields, entry.name, '\t');
-    std::getline(fields, entry.stream, '\t');
-    std::getline(fields, entry.reference, '\t');
-    std::getline(fields, relation, '\t');
-    const std::string prefix = "same-as:";
-    if (relation.rfind(prefix, 0) == 0) entry.same_as = relation.substr(prefix.size());
-    cases.push_back(entry);
+  const std::string prefix = "same-as:";
+  for (const test_support::TsvRow& row : test_support::ReadTsv(OracleFolder() / "cases.tsv")) {
+    const std::string& relation = row["relation"];
+    cases.push_back({row["name"], row["stream"], row["reference"],
+                     relation.rfind(prefix, 0) == 0 ? relation.substr(prefix.size()) : ""});
   }
   return cases;
 }

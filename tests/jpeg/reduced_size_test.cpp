@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <halvora/jpeg.h>
 #include "tests/jpeg/decode_support.h"
+#include "tests/support/tsv_table.h"
 
 namespace halvora::jpeg {
 namespace {
@@ -35,18 +34,8 @@ struct ReducedCase {
 
 std::vector<ReducedCase> ReducedCases() {
   std::vector<ReducedCase> cases;
-  std::ifstream in(testing::OracleFolder() / "reduced.tsv");
-  std::string line;
-  while (std::getline(in, line)) {
-    std::stringstream fields(line);
-    ReducedCase entry;
-    std::string scale;
-    std::getline(fields, entry.name, '\t');
-    std::getline(fields, entry.stream, '\t');
-    std::getline(fields, scale, '\t');
-    std::getline(fields, entry.reference, '\t');
-    entry.scale = std::stoi(scale);
-    cases.push_back(entry);
+  for (const test_support::TsvRow& row : test_support::ReadTsv(testing::OracleFolder() / "reduced.tsv")) {
+    cases.push_back({row["name"], row["stream"], std::stoi(row["scale"]), row["reference"]});
   }
   return cases;
 }
