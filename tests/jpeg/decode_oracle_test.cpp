@@ -42,15 +42,6 @@ DibRequest RequestFor(const Pnm& reference) {
   return request;
 }
 
-// The reference's samples in the DIB's channel order.
-std::vector<uint8_t> InDibOrder(const Pnm& reference) {
-  std::vector<uint8_t> samples = reference.samples;
-  if (reference.channels == 3) {
-    for (size_t i = 0; i + 2 < samples.size(); i += 3) std::swap(samples[i], samples[i + 2]);
-  }
-  return samples;
-}
-
 struct Comparison {
   int result = 0;
   int difference = -1;
@@ -64,7 +55,7 @@ Comparison CompareWithReference(const std::vector<uint8_t>& stream, const fs::pa
   const DibResult dib = DecodeIntoDib(stream, request);
   Comparison comparison{dib.result, -1};
   if (dib.result == JpegSuccess)
-    comparison.difference = MaxDifference(ImageSamples(dib, request), InDibOrder(reference));
+    comparison.difference = MaxDifference(ImageSamples(dib, request), testing::InDibOrder(reference));
   return comparison;
 }
 

@@ -98,6 +98,14 @@ bool ReadPnm(const fs::path& path, Pnm& pnm) {
   return static_cast<size_t>(in.gcount()) == pnm.samples.size();
 }
 
+std::vector<uint8_t> InDibOrder(const Pnm& pnm) {
+  std::vector<uint8_t> samples = pnm.samples;
+  if (pnm.channels == 3) {
+    for (size_t i = 0; i + 2 < samples.size(); i += 3) std::swap(samples[i], samples[i + 2]);
+  }
+  return samples;
+}
+
 std::string TestNameOf(const std::string& name) {
   std::string result = name;
   std::replace_if(result.begin(), result.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); },

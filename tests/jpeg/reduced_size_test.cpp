@@ -40,15 +40,6 @@ std::vector<ReducedCase> ReducedCases() {
   return cases;
 }
 
-// The reference's samples in the order of a BGR (or grey) DIB.
-std::vector<uint8_t> InDibOrder(const Pnm& reference) {
-  std::vector<uint8_t> samples = reference.samples;
-  if (reference.channels == 3) {
-    for (size_t i = 0; i + 2 < samples.size(); i += 3) std::swap(samples[i], samples[i + 2]);
-  }
-  return samples;
-}
-
 DibRequest RequestFor(const Pnm& reference, int scale) {
   DibRequest request;
   request.scale = scale;
@@ -78,7 +69,7 @@ TEST_P(ReducedSizeTest, HasTheRoundedUpSizeAndDecodesCloseToLibjpegTurbo) {
     ASSERT_EQ(dib.result, JpegSuccess);
     EXPECT_EQ(dib.width, reference_.width);
     EXPECT_EQ(dib.height, reference_.height);
-    const int difference = MaxDifference(ImageSamples(dib, request), InDibOrder(reference_));
+    const int difference = MaxDifference(ImageSamples(dib, request), testing::InDibOrder(reference_));
     EXPECT_GE(difference, 0);
     EXPECT_LE(difference, method == 1 ? kIntegerTolerance : kScaledTolerance);
   }
