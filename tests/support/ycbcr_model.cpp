@@ -12,8 +12,8 @@ uint8_t Clamp(int value) { return static_cast<uint8_t>(std::clamp(value, 0, 255)
 
 // An arithmetic shift of a negative value rounds down, as the codec's terms do.
 Rgb ModelYccToRgb(int y, int cb, int cr, GreenForm form) {
-  const int green = form == GreenForm::kFused ? y - ((88 * cb + 183 * cr - 34806) >> 8)
-                                              : y + ((34806 - 88 * cb - 183 * cr) >> 8);
+  const int green =
+      form == GreenForm::kFused ? y - ((88 * cb + 183 * cr - 34806) >> 8) : y + ((34806 - 88 * cb - 183 * cr) >> 8);
   return {Clamp(y + ((359 * cr - 45813) >> 8)), Clamp(green), Clamp(y + ((454 * cb - 57937) >> 8))};
 }
 

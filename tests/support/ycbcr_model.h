@@ -2,8 +2,9 @@
 // eight fraction bits, each term rounded down, the sum clamped to 0..255.
 // The two forms differ only in green. The fused MCU routines subtract the
 // rounded-down green term from Y; the per-component output and the final
-// colour pass add the rounded-down negated term, so their green is one lower
-// wherever that term is not a multiple of 256 (mid grey: 129 against 128).
+// colour pass add the rounded-down negated term, so before the clamp their
+// green is one lower wherever that term is not a multiple of 256 (mid grey:
+// 128 against the fused 129).
 #pragma once
 
 #include <cstdint>

@@ -387,8 +387,8 @@ TEST_P(SingleComponentScanTest, BuildsTheImageBlockByBlock) {
   ExpectSameBytes(dib, expected);
 
   // The final pass turns the Y Cb Cr bytes into colour; a YCbCr DIB keeps them.
-  ConvertDibInPlace({dib.TopLine(), dib.stride, dibWidth, c.bottomUp ? -dibHeight : dibHeight, c.channels},
-                    c.region, c.dibColor, kYcc);
+  ConvertDibInPlace({dib.TopLine(), dib.stride, dibWidth, c.bottomUp ? -dibHeight : dibHeight, c.channels}, c.region,
+                    c.dibColor, kYcc);
   for (int y = 0; y < dibHeight; ++y) {
     for (int x = 0; x < dibWidth; ++x) {
       testing::ModelConvertPixel(&expected[dib.IndexOf(y * dib.stride + x * c.channels)], c.channels, c.dibColor,
