@@ -19,7 +19,7 @@
 #include "jpeg/kernels/color_output.h"
 #include "jpeg/kernels/idct.h"
 #include "jpeg/kernels/quant.h"
-#include "tests/jpeg/kernels/guarded_dib.h"
+#include "tests/support/guarded_dib.h"
 
 namespace halvora::jpeg {
 namespace {
@@ -219,7 +219,7 @@ const OutputTwins kOutputTwins[] = {
 
 void PrintTo(const OutputTwins& twins, std::ostream* os) { *os << twins.name; }
 
-using testing::GuardedDib;
+using test_support::GuardedDib;
 
 class PackedOutputTest : public ::testing::TestWithParam<OutputTwins> {
  protected:
@@ -231,11 +231,9 @@ class PackedOutputTest : public ::testing::TestWithParam<OutputTwins> {
                         int channels, PixelRect visible) {
     GuardedDib packed = dib;
     GuardedDib plain = dib;
-    packed.topLine = packed.bytes.data() + (dib.topLine - dib.bytes.data());
-    plain.topLine = plain.bytes.data() + (dib.topLine - dib.bytes.data());
-    GetParam().packed(mcu, McuTarget{packed.topLine, topLeft, lineBytes, channels, visible});
-    GetParam().plain(mcu, McuTarget{plain.topLine, topLeft, lineBytes, channels, visible});
-    testing::ExpectSameBytes(packed.bytes, plain.bytes);
+    GetParam().packed(mcu, McuTarget{packed.TopLine(), topLeft, lineBytes, channels, visible});
+    GetParam().plain(mcu, McuTarget{plain.TopLine(), topLeft, lineBytes, channels, visible});
+    test_support::ExpectSameBytes(packed, plain.bytes);
   }
 
   // The MCU at the top-left corner of a DIB with lines `padding` bytes
