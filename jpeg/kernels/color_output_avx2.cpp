@@ -161,8 +161,7 @@ template <class Order>
 void ConvertWhole444(const McuBuffer& mcu, const McuTarget& target) {
   using L = Layout444;
   for (int row = 0; row < 8; row += 2) {
-    const ChromaTerms terms =
-        FusedChromaTerms(LoadRowPair(mcu, L::kCbBlock, row), LoadRowPair(mcu, L::kCrBlock, row));
+    const ChromaTerms terms = FusedChromaTerms(LoadRowPair(mcu, L::kCbBlock, row), LoadRowPair(mcu, L::kCrBlock, row));
     Order::Store({RowAt(target, row), RowAt(target, row + 1)}, ApplyTerms(LoadRowPair(mcu, 0, row), terms));
   }
 }
@@ -170,7 +169,8 @@ void ConvertWhole444(const McuBuffer& mcu, const McuTarget& target) {
 // One row of 16 pixels from the luminance blocks of `lumaRow`. The body of
 // the inner loop: inlined, so that the chroma terms stay in registers.
 template <class L, class Order>
-[[gnu::always_inline]] inline void ConvertWideRow(const McuBuffer& mcu, const McuTarget& target, int lumaRow, const ChromaTerms& terms) {
+[[gnu::always_inline]] inline void ConvertWideRow(const McuBuffer& mcu, const McuTarget& target, int lumaRow,
+                                                  const ChromaTerms& terms) {
   constexpr int kWidthBlocks = L::kWidth / 8;
   uint8_t* out = RowAt(target, lumaRow);
   const __m256i y = LoadWideRow(mcu, (lumaRow / 8) * kWidthBlocks, lumaRow % 8);

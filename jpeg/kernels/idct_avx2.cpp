@@ -37,36 +37,38 @@ Lanes operator*(Lanes a, int32_t constant) { return {_mm256_mullo_epi32(a.v, _mm
 // Eight lines by eight values: vector k becomes what was lane k of every vector.
 [[gnu::always_inline]] inline void Transpose(Lanes (&r)[8]) {
   __m256i a[8];
-  #pragma GCC unroll 8
+#pragma GCC unroll 8
   for (int i = 0; i < 8; i += 2) {
     a[i] = _mm256_unpacklo_epi32(r[i].v, r[i + 1].v);
     a[i + 1] = _mm256_unpackhi_epi32(r[i].v, r[i + 1].v);
   }
   __m256i b[8];
-  #pragma GCC unroll 8
+#pragma GCC unroll 8
   for (int i = 0; i < 8; i += 4) {
     b[i] = _mm256_unpacklo_epi64(a[i], a[i + 2]);
     b[i + 1] = _mm256_unpackhi_epi64(a[i], a[i + 2]);
     b[i + 2] = _mm256_unpacklo_epi64(a[i + 1], a[i + 3]);
     b[i + 3] = _mm256_unpackhi_epi64(a[i + 1], a[i + 3]);
   }
-  #pragma GCC unroll 8
+#pragma GCC unroll 8
   for (int i = 0; i < 4; ++i) {
     r[i].v = _mm256_permute2x128_si256(b[i], b[i + 4], 0x20);
     r[i + 4].v = _mm256_permute2x128_si256(b[i], b[i + 4], 0x31);
   }
 }
 
-// Lanes holding sample rows (lane j: column j) into the block: level shift,
-// then the clamp. The signed pack saturates to 16 bits, which cannot change
-// the result of the clamp to 0..255 that follows; it interleaves the two
-// rows by 128-bit halves, which the permutation puts back in order.
+// Lanes holding descaled sample rows (lane j: column j) into the block:
+// level shift, then the clamp. The signed pack and the level shift saturate
+// at the 16-bit limits, which cannot change the result of the clamp to 0..255
+// that follows; the pack interleaves the two rows by 128-bit halves, which
+// the permutation puts back in order.
 [[gnu::always_inline]] inline void StoreSampleRows(const Lanes (&rows)[8], CoefficientBlock& block) {
-  #pragma GCC unroll 8
+#pragma GCC unroll 8
   for (int row = 0; row < 8; row += 2) {
-    const __m256i packed = _mm256_packs_epi32((rows[row] + 128).v, (rows[row + 1] + 128).v);
+    const __m256i packed = _mm256_packs_epi32(rows[row].v, rows[row + 1].v);
     const __m256i ordered = _mm256_permute4x64_epi64(packed, _MM_SHUFFLE(3, 1, 2, 0));
-    const __m256i clamped = _mm256_max_epi16(_mm256_min_epi16(ordered, _mm256_set1_epi16(255)), _mm256_setzero_si256());
+    const __m256i shifted = _mm256_adds_epi16(ordered, _mm256_set1_epi16(128));
+    const __m256i clamped = _mm256_max_epi16(_mm256_min_epi16(shifted, _mm256_set1_epi16(255)), _mm256_setzero_si256());
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(block.values + 8 * row), clamped);
   }
 }
@@ -95,7 +97,7 @@ struct RowPairs {
 // half) in 64-bit pieces, whose words the last step interleaves by pair.
 RowPairs LoadRowPairs(const CoefficientBlock& block) {
   __m256i r[4];
-  #pragma GCC unroll 8
+#pragma GCC unroll 8
   for (int i = 0; i < 4; ++i) {
     r[i] = _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(block.values + 8 * (i + 4)),
                                reinterpret_cast<const __m128i*>(block.values + 8 * i));
@@ -129,20 +131,24 @@ struct EvenOdd {
   Lanes p, q, r, s;      // odd part
 };
 
-// The common tail of both passes.
-[[gnu::always_inline]] inline void CombineStep8(const EvenOdd& t, Lanes (&y)[8]) {
+// The common tail of both passes, with the rounding term of the shift that
+// descales its outputs (added to each output by the plain kernel) added to
+// the even part once: modulo 2^32 the sums are the same in any order.
+[[gnu::always_inline]] inline void CombineStep8(const EvenOdd& t, int32_t rounding, Lanes (&y)[8]) {
   const Lanes t0 = ((t.p + t.r + 2048) >> 12) * kR2;
   const Lanes t3 = ((t.q + t.s + 2048) >> 12) * kR2;
   const Lanes t1 = (t.p - t.r) + (t.q - t.s);
   const Lanes t2 = (t.p - t.r) - (t.q - t.s);
-  y[0] = t.e0 + t.f0 + t0;
-  y[7] = t.e0 + t.f0 - t0;
-  y[1] = t.e1 + t.f1 + t1;
-  y[6] = t.e1 + t.f1 - t1;
-  y[2] = t.e1 - t.f1 + t2;
-  y[5] = t.e1 - t.f1 - t2;
-  y[3] = t.e0 - t.f0 + t3;
-  y[4] = t.e0 - t.f0 - t3;
+  const Lanes e0 = t.e0 + rounding;
+  const Lanes e1 = t.e1 + rounding;
+  y[0] = e0 + t.f0 + t0;
+  y[7] = e0 + t.f0 - t0;
+  y[1] = e1 + t.f1 + t1;
+  y[6] = e1 + t.f1 - t1;
+  y[2] = e1 - t.f1 + t2;
+  y[5] = e1 - t.f1 - t2;
+  y[3] = e0 - t.f0 + t3;
+  y[4] = e0 - t.f0 - t3;
 }
 
 [[gnu::always_inline]] inline void IntegerRowStep8(const RowPairs& x, Lanes (&y)[8]) {
@@ -155,7 +161,7 @@ struct EvenOdd {
   t.e1 = Dot(x.x04, 1, -1) << 15;
   t.f0 = Dot(x.x26, kW2 - 65536, kW6) + FirstTimes65536(x.x26);
   t.f1 = Dot(x.x26, kW6, 65536 - kW2) - SecondTimes65536(x.x26);
-  CombineStep8(t, y);
+  CombineStep8(t, 2048, y);
 }
 
 [[gnu::always_inline]] inline void IntegerColumnStep8(const Lanes (&x)[8], Lanes (&y)[8]) {
@@ -168,13 +174,16 @@ struct EvenOdd {
   t.e1 = (x[0] - x[4]) << 15;
   t.f0 = x[2] * kW2 + x[6] * kW6;
   t.f1 = x[2] * kW6 - x[6] * kW2;
-  CombineStep8(t, y);
+  CombineStep8(t, 1048576, y);
 }
 
 // ---- Method 0: AAN transform ---------------------------------------------
 
 Lanes Descale15(Lanes product) { return (product + 16384) >> 15; }
 
+// `kRounding` is the rounding term of the shift that descales the outputs,
+// added once to the even part as in CombineStep8.
+template <int32_t kRounding>
 [[gnu::always_inline]] inline void AanStep8(const Lanes (&x)[8], Lanes (&y)[8]) {
   const Lanes z13 = x[5] + x[3];
   const Lanes z10 = x[5] - x[3];
@@ -187,8 +196,8 @@ Lanes Descale15(Lanes product) { return (product + 16384) >> 15; }
   const Lanes t6 = Descale15(z12 * kK4) - e - t7;
   const Lanes t5 = t11 - t6;
   const Lanes t4 = t10 + t5;
-  const Lanes a = x[0] + x[4];
-  const Lanes b = x[0] - x[4];
+  const Lanes a = x[0] + x[4] + kRounding;
+  const Lanes b = x[0] - x[4] + kRounding;
   const Lanes t13 = x[2] + x[6];
   const Lanes t12 = Descale15((x[2] - x[6]) * kK2) - t13;
   y[0] = a + t13 + t7;
@@ -208,18 +217,19 @@ Lanes LowHalfWord(Lanes a) { return (a << 16) >> 16; }
 }  // namespace
 
 void InverseDct8x8Method1Avx2(CoefficientBlock& block) {
-  // Row pass: lane i is row i, output j is workspace column j.
+  // Row pass: lane i is row i, output j is workspace column j. Each pass's
+  // step has added the rounding term of the shift that follows it.
   Lanes columns[8];
   IntegerRowStep8(LoadRowPairs(block), columns);
-  #pragma GCC unroll 8
-  for (Lanes& w : columns) w = (w + 2048) >> 12;
+#pragma GCC unroll 8
+  for (Lanes& w : columns) w = w >> 12;
   // Column pass: transposed, lane i is column i, input k is workspace row k
   // and output j is sample row j.
   Transpose(columns);
   Lanes rows[8];
   IntegerColumnStep8(columns, rows);
-  #pragma GCC unroll 8
-  for (Lanes& s : rows) s = (s + 1048576) >> 21;
+#pragma GCC unroll 8
+  for (Lanes& s : rows) s = s >> 21;
   StoreSampleRows(rows, block);
 }
 
@@ -227,21 +237,21 @@ void InverseDct8x8Method0Avx2(CoefficientBlock& block) {
   // Column pass: lane i is column i, input k is coefficient row k. Its
   // results are cut to 16 bits, as the plain kernel stores them into the block.
   Lanes x[8];
-  #pragma GCC unroll 8
+#pragma GCC unroll 8
   for (int row = 0; row < 8; ++row) {
     x[row].v = _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block.values + 8 * row)));
   }
   Lanes between[8];
-  AanStep8(x, between);
-  #pragma GCC unroll 8
+  AanStep8<0>(x, between);
+#pragma GCC unroll 8
   for (Lanes& b : between) b = LowHalfWord(b);
   // Row pass: transposed, lane i is row i and output j is sample column j,
   // so the samples are transposed back into rows.
   Transpose(between);
   Lanes samples[8];
-  AanStep8(between, samples);
-  #pragma GCC unroll 8
-  for (Lanes& s : samples) s = (s + 8) >> 4;
+  AanStep8<8>(between, samples);
+#pragma GCC unroll 8
+  for (Lanes& s : samples) s = s >> 4;
   Transpose(samples);
   StoreSampleRows(samples, block);
 }

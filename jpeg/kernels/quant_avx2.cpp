@@ -17,8 +17,7 @@ __m256i LowHalvesOfFactors(const int32_t* entries) {
   const __m256i pick = _mm256_setr_epi8(0, 1, 4, 5, 8, 9, 12, 13, -1, -1, -1, -1, -1, -1, -1, -1,  //
                                         0, 1, 4, 5, 8, 9, 12, 13, -1, -1, -1, -1, -1, -1, -1, -1);
   const __m256i first = _mm256_shuffle_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(entries)), pick);
-  const __m256i second =
-      _mm256_shuffle_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(entries + 8)), pick);
+  const __m256i second = _mm256_shuffle_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(entries + 8)), pick);
   // first: factors 0..3, -, 4..7, -; second: 8..11, -, 12..15, - (64-bit pieces).
   return _mm256_permute4x64_epi64(_mm256_unpacklo_epi64(first, second), _MM_SHUFFLE(3, 1, 2, 0));
 }
