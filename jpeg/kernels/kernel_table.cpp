@@ -6,6 +6,7 @@
 #include "jpeg/entropy/block_decoder.h"
 #include "jpeg/kernels/color_output.h"
 #include "jpeg/kernels/idct.h"
+#include "jpeg/kernels/kernels_avx2.h"
 #include "jpeg/kernels/kernels_sse2.h"
 #include "jpeg/kernels/quant.h"
 
@@ -113,8 +114,19 @@ void FillPackedSet(KernelTable& table) {
 // plain twin. Where the build has none, the SSE2 set stands.
 void FillAvx2Set(KernelTable& table) {
 #if defined(HALVORA_JPEG_AVX2)
-#endif
+  constexpr McuOutputKernel kAvx2OutputPaths[] = {
+      OutputMcu444RgbAvx2,  OutputMcu444BgrAvx2,  OutputMcu420RgbAvx2,
+      OutputMcu420BgrAvx2,  OutputMcu422RgbAvx2,  OutputMcu422BgrAvx2,
+      OutputMcu444RgbaAvx2, OutputMcu420RgbaAvx2, OutputMcu422RgbaAvx2};
+  table.inverse_dct_method0[0] = InverseDct8x8Method0Avx2;
+  table.inverse_dct_method1[0] = InverseDct8x8Method1Avx2;
+  table.dequantize_method1 = DequantizeBlockMethod1Avx2;
+  for (size_t i = 0; i < std::size(kAvx2OutputPaths); ++i) table.output_paths[i] = kAvx2OutputPaths[i];
+  table.grey_copy = CopyMcuGreyAvx2;
+  ActivateDctMethod(table, 0);
+#else
   static_cast<void>(table);
+#endif
 }
 
 bool IsPackedKind(ProcessorKind kind) { return kind >= 3; }
