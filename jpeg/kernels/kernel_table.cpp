@@ -8,6 +8,7 @@
 #include "jpeg/kernels/fdct.h"
 #include "jpeg/kernels/huffman_encode.h"
 #include "jpeg/kernels/idct.h"
+#include "jpeg/kernels/kernels_avx2.h"
 #include "jpeg/kernels/kernels_sse2.h"
 #include "jpeg/kernels/quant.h"
 
@@ -135,6 +136,15 @@ void FillPackedSet(KernelTable& table) {
 // plain twin. Where the build has none, the SSE2 set stands.
 void FillAvx2Set(KernelTable& table) {
 #if defined(HALVORA_JPEG_AVX2)
+  constexpr McuOutputKernel kAvx2OutputPaths[] = {
+      OutputMcu444RgbAvx2,  OutputMcu444BgrAvx2,  OutputMcu420RgbAvx2,
+      OutputMcu420BgrAvx2,  OutputMcu422RgbAvx2,  OutputMcu422BgrAvx2,
+      OutputMcu444RgbaAvx2, OutputMcu420RgbaAvx2, OutputMcu422RgbaAvx2};
+  table.inverse_dct_method0[0] = InverseDct8x8Method0Avx2;
+  table.inverse_dct_method1[0] = InverseDct8x8Method1Avx2;
+  table.dequantize_method1 = DequantizeBlockMethod1Avx2;
+  for (size_t i = 0; i < std::size(kAvx2OutputPaths); ++i) table.output_paths[i] = kAvx2OutputPaths[i];
+  table.grey_copy = CopyMcuGreyAvx2;
   table.dib_convert[static_cast<int>(DibConversion::kBgrToYcc)] = ConvertBgrToYccAvx2;
   table.dib_convert[static_cast<int>(DibConversion::kRgbToYcc)] = ConvertRgbToYccAvx2;
   table.dib_convert[static_cast<int>(DibConversion::kRgbxToYcc)] = ConvertRgbxToYccAvx2;
@@ -142,6 +152,7 @@ void FillAvx2Set(KernelTable& table) {
   table.downsample_h2v1 = DownsampleH2V1Avx2;
   table.downsample_h2v2 = DownsampleH2V2Avx2;
   table.forward_dct = ForwardDctAvx2;
+  ActivateDctMethod(table, 0);
 #else
   static_cast<void>(table);
 #endif

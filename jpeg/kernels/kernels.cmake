@@ -29,15 +29,17 @@ if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|i[3-6]86|x86|X86)$")
   target_compile_definitions(halvora_jpeg_objects PUBLIC HALVORA_JPEG_SSE2)
 endif()
 
-# The AVX2 variants, for x86-64 targets of GCC and clang; the kernel table
-# takes them only where the processor and the system have AVX2. The system
-# aligns a Windows thread's stack to 16 bytes only, so in the MinGW-w64
-# build the assembler turns the aligned moves the compiler may use for
-# 32-byte spills into unaligned ones.
+# The 256-bit (AVX2) variants are built for x86-64 targets, each file with the
+# instructions it may use; the kernel table takes them only where the
+# processor has them. A MinGW-w64 compiler keeps the Windows stack 16-byte
+# aligned, so the assembler turns the aligned moves of spilled 256-bit
+# values into unaligned ones.
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$" AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
-  set(_halvora_avx2_sources kernels/dib_convert_avx2.cpp kernels/fdct_avx2.cpp)
+  set(_halvora_avx2_sources
+    kernels/quant_avx2.cpp kernels/idct_avx2.cpp kernels/color_output_avx2.cpp kernels/copy_output_avx2.cpp
+    kernels/dib_convert_avx2.cpp kernels/fdct_avx2.cpp)
   target_sources(halvora_jpeg_objects PRIVATE ${_halvora_avx2_sources})
-  set(_halvora_avx2_options -mavx2)
+  set(_halvora_avx2_options -mavx2 -mbmi2)
   if(WIN32)
     list(APPEND _halvora_avx2_options -Wa,-muse-unaligned-vector-move)
   endif()

@@ -1,7 +1,7 @@
 // The command line as the program receives it: the tail is formed from the
 // whole line, its options are taken out, and the page folder path is made
 // from them and from the languages a fake shell reports, which the input's
-// first bytes choose.
+// last bytes choose.
 #include <cstring>
 #include <optional>
 #include <string>

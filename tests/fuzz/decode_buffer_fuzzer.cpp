@@ -1,4 +1,4 @@
-// Decodes the input from memory with read options the input's first bytes
+// Decodes the input from memory with read options the input's last bytes
 // choose: every image read type, DIB colour and line order, a region,
 // interrupts, interpolated chroma, raw planes and both transforms.
 #include <halvora/jpeg.h>

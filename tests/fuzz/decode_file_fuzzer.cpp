@@ -1,6 +1,6 @@
 // Decodes the input through the codec's file input: the stream is written
 // to a file, a parameter read and then an image read (of the size the
-// input's first byte chooses, or its thumbnail) take it from there.
+// input's last byte chooses, or its thumbnail) take it from there.
 #include <halvora/jpeg.h>
 
 #include <cstdio>

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,7 @@
 #include "jpeg/interface/private_state.h"
 #include "tests/jpeg/record.h"
 #include "tests/jpeg/stream_mutator.h"
+#include "tests/support/tsv_table.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // A mutated frame size can ask for a coefficient buffer of many gigabytes;
@@ -40,37 +40,9 @@ std::vector<uint8_t> ReadAll(const fs::path& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::vector<std::string> Split(const std::string& line, char separator) {
-  std::vector<std::string> fields;
-  std::stringstream stream(line);
-  std::string field;
-  while (std::getline(stream, field, separator)) fields.push_back(field);
-  return fields;
-}
-
-struct ManifestRow {
-  std::map<std::string, std::string> fields;
-  const std::string& operator[](const std::string& key) const { return fields.at(key); }
-};
-
-std::vector<ManifestRow> ReadManifest() {
-  std::ifstream in(CorpusDir() / "MANIFEST.tsv");
-  std::string line;
-  std::getline(in, line);
-  const std::vector<std::string> header = Split(line, '\t');
-  std::vector<ManifestRow> rows;
-  while (std::getline(in, line)) {
-    const std::vector<std::string> values = Split(line, '\t');
-    ManifestRow row;
-    for (size_t i = 0; i < header.size() && i < values.size(); ++i) row.fields[header[i]] = values[i];
-    rows.push_back(row);
-  }
-  return rows;
-}
-
 // The layout code of the manifest's sampling list ("2x2,1x1,1x1").
 int SubsamplingOf(const std::string& sampling) {
-  const std::vector<std::string> factors = Split(sampling, ',');
+  const std::vector<std::string> factors = test_support::SplitFields(sampling, ',');
   const std::map<std::string, int> layouts = {
       {"1x1,1x1,1x1", 0}, {"2x2,1x1,1x1", 1}, {"2x1,1x1,1x1", 2}, {"1x1,1x1,1x1,1x1", 0},
       {"2x2,1x1,1x1,2x2", 3}, {"2x1,1x1,1x1,2x1", 4}};
@@ -104,7 +76,7 @@ class CorpusTest : public ::testing::Test {
 
 TEST_F(CorpusTest, ParameterReadsAgreeWithTheManifest) {
   int checked = 0;
-  for (const ManifestRow& row : ReadManifest()) {
+  for (const test_support::TsvRow& row : test_support::ReadTsv(CorpusDir() / "MANIFEST.tsv")) {
     if (row["path"].rfind("valid/", 0) != 0) continue;
     SCOPED_TRACE(row["path"]);
     const std::vector<uint8_t> stream = ReadAll(CorpusDir() / row["path"]);
@@ -119,7 +91,7 @@ TEST_F(CorpusTest, ParameterReadsAgreeWithTheManifest) {
     const MarkerState& markers = Private(record.get()).markers;
     EXPECT_EQ(markers.sof_kind, std::stoi(row["sof"]));
     // The first restart interval, which is the one before the first scan.
-    EXPECT_EQ(markers.frame.restart_interval, std::stoi(Split(row["restart_interval"], '/')[0]));
+    EXPECT_EQ(markers.frame.restart_interval, std::stoi(test_support::SplitFields(row["restart_interval"], '/')[0]));
     ++checked;
   }
   EXPECT_GT(checked, 50);

@@ -5,14 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <halvora/jpeg.h>
 #include "tests/jpeg/decode_support.h"
+#include "tests/support/tsv_table.h"
 
 namespace halvora::jpeg {
 namespace {
@@ -44,15 +42,6 @@ DibRequest RequestFor(const Pnm& reference) {
   return request;
 }
 
-// The reference's samples in the DIB's channel order.
-std::vector<uint8_t> InDibOrder(const Pnm& reference) {
-  std::vector<uint8_t> samples = reference.samples;
-  if (reference.channels == 3) {
-    for (size_t i = 0; i + 2 < samples.size(); i += 3) std::swap(samples[i], samples[i + 2]);
-  }
-  return samples;
-}
-
 struct Comparison {
   int result = 0;
   int difference = -1;
@@ -66,7 +55,7 @@ Comparison CompareWithReference(const std::vector<uint8_t>& stream, const fs::pa
   const DibResult dib = DecodeIntoDib(stream, request);
   Comparison comparison{dib.result, -1};
   if (dib.result == JpegSuccess)
-    comparison.difference = MaxDifference(ImageSamples(dib, request), InDibOrder(reference));
+    comparison.difference = MaxDifference(ImageSamples(dib, request), testing::InDibOrder(reference));
   return comparison;
 }
 
@@ -156,31 +145,16 @@ INSTANTIATE_TEST_SUITE_P(Oracle, TranscodeTest, ::testing::ValuesIn(Transcodes()
 
 // ---- The corpus ----
 
-std::vector<std::string> SplitFields(const std::string& line, char separator) {
-  std::vector<std::string> fields;
-  std::stringstream stream(line);
-  std::string field;
-  while (std::getline(stream, field, separator)) fields.push_back(field);
-  return fields;
-}
-
 struct CorpusFile {
   std::string path;
-  std::string sof;
   int components = 0;
-  std::string sampling;
 };
 
 std::vector<CorpusFile> SequentialCorpusFiles() {
-  std::ifstream in(testing::CorpusFolder() / "MANIFEST.tsv");
-  std::string line;
-  std::getline(in, line);
   std::vector<CorpusFile> files;
-  while (std::getline(in, line)) {
-    const std::vector<std::string> fields = SplitFields(line, '\t');
-    if (fields.size() < 6 || fields[0].rfind("valid/", 0) != 0) continue;
-    if (fields[3] != "0" && fields[3] != "1") continue;
-    files.push_back({fields[0], fields[3], std::stoi(fields[4]), fields[5]});
+  for (const test_support::TsvRow& row : test_support::ReadTsv(testing::CorpusFolder() / "MANIFEST.tsv")) {
+    if (row["path"].rfind("valid/", 0) != 0 || (row["sof"] != "0" && row["sof"] != "1")) continue;
+    files.push_back({row["path"], std::stoi(row["components"])});
   }
   return files;
 }

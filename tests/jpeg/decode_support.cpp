@@ -6,12 +6,12 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
 #include "jpeg/kernels/kernel_table.h"
 #include <halvora/jpeg.h>
 #include "jpeg/interface/private_state.h"
 #include "tests/jpeg/record.h"
+#include "tests/support/tsv_table.h"
 
 namespace halvora::jpeg::testing {
 
@@ -98,6 +98,14 @@ bool ReadPnm(const fs::path& path, Pnm& pnm) {
   return static_cast<size_t>(in.gcount()) == pnm.samples.size();
 }
 
+std::vector<uint8_t> InDibOrder(const Pnm& pnm) {
+  std::vector<uint8_t> samples = pnm.samples;
+  if (pnm.channels == 3) {
+    for (size_t i = 0; i + 2 < samples.size(); i += 3) std::swap(samples[i], samples[i + 2]);
+  }
+  return samples;
+}
+
 std::string TestNameOf(const std::string& name) {
   std::string result = name;
   std::replace_if(result.begin(), result.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); },
@@ -122,19 +130,11 @@ fs::path OracleFolder() {
 
 std::vector<OracleCase> ReadOracleCases() {
   std::vector<OracleCase> cases;
-  std::ifstream in(OracleFolder() / "cases.tsv");
-  std::string line;
-  while (std::getline(in, line)) {
-    std::stringstream fields(line);
-    OracleCase entry;
-    std::string relation;
-    std::getline(fields, entry.name, '\t');
-    std::getline(fields, entry.stream, '\t');
-    std::getline(fields, entry.reference, '\t');
-    std::getline(fields, relation, '\t');
-    const std::string prefix = "same-as:";
-    if (relation.rfind(prefix, 0) == 0) entry.same_as = relation.substr(prefix.size());
-    cases.push_back(entry);
+  const std::string prefix = "same-as:";
+  for (const test_support::TsvRow& row : test_support::ReadTsv(OracleFolder() / "cases.tsv")) {
+    const std::string& relation = row["relation"];
+    cases.push_back({row["name"], row["stream"], row["reference"],
+                     relation.rfind(prefix, 0) == 0 ? relation.substr(prefix.size()) : ""});
   }
   return cases;
 }

@@ -54,6 +54,8 @@ struct Pnm {
   std::vector<uint8_t> samples;
 };
 bool ReadPnm(const std::filesystem::path& path, Pnm& pnm);
+// The samples in the order of a BGR (or grey) DIB.
+std::vector<uint8_t> InDibOrder(const Pnm& pnm);
 
 // `name` with every character but letters and digits made '_', as test names need.
 std::string TestNameOf(const std::string& name);

@@ -1,5 +1,6 @@
 #include "tests/jpeg/encode_support.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace halvora::jpeg::testing {
@@ -79,6 +80,22 @@ int WriteStream(const WriteRequest& request, Dib& dib, std::vector<uint8_t>& str
   }
   JpegFree(&record);
   return result;
+}
+
+ColourSegments ColourSegmentsOf(const std::vector<uint8_t>& stream) {
+  ColourSegments segments;
+  // Segments from after SOI up to the first scan; each is FF, marker, length.
+  for (size_t at = 2; at + 4 <= stream.size() && stream[at] == 0xFF && stream[at + 1] != 0xDA;) {
+    const size_t length = (stream[at + 2] << 8) | stream[at + 3];
+    const uint8_t* body = stream.data() + at + 4;
+    const size_t bodySize = std::min(length - 2, stream.size() - at - 4);
+    if (stream[at + 1] == 0xE0 && bodySize >= 5 && std::memcmp(body, "JFIF", 5) == 0) segments.jfif = true;
+    if (stream[at + 1] == 0xEE && bodySize >= 12 && std::memcmp(body, "Adobe", 5) == 0) {
+      segments.adobe_transform = body[11];
+    }
+    at += 2 + length;
+  }
+  return segments;
 }
 
 }  // namespace halvora::jpeg::testing

@@ -47,4 +47,11 @@ void PrepareWrite(JPEG_PROPERTIES& record, const WriteRequest& request, Dib& dib
 // on success. Returns the result.
 int WriteStream(const WriteRequest& request, Dib& dib, std::vector<uint8_t>& stream, int ioType = BufferWriteImage);
 
+// The colour segments a written stream carries ahead of its first scan.
+struct ColourSegments {
+  bool jfif = false;         // an APP0 segment that starts "JFIF\0"
+  int adobe_transform = -1;  // the transform byte of an APP14 "Adobe" segment; -1 when none
+};
+ColourSegments ColourSegmentsOf(const std::vector<uint8_t>& stream);
+
 }  // namespace halvora::jpeg::testing

@@ -17,7 +17,6 @@
 
 #include "jpeg/encoder/encoder_state.h"
 #include "jpeg/interface/private_state.h"
-#include "jpeg/interface/stream_info.h"
 #include "jpeg/kernels/kernel_table.h"
 #include "tests/jpeg/decode_support.h"
 #include "tests/jpeg/encode_support.h"
@@ -27,6 +26,8 @@ namespace halvora::jpeg {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ColourSegments;
+using testing::ColourSegmentsOf;
 using testing::DecodeIntoDib;
 using testing::Dib;
 using testing::DibRequest;
@@ -129,12 +130,9 @@ TEST_P(RoundTripTest, ReadsBackToItsColoursWithItsSegments) {
     record->state.jpeg_comment_size = 64;
     ASSERT_EQ(record.ReadBuffer(stream), JpegSuccess);
     EXPECT_EQ(std::string(comment.begin(), comment.begin() + record->state.jpeg_comment_size), write.comment);
-    const StreamDescription description = DescribeStream(record.get());
-    EXPECT_EQ(description.jfif, c.jfif);
-    EXPECT_EQ(description.adobe, c.adobe_transform >= 0);
-    if (description.adobe) {
-      EXPECT_EQ(description.adobe_transform, c.adobe_transform);
-    }
+    const ColourSegments segments = ColourSegmentsOf(stream);
+    EXPECT_EQ(segments.jfif, c.jfif);
+    EXPECT_EQ(segments.adobe_transform, c.adobe_transform);
     EXPECT_EQ(record->jpeg_subsampling, c.write.subsampling);
   }
 }

@@ -9,9 +9,10 @@
 #   - libjpeg-turbo's decode of each stream and of the corpus's sequential
 #     one- and three-component files, with the integer DCT and without fancy
 #     upsampling (djpeg -dct int -nosmooth), as PNM.
-# OUT_DIR/cases.tsv lists one case per line: name, stream, reference, and the
-# relation: "oracle" (compare with the reference) or "same-as:NAME" (the
-# decode must equal that case's decode byte for byte).
+# OUT_DIR/cases.tsv lists one case per line under a header row naming the
+# columns: name, stream, reference, and the relation: "oracle" (compare with
+# the reference) or "same-as:NAME" (the decode must equal that case's decode
+# byte for byte). The other lists below have header rows too.
 #
 #   make_oracle.sh CORPUS_DIR OUT_DIR
 set -euo pipefail
@@ -21,7 +22,7 @@ out=$2
 rm -rf "$out"
 mkdir -p "$out"
 cases="$out/cases.tsv"
-: > "$cases"
+printf 'name\tstream\treference\trelation\n' > "$cases"
 
 # A W x H picture as a plain PPM: gradients in each channel plus noise, the
 # same for the same size.
@@ -96,7 +97,7 @@ transcode rgb-33x65-as-optimized rgb-33x65 -optimize
 # Progressive transcodes: jpegtran keeps the coefficients, so each decodes
 # like its sequential original. progressive.tsv lists name, stream, original.
 progressive="$out/progressive.tsv"
-: > "$progressive"
+printf 'name\tstream\toriginal\n' > "$progressive"
 # scan_script FILE COMPONENTS KIND: a progression for jpegtran -scans.
 scan_script() {
   local file=$1 count=$2 kind=$3 all="0" c
@@ -179,7 +180,7 @@ done
 # by jpegtran from an interleaved original with the same coefficients.
 # single-scans.tsv lists name, stream, original.
 single_scans="$out/single-scans.tsv"
-: > "$single_scans"
+printf 'name\tstream\toriginal\n' > "$single_scans"
 # single_scan_set ORIGINAL-NAME: one scan per component (in two orders), and
 # the luminance alone followed by both chroma components in one scan.
 single_scan_set() {
@@ -208,7 +209,7 @@ done
 # this decoder does so only for 4:2:0-like layouts.) reduced.tsv lists
 # name, stream, scale, reference.
 reduced="$out/reduced.tsv"
-: > "$reduced"
+printf 'name\tstream\tscale\treference\n' > "$reduced"
 for stream in s420-64x48 s420-33x65 s422-33x65 s444-33x65 grey-33x65 s411-33x65 s440-33x65 s14-33x65 \
     s31-33x65 s22-21-12-33x65 s420-7x9 s420-1x1 s420-17x17 s422-17x17 rgb-33x65 s420-64x48-restart1 \
     s420-33x65-each s420-33x65-luma-then-chroma s422-7x9-reversed s444-17x17-each-restart; do
@@ -234,4 +235,4 @@ tail -n +2 "$corpus/MANIFEST.tsv" | while IFS=$'\t' read -r path _ _ sof compone
   name=$(basename "$path" .jpg)
   reference "$corpus/$path" "$out/corpus-$name.pnm"
 done
-echo "make_oracle.sh: $(wc -l < "$cases") cases in $out"
+echo "make_oracle.sh: $(($(wc -l < "$cases") - 1)) cases in $out"

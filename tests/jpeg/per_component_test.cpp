@@ -14,6 +14,7 @@
 #include "tests/jpeg/decode_support.h"
 #include "tests/jpeg/stream_builder.h"
 #include "tests/jpeg/transcode_cases.h"
+#include "tests/support/ycbcr_model.h"
 
 namespace halvora::jpeg {
 namespace {
@@ -27,21 +28,6 @@ using testing::ImageSamples;
 using SingleScanCase = testing::TranscodeCase;
 
 std::vector<SingleScanCase> SingleScanCases() { return testing::ReadTranscodeCases("single-scans.tsv", {}); }
-
-uint8_t Clamp(int value) { return static_cast<uint8_t>(std::clamp(value, 0, 255)); }
-
-// BGR pixels from Y, Cb, Cr bytes by the formulas of the final colour pass
-// (the generic green form).
-std::vector<uint8_t> ConvertedToBgr(const std::vector<uint8_t>& ycc) {
-  std::vector<uint8_t> bgr(ycc.size());
-  for (size_t i = 0; i + 2 < ycc.size(); i += 3) {
-    const int y = ycc[i], cb = ycc[i + 1], cr = ycc[i + 2];
-    bgr[i] = Clamp(y + ((454 * cb - 57937) >> 8));
-    bgr[i + 1] = Clamp(y + ((34806 - 88 * cb - 183 * cr) >> 8));
-    bgr[i + 2] = Clamp(y + ((359 * cr - 45813) >> 8));
-  }
-  return bgr;
-}
 
 std::vector<uint8_t> Stream(const std::string& file) { return testing::ReadFileBytes(testing::OracleFolder() / file); }
 
@@ -64,7 +50,7 @@ TEST_P(SingleScanTest, PlacesTheSamplesOfItsOriginal) {
 
 // ... and the final pass converts them by the generic formulas.
 TEST_P(SingleScanTest, IsConvertedOnceByTheFinalPass) {
-  EXPECT_EQ(Decoded(GetParam().stream, false), ConvertedToBgr(Decoded(GetParam().original, true)));
+  EXPECT_EQ(Decoded(GetParam().stream, false), test_support::ModelGenericBgr(Decoded(GetParam().original, true)));
 }
 
 // Against the original's own decode (a fused routine where it has one) only

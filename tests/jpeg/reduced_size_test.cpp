@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <halvora/jpeg.h>
 #include "tests/jpeg/decode_support.h"
+#include "tests/support/tsv_table.h"
 
 namespace halvora::jpeg {
 namespace {
@@ -35,29 +34,10 @@ struct ReducedCase {
 
 std::vector<ReducedCase> ReducedCases() {
   std::vector<ReducedCase> cases;
-  std::ifstream in(testing::OracleFolder() / "reduced.tsv");
-  std::string line;
-  while (std::getline(in, line)) {
-    std::stringstream fields(line);
-    ReducedCase entry;
-    std::string scale;
-    std::getline(fields, entry.name, '\t');
-    std::getline(fields, entry.stream, '\t');
-    std::getline(fields, scale, '\t');
-    std::getline(fields, entry.reference, '\t');
-    entry.scale = std::stoi(scale);
-    cases.push_back(entry);
+  for (const test_support::TsvRow& row : test_support::ReadTsv(testing::OracleFolder() / "reduced.tsv")) {
+    cases.push_back({row["name"], row["stream"], std::stoi(row["scale"]), row["reference"]});
   }
   return cases;
-}
-
-// The reference's samples in the order of a BGR (or grey) DIB.
-std::vector<uint8_t> InDibOrder(const Pnm& reference) {
-  std::vector<uint8_t> samples = reference.samples;
-  if (reference.channels == 3) {
-    for (size_t i = 0; i + 2 < samples.size(); i += 3) std::swap(samples[i], samples[i + 2]);
-  }
-  return samples;
 }
 
 DibRequest RequestFor(const Pnm& reference, int scale) {
@@ -89,7 +69,7 @@ TEST_P(ReducedSizeTest, HasTheRoundedUpSizeAndDecodesCloseToLibjpegTurbo) {
     ASSERT_EQ(dib.result, JpegSuccess);
     EXPECT_EQ(dib.width, reference_.width);
     EXPECT_EQ(dib.height, reference_.height);
-    const int difference = MaxDifference(ImageSamples(dib, request), InDibOrder(reference_));
+    const int difference = MaxDifference(ImageSamples(dib, request), testing::InDibOrder(reference_));
     EXPECT_GE(difference, 0);
     EXPECT_LE(difference, method == 1 ? kIntegerTolerance : kScaledTolerance);
   }

@@ -16,6 +16,7 @@
 #include <halvora/jpeg.h>
 #include "tests/jpeg/decode_support.h"
 #include "tests/jpeg/transcode_cases.h"
+#include "tests/support/ycbcr_model.h"
 
 namespace halvora::jpeg {
 namespace {
@@ -101,20 +102,6 @@ Image SmoothModel(const Image& replicated, int vertical) {
   return model;
 }
 
-uint8_t Clamp(int value) { return static_cast<uint8_t>(std::clamp(value, 0, 255)); }
-
-// B, G, R from Y, Cb, Cr by the per-component routine's formulas (generic green).
-std::vector<uint8_t> ConvertedToBgr(const std::vector<uint8_t>& ycc) {
-  std::vector<uint8_t> bgr(ycc.size());
-  for (size_t i = 0; i + 2 < ycc.size(); i += 3) {
-    const int y = ycc[i], cb = ycc[i + 1], cr = ycc[i + 2];
-    bgr[i] = Clamp(y + ((454 * cb - 57937) >> 8));
-    bgr[i + 1] = Clamp(y + ((34806 - 88 * cb - 183 * cr) >> 8));
-    bgr[i + 2] = Clamp(y + ((359 * cr - 45813) >> 8));
-  }
-  return bgr;
-}
-
 std::vector<OracleCase> InterpolatedCases() {
   std::vector<OracleCase> cases;
   for (const OracleCase& entry : testing::ReadOracleCases()) {
@@ -152,7 +139,7 @@ TEST_P(SmoothUpsamplingTest, ConvertsTheInterpolatedSamples) {
               request.smooth = true;
               return request;
             }()).samples,
-            ConvertedToBgr(Decode(stream_, Raw(true)).samples));
+            test_support::ModelGenericBgr(Decode(stream_, Raw(true)).samples));
 }
 
 TEST_P(SmoothUpsamplingTest, InterruptedDecodeEqualsOneCall) {

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <string>
 
+#include "tests/support/tsv_table.h"
+
 namespace {
 
 std::string EnvironmentValue(const char* name)
@@ -20,14 +22,11 @@ TEST(TestEnvironment, EveryCorpusFileListedInTheManifestOpens)
 {
     const std::string corpus = EnvironmentValue("HALVORA_TESTDATA_DIR");
     ASSERT_FALSE(corpus.empty()) << "HALVORA_TESTDATA_DIR is not set";
-    std::ifstream manifest(corpus + "/MANIFEST.tsv");
-    ASSERT_TRUE(manifest) << "cannot open " << corpus << "/MANIFEST.tsv";
+    ASSERT_TRUE(std::ifstream(corpus + "/MANIFEST.tsv")) << "cannot open " << corpus << "/MANIFEST.tsv";
 
-    std::string row;
-    std::getline(manifest, row);  // column names
     int files = 0;
-    while (std::getline(manifest, row)) {
-        const std::string path = corpus + "/" + row.substr(0, row.find('\t'));
+    for (const halvora::test_support::TsvRow& row : halvora::test_support::ReadTsv(corpus + "/MANIFEST.tsv")) {
+        const std::string path = corpus + "/" + row["path"];
         SCOPED_TRACE(path);
         std::ifstream file(path, std::ios::binary);
         EXPECT_TRUE(file) << "listed in MANIFEST.tsv but cannot be opened";

@@ -10,12 +10,12 @@
 
 #include <halvora/jpeg.h>
 #include "tests/jpeg/kernels/component_reference.h"
-#include "tests/jpeg/kernels/guarded_dib.h"
+#include "tests/support/guarded_dib.h"
 
 namespace halvora::jpeg {
 namespace {
 
-using testing::GuardedDib;
+using test_support::GuardedDib;
 
 // The final pass over a DIB of 10 x 7 pixels (the region as held, or the
 // whole image): which rows and pixels it converts, and how.
@@ -68,9 +68,9 @@ TEST_P(ConvertDibTest, ConvertsExactlyTheClampedRegion) {
   if (c.rows > 0) {
     ASSERT_TRUE(expected != dib.bytes);
   }
-  ConvertDibInPlace({dib.topLine, dib.stride, kWidth, c.bottomUp ? -kHeight : kHeight, c.channels}, c.region,
+  ConvertDibInPlace({dib.TopLine(), dib.stride, kWidth, c.bottomUp ? -kHeight : kHeight, c.channels}, c.region,
                     c.dibColor, c.jpegColor);
-  testing::ExpectSameBytes(dib.bytes, expected);
+  test_support::ExpectSameBytes(dib, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ConvertDibTest, ::testing::ValuesIn(kPassCases),
@@ -148,24 +148,24 @@ TEST(ConvertMcuRowTest, EveryRowLengthConvertsExactlyItsPixels) {
   for (int channels : {3, 4}) {
     for (int count = 0; count <= 40; ++count) {
       SCOPED_TRACE("channels " + std::to_string(channels) + ", count " + std::to_string(count));
-      // One pixel of margin on either side of the row.
-      const std::vector<uint8_t> before = randomBytes(size_t(count + 2) * channels);
+      // The row starts one pixel into the DIB; the guards catch a write past either end.
+      const GuardedDib before(rng, 1, (count + 1) * channels, false);
       const std::vector<uint8_t> ys = randomBytes(size_t(count)), cbs = randomBytes(ys.size()),
                                  crs = randomBytes(ys.size());
-      std::vector<uint8_t> inPlace = before, fromRows = before;
-      std::vector<uint8_t> expectedInPlace = before, expectedFromRows = before;
+      GuardedDib inPlace = before, fromRows = before;
+      std::vector<uint8_t> expectedInPlace = before.bytes, expectedFromRows = before.bytes;
       for (int i = 0; i < count; ++i) {
-        const size_t at = size_t(i + 1) * channels;
+        const size_t at = before.IndexOf((i + 1) * channels);
         testing::ModelConvertPixel(&expectedInPlace[at], channels, JpegColorRgba, JpegColorYCbCr, false);
         expectedFromRows[at] = ys[size_t(i)], expectedFromRows[at + 1] = cbs[size_t(i)];
         expectedFromRows[at + 2] = crs[size_t(i)];
         testing::ModelConvertPixel(&expectedFromRows[at], channels, JpegColorRgba, JpegColorYCbCr, false);
       }
-      ConvertMcuPixels({inPlace.data(), channels, 0, channels, {0, 0, count, 1}}, JpegColorRgba, JpegColorYCbCr);
-      ConvertMcuRow(ys.data(), cbs.data(), crs.data(), count, fromRows.data() + channels, channels, JpegColorRgba,
+      ConvertMcuPixels({inPlace.TopLine(), channels, 0, channels, {0, 0, count, 1}}, JpegColorRgba, JpegColorYCbCr);
+      ConvertMcuRow(ys.data(), cbs.data(), crs.data(), count, fromRows.TopLine() + channels, channels, JpegColorRgba,
                     JpegColorYCbCr);
-      testing::ExpectSameBytes(inPlace, expectedInPlace);
-      testing::ExpectSameBytes(fromRows, expectedFromRows);
+      test_support::ExpectSameBytes(inPlace, expectedInPlace);
+      test_support::ExpectSameBytes(fromRows, expectedFromRows);
     }
   }
 }

@@ -14,13 +14,13 @@
 #include "jpeg/kernels/color_output.h"
 #include "jpeg/kernels/color_pass.h"
 #include "tests/jpeg/kernels/component_reference.h"
-#include "tests/jpeg/kernels/guarded_dib.h"
+#include "tests/support/guarded_dib.h"
 
 namespace halvora::jpeg {
 namespace {
 
-using testing::ExpectSameBytes;
-using testing::GuardedDib;
+using test_support::ExpectSameBytes;
+using test_support::GuardedDib;
 
 std::vector<CoefficientBlock> RandomBlocks(std::mt19937& rng, int count) {
   std::uniform_int_distribution<int> sample(0, 255);
@@ -119,7 +119,7 @@ TEST_P(ComponentOutputTest, WritesTheVisiblePixelsAsTheModelSays) {
         const int x1 = x(rng), x2 = x(rng), y1 = y(rng), y2 = y(rng);
         visible = {std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
       }
-      const McuTarget target{dib.topLine, 2 * dib.stride + c.channels, dib.stride, c.channels, visible};
+      const McuTarget target{dib.TopLine(), 2 * dib.stride + c.channels, dib.stride, c.channels, visible};
 
       std::vector<uint8_t> expected = dib.bytes;
       for (int y = visible.top; y < visible.bottom; ++y) {
@@ -133,7 +133,7 @@ TEST_P(ComponentOutputTest, WritesTheVisiblePixelsAsTheModelSays) {
       } else {
         OutputReducedMcu(blocks.data(), static_cast<int>(blocks.size()), format, blockSize, simple, target);
       }
-      ExpectSameBytes(dib.bytes, expected);
+      ExpectSameBytes(dib, expected);
     }
   }
   EXPECT_EQ(trials, 600);
@@ -218,11 +218,12 @@ TEST(ComponentOutputEdgeTest, UnusableFormatsAndMissingBlocksWriteNothing) {
   const std::vector<CoefficientBlock> blocks = RandomBlocks(rng, 10);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    std::vector<uint8_t> dib(32 * 32 * 3, 0xA5);
-    const McuTarget target{dib.data(), 0, 32 * 3, 3, {0, 0, 32, 32}};
+    GuardedDib dib(rng, 32, 32 * 3, false);
+    const std::vector<uint8_t> before = dib.bytes;
+    const McuTarget target{dib.TopLine(), 0, 32 * 3, 3, {0, 0, 32, 32}};
     OutputMcuPerComponent(blocks.data(), c.blocks, c.format, target);
     OutputReducedMcu(blocks.data(), c.blocks, c.format, 2, false, target);
-    EXPECT_TRUE(std::all_of(dib.begin(), dib.end(), [](uint8_t b) { return b == 0xA5; }));
+    ExpectSameBytes(dib, before);
   }
 }
 
@@ -350,7 +351,7 @@ TEST_P(SingleComponentScanTest, BuildsTheImageBlockByBlock) {
     for (int by = 0; by < down; ++by) {
       for (int bx = 0; bx < across[comp]; ++bx) {
         McuTarget target;
-        if (ClipMcu(c.region, extents[comp].width, extents[comp].height, bx, by, c.channels, dib.stride, dib.topLine,
+        if (ClipMcu(c.region, extents[comp].width, extents[comp].height, bx, by, c.channels, dib.stride, dib.TopLine(),
                     dibWidth, c.bottomUp ? -dibHeight : dibHeight, &target) != 0) {
           continue;
         }
@@ -383,18 +384,18 @@ TEST_P(SingleComponentScanTest, BuildsTheImageBlockByBlock) {
       }
     }
   }
-  ExpectSameBytes(dib.bytes, expected);
+  ExpectSameBytes(dib, expected);
 
   // The final pass turns the Y Cb Cr bytes into colour; a YCbCr DIB keeps them.
-  ConvertDibInPlace({dib.topLine, dib.stride, dibWidth, c.bottomUp ? -dibHeight : dibHeight, c.channels},
-                    c.region, c.dibColor, kYcc);
+  ConvertDibInPlace({dib.TopLine(), dib.stride, dibWidth, c.bottomUp ? -dibHeight : dibHeight, c.channels}, c.region,
+                    c.dibColor, kYcc);
   for (int y = 0; y < dibHeight; ++y) {
     for (int x = 0; x < dibWidth; ++x) {
       testing::ModelConvertPixel(&expected[dib.IndexOf(y * dib.stride + x * c.channels)], c.channels, c.dibColor,
                                  kYcc, true);
     }
   }
-  ExpectSameBytes(dib.bytes, expected);
+  ExpectSameBytes(dib, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, SingleComponentScanTest, ::testing::ValuesIn(kScanCases),

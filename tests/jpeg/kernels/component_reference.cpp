@@ -1,16 +1,9 @@
 #include "tests/jpeg/kernels/component_reference.h"
 
 #include <halvora/jpeg.h>
+#include "tests/support/ycbcr_model.h"
 
 namespace halvora::jpeg::testing {
-
-namespace {
-
-int FloorDiv256(int n) { return n >= 0 ? n / 256 : -((-n + 255) / 256); }
-
-uint8_t Clamp(int value) { return static_cast<uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : value)); }
-
-}  // namespace
 
 uint8_t ModelComponentSample(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int component,
                              int blockSize, bool simpleSampling, int x, int y) {
@@ -58,10 +51,7 @@ void ModelComponentPixel(const CoefficientBlock* blocks, const ComponentOutputFo
 void ModelConvertPixel(uint8_t* pixel, int channels, int dibColor, int jpegColor, bool opaqueYcc) {
   if (channels < 3) return;
   if (dibColor != JpegColorRgb && dibColor != JpegColorBgr && dibColor != JpegColorRgba) return;
-  const int y = pixel[0], cb = pixel[1], cr = pixel[2];
-  const uint8_t r = Clamp(y + FloorDiv256(359 * cr - 45813));
-  const uint8_t g = Clamp(y + FloorDiv256(34806 - 88 * cb - 183 * cr));
-  const uint8_t b = Clamp(y + FloorDiv256(454 * cb - 57937));
+  const auto [r, g, b] = test_support::ModelYccToRgb(pixel[0], pixel[1], pixel[2], test_support::GreenForm::kGeneric);
   if (channels == 3) {
     if (dibColor == JpegColorBgr) {
       pixel[0] = b, pixel[1] = g, pixel[2] = r;

@@ -1,12 +1,10 @@
 #include "tests/jpeg/kernels/output_reference.h"
 
+#include "tests/support/ycbcr_model.h"
+
 namespace halvora::jpeg::testing {
 
 namespace {
-
-int FloorDiv256(int n) { return n >= 0 ? n / 256 : -((-n + 255) / 256); }
-
-uint8_t Clamp(int value) { return static_cast<uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : value)); }
 
 int Low8(int16_t value) { return value & 0xFF; }
 
@@ -50,9 +48,7 @@ int BytesPerPixel(PixelKind kind) {
 
 void ModelPixel(const McuBuffer& mcu, McuShape shape, PixelKind kind, int row, int column, uint8_t* pixel) {
   const Samples s = At(mcu, shape, row, column);
-  const uint8_t red = Clamp(s.y + FloorDiv256(359 * s.cr - 45813));
-  const uint8_t green = Clamp(s.y - FloorDiv256(88 * s.cb + 183 * s.cr - 34806));
-  const uint8_t blue = Clamp(s.y + FloorDiv256(454 * s.cb - 57937));
+  const auto [red, green, blue] = test_support::ModelYccToRgb(s.y, s.cb, s.cr, test_support::GreenForm::kFused);
   const uint8_t y = static_cast<uint8_t>(s.y), cb = static_cast<uint8_t>(s.cb), cr = static_cast<uint8_t>(s.cr),
                 k = static_cast<uint8_t>(s.k);
   switch (kind) {

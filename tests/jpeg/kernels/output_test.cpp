@@ -13,10 +13,13 @@
 #include "jpeg/kernels/color_output.h"
 #include "jpeg/kernels/color_pass.h"
 #include "tests/jpeg/kernels/output_reference.h"
+#include "tests/support/guarded_dib.h"
 
 namespace halvora::jpeg {
 namespace {
 
+using test_support::ExpectSameBytes;
+using test_support::GuardedDib;
 using testing::McuShape;
 using testing::PixelKind;
 
@@ -72,26 +75,9 @@ McuBuffer FlatMcu(std::initializer_list<int> blockValues) {
   return mcu;
 }
 
-// A DIB in a buffer of random bytes: `lines` lines of `lineBytes` (padding
-// included), top-down or bottom-up. Pixel (x, y) of the DIB is at
-// dib + y * stride + x * channels.
-struct Dib {
-  std::vector<uint8_t> bytes;
-  uint8_t* dib;
-  ptrdiff_t stride;
-
-  Dib(std::mt19937& rng, int lines, int lineBytes, bool bottomUp) : bytes(size_t(lines) * lineBytes) {
-    std::uniform_int_distribution<int> byte(0, 255);
-    for (auto& b : bytes) b = static_cast<uint8_t>(byte(rng));
-    dib = bottomUp ? bytes.data() + size_t(lines - 1) * lineBytes : bytes.data();
-    stride = bottomUp ? -lineBytes : lineBytes;
-  }
-  size_t IndexOf(ptrdiff_t offset) const { return static_cast<size_t>(dib - bytes.data() + offset); }
-};
-
 // The bytes a routine must leave: the DIB as it was, with the model's bytes
 // at every visible pixel of the target.
-std::vector<uint8_t> Expected(const Dib& dib, const McuTarget& target,
+std::vector<uint8_t> Expected(const GuardedDib& dib, const McuTarget& target,
                               const std::function<void(int, int, uint8_t*)>& model) {
   std::vector<uint8_t> expected = dib.bytes;
   for (int row = target.visible.top; row < target.visible.bottom; ++row) {
@@ -100,14 +86,6 @@ std::vector<uint8_t> Expected(const Dib& dib, const McuTarget& target,
     }
   }
   return expected;
-}
-
-void ExpectSameBytes(const std::vector<uint8_t>& actual, const std::vector<uint8_t>& expected, ptrdiff_t stride) {
-  ASSERT_EQ(actual.size(), expected.size());
-  const size_t line = static_cast<size_t>(stride < 0 ? -stride : stride);
-  for (size_t i = 0; i < actual.size(); ++i) {
-    ASSERT_EQ(actual[i], expected[i]) << "byte " << i % line << " of buffer line " << i / line;
-  }
 }
 
 class McuOutputTest : public ::testing::TestWithParam<OutputCase> {};
@@ -124,7 +102,7 @@ TEST_P(McuOutputTest, WritesTheVisiblePixelsAsTheModelSays) {
   std::uniform_int_distribution<int> shift(-3, 3);
   for (int trial = 0; trial < 1500; ++trial) {
     SCOPED_TRACE("trial " + std::to_string(trial));
-    Dib dib(rng, dibHeight, dibWidth * channels + 3, trial % 3 == 1);
+    GuardedDib dib(rng, dibHeight, dibWidth * channels + 3, trial % 3 == 1);
     const McuBuffer mcu = RandomMcu(rng);
     const int originX = shift(rng), originY = shift(rng);
     PixelRect visible{0, 0, width, height};
@@ -137,12 +115,12 @@ TEST_P(McuOutputTest, WritesTheVisiblePixelsAsTheModelSays) {
       visible = {std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
     }
     const int placeX = trial % 4 == 0 ? 1 : originX, placeY = trial % 4 == 0 ? 2 : originY;
-    const McuTarget target{dib.dib, placeY * dib.stride + placeX * channels, dib.stride, channels, visible};
+    const McuTarget target{dib.TopLine(), placeY * dib.stride + placeX * channels, dib.stride, channels, visible};
     const auto expected = Expected(dib, target, [&](int row, int column, uint8_t* pixel) {
       testing::ModelPixel(mcu, c.shape, c.kind, row, column, pixel);
     });
     c.kernel(mcu, target);
-    ExpectSameBytes(dib.bytes, expected, dib.stride);
+    ExpectSameBytes(dib, expected);
   }
 }
 
@@ -217,15 +195,15 @@ TEST_P(PlainCopyTest, FillsTheChannelsItHasSourcesFor) {
   std::mt19937 rng(99);
   for (const PixelRect visible : {PixelRect{0, 0, 8, 8}, PixelRect{3, 1, 7, 5}, PixelRect{2, 2, 2, 6}}) {
     for (bool bottomUp : {false, true}) {
-      Dib dib(rng, 10, 10 * c.channels + 2, bottomUp);
-      const McuTarget target{dib.dib, dib.stride + c.channels, dib.stride, c.channels, visible};
+      GuardedDib dib(rng, 10, 10 * c.channels + 2, bottomUp);
+      const McuTarget target{dib.TopLine(), dib.stride + c.channels, dib.stride, c.channels, visible};
       const auto expected = Expected(dib, target, [&](int, int, uint8_t* pixel) {
         for (int ch = 0; ch < c.channels; ++ch) {
           if (c.expected[ch] >= 0) pixel[ch] = static_cast<uint8_t>(c.expected[ch]);
         }
       });
       CopyMcuChannelsPlain(mcu, target, c.components, c.order);
-      ExpectSameBytes(dib.bytes, expected, dib.stride);
+      ExpectSameBytes(dib, expected);
     }
   }
 }
@@ -265,7 +243,7 @@ TEST_P(ClippedImageTest, WritesExactlyTheImagePixels) {
   const int dibHeight = whole ? kImageSize : c.region.bottom - c.region.top;
   const int lineBytes = (dibWidth * 3 + 3) / 4 * 4;
   std::mt19937 rng(5);
-  Dib dib(rng, dibHeight, lineBytes, c.bottomUp);
+  GuardedDib dib(rng, dibHeight, lineBytes, c.bottomUp);
   const std::vector<uint8_t> before = dib.bytes;
   McuBuffer mcus[kMcus][kMcus];
   for (auto& row : mcus) {
@@ -276,7 +254,7 @@ TEST_P(ClippedImageTest, WritesExactlyTheImagePixels) {
   for (int mcuY = 0; mcuY < kMcus; ++mcuY) {
     for (int mcuX = 0; mcuX < kMcus; ++mcuX) {
       McuTarget target;
-      const int result = ClipMcu(c.region, kMcuSize, kMcuSize, mcuX, mcuY, 3, dib.stride, dib.dib, dibWidth,
+      const int result = ClipMcu(c.region, kMcuSize, kMcuSize, mcuX, mcuY, 3, dib.stride, dib.TopLine(), dibWidth,
                                  c.bottomUp ? -dibHeight : dibHeight, &target);
       if (result != 0) continue;
       OutputMcu420BgrPlain(mcus[mcuY][mcuX], target);
@@ -294,7 +272,7 @@ TEST_P(ClippedImageTest, WritesExactlyTheImagePixels) {
                           imageX % kMcuSize, &expected[dib.IndexOf(y * dib.stride + x * 3)]);
     }
   }
-  ExpectSameBytes(dib.bytes, expected, dib.stride);
+  ExpectSameBytes(dib, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, ClippedImageTest, ::testing::ValuesIn(kImageCases),

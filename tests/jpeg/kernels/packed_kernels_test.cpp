@@ -2,8 +2,11 @@
 // both, byte-identical results demanded. The plain kernels define the
 // results on every input, corrupt coefficients and stray sample bits
 // included, so the inputs here range over everything the types can hold.
+// The SSE2 and the AVX2 forms share each test; the AVX2 cases are skipped
+// on a processor (or a system) without AVX2.
 #include <gtest/gtest.h>
 
+#include "jpeg/kernels/kernels_avx2.h"
 #include "jpeg/kernels/kernels_sse2.h"
 
 #if defined(HALVORA_JPEG_SSE2)
@@ -18,11 +21,16 @@
 
 #include "jpeg/kernels/color_output.h"
 #include "jpeg/kernels/idct.h"
+#include "jpeg/kernels/kernel_table.h"
 #include "jpeg/kernels/quant.h"
-#include "tests/jpeg/kernels/guarded_dib.h"
+#include "tests/support/guarded_dib.h"
 
 namespace halvora::jpeg {
 namespace {
+
+// A kernel of the AVX2 set runs only where the table would take it.
+bool Runs(KernelSet set) { return set != KernelSet::kAvx2 || HasAvx2(DetectProcessor()); }
+constexpr const char* kNoAvx2 = "this processor (or its system) has no AVX2: the AVX2 kernels go untested here";
 
 std::string BlockText(const CoefficientBlock& block) {
   std::string text;
@@ -34,19 +42,24 @@ std::string BlockText(const CoefficientBlock& block) {
 
 struct IdctTwins {
   const char* name;
+  KernelSet set;
   InverseDctKernel packed;
   InverseDctKernel plain;
 };
 
-const IdctTwins kIdctTwins[] = {
-    {"Method1_8x8_Sse2", InverseDct8x8Method1Sse2, InverseDct8x8Method1Plain},
-    {"Method0_8x8_Sse2", InverseDct8x8Method0Sse2, InverseDct8x8Method0Plain},
+const IdctTwins kSse2IdctTwins[] = {
+    {"Method1_8x8", KernelSet::kSse2, InverseDct8x8Method1Sse2, InverseDct8x8Method1Plain},
+    {"Method0_8x8", KernelSet::kSse2, InverseDct8x8Method0Sse2, InverseDct8x8Method0Plain},
 };
 
 void PrintTo(const IdctTwins& twins, std::ostream* os) { *os << twins.name; }
 
 class PackedIdctTest : public ::testing::TestWithParam<IdctTwins> {
  protected:
+  void SetUp() override {
+    if (!Runs(GetParam().set)) GTEST_SKIP() << kNoAvx2;
+  }
+
   // Runs both kernels on copies of `input`; true when they agree (a failure
   // names the block, and only the first few are reported).
   bool Agree(const CoefficientBlock& input) {
@@ -159,15 +172,39 @@ TEST_P(PackedIdctTest, RandomBlocks) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sse2, PackedIdctTest, ::testing::ValuesIn(kIdctTwins),
+INSTANTIATE_TEST_SUITE_P(Sse2, PackedIdctTest, ::testing::ValuesIn(kSse2IdctTwins),
                          [](const auto& info) { return std::string(info.param.name); });
 
+#if defined(HALVORA_JPEG_AVX2)
+const IdctTwins kAvx2IdctTwins[] = {
+    {"Method1_8x8", KernelSet::kAvx2, InverseDct8x8Method1Avx2, InverseDct8x8Method1Plain},
+    {"Method0_8x8", KernelSet::kAvx2, InverseDct8x8Method0Avx2, InverseDct8x8Method0Plain},
+};
+INSTANTIATE_TEST_SUITE_P(Avx2, PackedIdctTest, ::testing::ValuesIn(kAvx2IdctTwins),
+                         [](const auto& info) { return std::string(info.param.name); });
+#endif
+
 // ---- Dequantisation -------------------------------------------------------
+
+struct DequantizeTwins {
+  const char* name;
+  KernelSet set;
+  DequantizeKernel packed;
+};
+
+void PrintTo(const DequantizeTwins& twins, std::ostream* os) { *os << twins.name; }
+
+class PackedDequantizeTest : public ::testing::TestWithParam<DequantizeTwins> {
+ protected:
+  void SetUp() override {
+    if (!Runs(GetParam().set)) GTEST_SKIP() << kNoAvx2;
+  }
+};
 
 // Tables may hold any 32-bit factor (a table prepared for the other method
 // carries scaled factors beyond 16 bits); only the low 16 bits of each
 // product count.
-TEST(PackedDequantizeTest, Method1Sse2EqualsPlain) {
+TEST_P(PackedDequantizeTest, Method1EqualsPlain) {
   std::mt19937 rng(7);
   std::uniform_int_distribution<int> coefficient(-32768, 32767);
   std::uniform_int_distribution<int32_t> wide(INT32_MIN, INT32_MAX);
@@ -187,17 +224,28 @@ TEST(PackedDequantizeTest, Method1Sse2EqualsPlain) {
     }
     CoefficientBlock packed = input;
     CoefficientBlock plain = input;
-    DequantizeBlockMethod1Sse2(packed, entries);
+    GetParam().packed(packed, entries);
     DequantizeBlockMethod1Plain(plain, entries);
     ASSERT_EQ(std::memcmp(packed.values, plain.values, sizeof plain.values), 0)
         << "input:" << BlockText(input) << "\npacked:" << BlockText(packed) << "\nplain:" << BlockText(plain);
   }
 }
 
-// ---- Fused colour output ----------------------------------------------------
+const DequantizeTwins kDequantizeTwins[] = {
+    {"Sse2", KernelSet::kSse2, DequantizeBlockMethod1Sse2},
+#if defined(HALVORA_JPEG_AVX2)
+    {"Avx2", KernelSet::kAvx2, DequantizeBlockMethod1Avx2},
+#endif
+};
+
+INSTANTIATE_TEST_SUITE_P(Sets, PackedDequantizeTest, ::testing::ValuesIn(kDequantizeTwins),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- MCU output: fused colour routines and the grey copy ---------------------
 
 struct OutputTwins {
   const char* name;
+  KernelSet set;
   McuOutputKernel packed;
   McuOutputKernel plain;
   int width;  // MCU size in pixels
@@ -205,24 +253,28 @@ struct OutputTwins {
   int pixelBytes;
 };
 
-const OutputTwins kOutputTwins[] = {
-    {"Path1_444Rgb_Sse2", OutputMcu444RgbSse2, OutputMcu444RgbPlain, 8, 8, 3},
-    {"Path2_444Bgr_Sse2", OutputMcu444BgrSse2, OutputMcu444BgrPlain, 8, 8, 3},
-    {"Path3_420Rgb_Sse2", OutputMcu420RgbSse2, OutputMcu420RgbPlain, 16, 16, 3},
-    {"Path4_420Bgr_Sse2", OutputMcu420BgrSse2, OutputMcu420BgrPlain, 16, 16, 3},
-    {"Path5_422Rgb_Sse2", OutputMcu422RgbSse2, OutputMcu422RgbPlain, 16, 8, 3},
-    {"Path6_422Bgr_Sse2", OutputMcu422BgrSse2, OutputMcu422BgrPlain, 16, 8, 3},
-    {"Path7_444Rgba_Sse2", OutputMcu444RgbaSse2, OutputMcu444RgbaPlain, 8, 8, 4},
-    {"Path8_420Rgba_Sse2", OutputMcu420RgbaSse2, OutputMcu420RgbaPlain, 16, 16, 4},
-    {"Path9_422Rgba_Sse2", OutputMcu422RgbaSse2, OutputMcu422RgbaPlain, 16, 8, 4},
+const OutputTwins kSse2OutputTwins[] = {
+    {"Path1_444Rgb", KernelSet::kSse2, OutputMcu444RgbSse2, OutputMcu444RgbPlain, 8, 8, 3},
+    {"Path2_444Bgr", KernelSet::kSse2, OutputMcu444BgrSse2, OutputMcu444BgrPlain, 8, 8, 3},
+    {"Path3_420Rgb", KernelSet::kSse2, OutputMcu420RgbSse2, OutputMcu420RgbPlain, 16, 16, 3},
+    {"Path4_420Bgr", KernelSet::kSse2, OutputMcu420BgrSse2, OutputMcu420BgrPlain, 16, 16, 3},
+    {"Path5_422Rgb", KernelSet::kSse2, OutputMcu422RgbSse2, OutputMcu422RgbPlain, 16, 8, 3},
+    {"Path6_422Bgr", KernelSet::kSse2, OutputMcu422BgrSse2, OutputMcu422BgrPlain, 16, 8, 3},
+    {"Path7_444Rgba", KernelSet::kSse2, OutputMcu444RgbaSse2, OutputMcu444RgbaPlain, 8, 8, 4},
+    {"Path8_420Rgba", KernelSet::kSse2, OutputMcu420RgbaSse2, OutputMcu420RgbaPlain, 16, 16, 4},
+    {"Path9_422Rgba", KernelSet::kSse2, OutputMcu422RgbaSse2, OutputMcu422RgbaPlain, 16, 8, 4},
 };
 
 void PrintTo(const OutputTwins& twins, std::ostream* os) { *os << twins.name; }
 
-using testing::GuardedDib;
+using test_support::GuardedDib;
 
 class PackedOutputTest : public ::testing::TestWithParam<OutputTwins> {
  protected:
+  void SetUp() override {
+    if (!Runs(GetParam().set)) GTEST_SKIP() << kNoAvx2;
+  }
+
   int LumaBlocks() const { return GetParam().width * GetParam().height / 64; }
 
   // Both kernels write the MCU into identical copies of `dib` at `topLeft`;
@@ -231,11 +283,9 @@ class PackedOutputTest : public ::testing::TestWithParam<OutputTwins> {
                         int channels, PixelRect visible) {
     GuardedDib packed = dib;
     GuardedDib plain = dib;
-    packed.topLine = packed.bytes.data() + (dib.topLine - dib.bytes.data());
-    plain.topLine = plain.bytes.data() + (dib.topLine - dib.bytes.data());
-    GetParam().packed(mcu, McuTarget{packed.topLine, topLeft, lineBytes, channels, visible});
-    GetParam().plain(mcu, McuTarget{plain.topLine, topLeft, lineBytes, channels, visible});
-    testing::ExpectSameBytes(packed.bytes, plain.bytes);
+    GetParam().packed(mcu, McuTarget{packed.TopLine(), topLeft, lineBytes, channels, visible});
+    GetParam().plain(mcu, McuTarget{plain.TopLine(), topLeft, lineBytes, channels, visible});
+    test_support::ExpectSameBytes(packed, plain.bytes);
   }
 
   // The MCU at the top-left corner of a DIB with lines `padding` bytes
@@ -349,8 +399,26 @@ TEST_P(PackedOutputTest, EveryLumaAgainstChromaExtremes) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sse2, PackedOutputTest, ::testing::ValuesIn(kOutputTwins),
+INSTANTIATE_TEST_SUITE_P(Sse2, PackedOutputTest, ::testing::ValuesIn(kSse2OutputTwins),
                          [](const auto& info) { return std::string(info.param.name); });
+
+#if defined(HALVORA_JPEG_AVX2)
+const OutputTwins kAvx2OutputTwins[] = {
+    {"Path1_444Rgb", KernelSet::kAvx2, OutputMcu444RgbAvx2, OutputMcu444RgbPlain, 8, 8, 3},
+    {"Path2_444Bgr", KernelSet::kAvx2, OutputMcu444BgrAvx2, OutputMcu444BgrPlain, 8, 8, 3},
+    {"Path3_420Rgb", KernelSet::kAvx2, OutputMcu420RgbAvx2, OutputMcu420RgbPlain, 16, 16, 3},
+    {"Path4_420Bgr", KernelSet::kAvx2, OutputMcu420BgrAvx2, OutputMcu420BgrPlain, 16, 16, 3},
+    {"Path5_422Rgb", KernelSet::kAvx2, OutputMcu422RgbAvx2, OutputMcu422RgbPlain, 16, 8, 3},
+    {"Path6_422Bgr", KernelSet::kAvx2, OutputMcu422BgrAvx2, OutputMcu422BgrPlain, 16, 8, 3},
+    {"Path7_444Rgba", KernelSet::kAvx2, OutputMcu444RgbaAvx2, OutputMcu444RgbaPlain, 8, 8, 4},
+    {"Path8_420Rgba", KernelSet::kAvx2, OutputMcu420RgbaAvx2, OutputMcu420RgbaPlain, 16, 16, 4},
+    {"Path9_422Rgba", KernelSet::kAvx2, OutputMcu422RgbaAvx2, OutputMcu422RgbaPlain, 16, 8, 4},
+    // The grey copy reads block 0 only: the chroma cases vary nothing else for it.
+    {"GreyCopy", KernelSet::kAvx2, CopyMcuGreyAvx2, CopyMcuGreyPlain, 8, 8, 1},
+};
+INSTANTIATE_TEST_SUITE_P(Avx2, PackedOutputTest, ::testing::ValuesIn(kAvx2OutputTwins),
+                         [](const auto& info) { return std::string(info.param.name); });
+#endif
 
 }  // namespace
 }  // namespace halvora::jpeg

@@ -1,0 +1,250 @@
+// The fused YCbCr -> colour routines on 256-bit registers, sixteen pixels at
+// a time in 16-bit lanes: two MCU rows of 8 pixels (4:4:4), or one row of 16
+// whose chroma offsets are replicated over the two pixels each covers. The
+// offsets are worked out for two chroma rows at once, added to the
+// luminance, packed to bytes, and the three colour planes are interleaved
+// into pixels.
+#include <immintrin.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "jpeg/kernels/color_output.h"
+#include "jpeg/kernels/kernels_avx2.h"
+#include "jpeg/kernels/mcu_layouts.h"
+
+namespace halvora::jpeg {
+
+namespace {
+
+using mcu_layouts::Layout420;
+using mcu_layouts::Layout422;
+using mcu_layouts::Layout444;
+
+// The plain routines read every sample as its low byte.
+__m256i LowBytes(__m256i values) { return _mm256_and_si256(values, _mm256_set1_epi16(0x00FF)); }
+
+// Rows `row` and `row + 1` of a block: 16 samples in one piece.
+__m256i LoadRowPair(const McuBuffer& mcu, int block, int row) {
+  return LowBytes(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(mcu.blocks[block].values + 8 * row)));
+}
+
+// Row `row` of two blocks side by side: pixels 0..7 from `left`, 8..15 from
+// the block after it.
+__m256i LoadWideRow(const McuBuffer& mcu, int left, int row) {
+  return LowBytes(_mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(mcu.blocks[left + 1].values + 8 * row),
+                                      reinterpret_cast<const __m128i*>(mcu.blocks[left].values + 8 * row)));
+}
+
+// The fused offsets of 16 chroma pairs, exact in 16-bit lanes. Each term is
+// split into a whole multiple of 256 (which passes through the floor of the
+// shift unchanged) and a remainder small enough for 16 bits; for samples
+// 0..255 every intermediate below stays within -18605 .. 26276.
+//   dR = (359 Cr - 45813) >> 8           = Cr - 179 + ((103 Cr + 11) >> 8)
+//   n  = (88 Cb + 183 Cr - 34806) >> 8   = Cr - 136 + ((88 Cb - 73 Cr + 10) >> 8)
+//   dB = (454 Cb - 57937) >> 8           = 2 Cb - 227 + ((175 - 58 Cb) >> 8)
+// and G = Y - n, R = Y + dR, B = Y + dB.
+struct ChromaTerms {
+  __m256i red;
+  __m256i greenSubtracted;
+  __m256i blue;
+};
+
+__m256i Times(__m256i a, int16_t factor) { return _mm256_mullo_epi16(a, _mm256_set1_epi16(factor)); }
+__m256i Plus(__m256i a, int16_t b) { return _mm256_add_epi16(a, _mm256_set1_epi16(b)); }
+
+ChromaTerms FusedChromaTerms(__m256i cb, __m256i cr) {
+  const __m256i redRest = _mm256_srai_epi16(Plus(Times(cr, 103), 11), 8);
+  const __m256i greenRest = _mm256_srai_epi16(Plus(_mm256_sub_epi16(Times(cb, 88), Times(cr, 73)), 10), 8);
+  const __m256i blueRest = _mm256_srai_epi16(_mm256_sub_epi16(_mm256_set1_epi16(175), Times(cb, 58)), 8);
+  return {_mm256_add_epi16(Plus(cr, -179), redRest), _mm256_add_epi16(Plus(cr, -136), greenRest),
+          _mm256_add_epi16(Plus(_mm256_add_epi16(cb, cb), -227), blueRest)};
+}
+
+// Chroma row `half` (0 or 1) of the terms of two rows, each offset repeated
+// for the two neighbouring pixels of a subsampled row it covers: its samples
+// 0..3 go to the lower 128-bit half, 4..7 to the upper one, then each word is
+// doubled in place.
+template <int kHalf>
+__m256i RepeatedRow(__m256i terms) {
+  constexpr int kLow = 2 * kHalf;
+  const __m256i spread = _mm256_permute4x64_epi64(terms, _MM_SHUFFLE(kLow + 1, kLow + 1, kLow, kLow));
+  return _mm256_unpacklo_epi16(spread, spread);
+}
+
+template <int kHalf>
+ChromaTerms RepeatedRow(const ChromaTerms& t) {
+  return {RepeatedRow<kHalf>(t.red), RepeatedRow<kHalf>(t.greenSubtracted), RepeatedRow<kHalf>(t.blue)};
+}
+
+// Luminance plus offset stays within -227 .. 480, so the unsigned saturating
+// pack to bytes is exactly the clamp to 0..255. The packs work within each
+// 128-bit half: byte planes come out as 8 pixels of the lower half, then 8 of
+// the upper one.
+struct ColourTerms {
+  __m256i red;
+  __m256i green;
+  __m256i blue;
+};
+
+ColourTerms ApplyTerms(__m256i y, const ChromaTerms& t) {
+  return {_mm256_add_epi16(y, t.red), _mm256_sub_epi16(y, t.greenSubtracted), _mm256_add_epi16(y, t.blue)};
+}
+
+// Sixteen pixels, 8 from each 128-bit half of the lanes: those of the lower
+// half go to `lowAt`, those of the upper half to `highAt`.
+struct PixelRun {
+  uint8_t* lowAt;
+  uint8_t* highAt;
+};
+
+void Store128(uint8_t* at, __m128i bytes) { _mm_storeu_si128(reinterpret_cast<__m128i*>(at), bytes); }
+void Store64(uint8_t* at, __m128i bytes) { _mm_storel_epi64(reinterpret_cast<__m128i*>(at), bytes); }
+
+// Three-byte pixels (first, second, third): the packs give, in each half,
+// first 0..7 and second 0..7 in one register and third 0..7 in another; one
+// byte shuffle of each places a half's bytes of pixels 0..5 (and a third of
+// pixel 5) in its 16 output bytes, another its last 8.
+void StoreThreeBytePixels(const PixelRun& run, __m256i first, __m256i second, __m256i third) {
+  const __m256i firstSecond = _mm256_packus_epi16(first, second);
+  const __m256i thirds = _mm256_packus_epi16(third, third);
+  const __m256i headFirstSecond = _mm256_setr_epi8(0, 8, -1, 1, 9, -1, 2, 10, -1, 3, 11, -1, 4, 12, -1, 5,  //
+                                                   0, 8, -1, 1, 9, -1, 2, 10, -1, 3, 11, -1, 4, 12, -1, 5);
+  const __m256i headThird = _mm256_setr_epi8(-1, -1, 0, -1, -1, 1, -1, -1, 2, -1, -1, 3, -1, -1, 4, -1,  //
+                                             -1, -1, 0, -1, -1, 1, -1, -1, 2, -1, -1, 3, -1, -1, 4, -1);
+  const __m256i tailFirstSecond = _mm256_setr_epi8(13, -1, 6, 14, -1, 7, 15, -1, -1, -1, -1, -1, -1, -1, -1, -1,  //
+                                                   13, -1, 6, 14, -1, 7, 15, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+  const __m256i tailThird = _mm256_setr_epi8(-1, 5, -1, -1, 6, -1, -1, 7, -1, -1, -1, -1, -1, -1, -1, -1,  //
+                                             -1, 5, -1, -1, 6, -1, -1, 7, -1, -1, -1, -1, -1, -1, -1, -1);
+  const __m256i head =
+      _mm256_or_si256(_mm256_shuffle_epi8(firstSecond, headFirstSecond), _mm256_shuffle_epi8(thirds, headThird));
+  const __m256i tail =
+      _mm256_or_si256(_mm256_shuffle_epi8(firstSecond, tailFirstSecond), _mm256_shuffle_epi8(thirds, tailThird));
+  Store128(run.lowAt, _mm256_castsi256_si128(head));
+  Store64(run.lowAt + 16, _mm256_castsi256_si128(tail));
+  Store128(run.highAt, _mm256_extracti128_si256(head, 1));
+  Store64(run.highAt + 16, _mm256_extracti128_si256(tail, 1));
+}
+
+// Four-byte pixels (first, second, third, 255): bytes interleaved by pairs,
+// then pairs by pixels, give pixels 0..3 and 4..7 of each half, which the
+// last step joins into each half's 32 bytes.
+void StoreFourBytePixels(const PixelRun& run, __m256i first, __m256i second, __m256i third) {
+  const __m256i firstThird = _mm256_packus_epi16(first, third);
+  const __m256i secondOpaque = _mm256_packus_epi16(second, _mm256_set1_epi16(255));
+  const __m256i firstSecond = _mm256_unpacklo_epi8(firstThird, secondOpaque);
+  const __m256i thirdOpaque = _mm256_unpackhi_epi8(firstThird, secondOpaque);
+  const __m256i pixels0to3 = _mm256_unpacklo_epi16(firstSecond, thirdOpaque);
+  const __m256i pixels4to7 = _mm256_unpackhi_epi16(firstSecond, thirdOpaque);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(run.lowAt), _mm256_permute2x128_si256(pixels0to3, pixels4to7, 0x20));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(run.highAt), _mm256_permute2x128_si256(pixels0to3, pixels4to7, 0x31));
+}
+
+// Byte orders of the converting routines.
+struct RgbOrder {
+  static constexpr int kPixelBytes = 3;
+  static void Store(const PixelRun& run, const ColourTerms& c) { StoreThreeBytePixels(run, c.red, c.green, c.blue); }
+};
+struct BgrOrder {
+  static constexpr int kPixelBytes = 3;
+  static void Store(const PixelRun& run, const ColourTerms& c) { StoreThreeBytePixels(run, c.blue, c.green, c.red); }
+};
+struct RgbaOrder {
+  static constexpr int kPixelBytes = 4;
+  static void Store(const PixelRun& run, const ColourTerms& c) { StoreFourBytePixels(run, c.red, c.green, c.blue); }
+};
+
+uint8_t* RowAt(const McuTarget& target, int row) { return target.dib + (target.topLeft + row * target.lineBytes); }
+
+// 4:4:4: two rows of 8 pixels a step, luminance and chroma alike.
+template <class Order>
+void ConvertWhole444(const McuBuffer& mcu, const McuTarget& target) {
+  using L = Layout444;
+  for (int row = 0; row < 8; row += 2) {
+    const ChromaTerms terms = FusedChromaTerms(LoadRowPair(mcu, L::kCbBlock, row), LoadRowPair(mcu, L::kCrBlock, row));
+    Order::Store({RowAt(target, row), RowAt(target, row + 1)}, ApplyTerms(LoadRowPair(mcu, 0, row), terms));
+  }
+}
+
+// One row of 16 pixels from the luminance blocks of `lumaRow`. The body of
+// the inner loop: inlined, so that the chroma terms stay in registers.
+template <class L, class Order>
+[[gnu::always_inline]] inline void ConvertWideRow(const McuBuffer& mcu, const McuTarget& target, int lumaRow,
+                                                  const ChromaTerms& terms) {
+  constexpr int kWidthBlocks = L::kWidth / 8;
+  uint8_t* out = RowAt(target, lumaRow);
+  const __m256i y = LoadWideRow(mcu, (lumaRow / 8) * kWidthBlocks, lumaRow % 8);
+  Order::Store({out, out + 8 * Order::kPixelBytes}, ApplyTerms(y, terms));
+}
+
+// 4:2:2 and 4:2:0: the terms of two chroma rows a step, each chroma row
+// applied to the one or two luminance rows it covers.
+template <class L, class Order>
+void ConvertWholeSubsampled(const McuBuffer& mcu, const McuTarget& target) {
+  constexpr int kRowsPerChroma = L::kChromaRowsPerSample;
+  for (int chromaRow = 0; chromaRow < 8; chromaRow += 2) {
+    const ChromaTerms terms =
+        FusedChromaTerms(LoadRowPair(mcu, L::kCbBlock, chromaRow), LoadRowPair(mcu, L::kCrBlock, chromaRow));
+    const ChromaTerms repeated[2] = {RepeatedRow<0>(terms), RepeatedRow<1>(terms)};
+    // Unrolled, so that both rows' terms stay in registers.
+#pragma GCC unroll 4
+    for (int i = 0; i < 2 * kRowsPerChroma; ++i) {
+      ConvertWideRow<L, Order>(mcu, target, chromaRow * kRowsPerChroma + i, repeated[i / kRowsPerChroma]);
+    }
+  }
+}
+
+// The packed path takes an MCU that is wholly visible and whose rows are laid
+// out apart from one another, each pixel the routine's own size; anything
+// else goes to the plain loop, which defines the result.
+template <class L, class Order>
+bool TakesWholeMcu(const McuTarget& target) {
+  const PixelRect& v = target.visible;
+  const ptrdiff_t rowBytes = ptrdiff_t{L::kWidth} * Order::kPixelBytes;
+  const ptrdiff_t stride = target.lineBytes < 0 ? -target.lineBytes : target.lineBytes;
+  return v.left <= 0 && v.top <= 0 && v.right >= L::kWidth && v.bottom >= L::kHeight &&
+         target.channels == Order::kPixelBytes && stride >= rowBytes;
+}
+
+template <class L, class Order, void (*kPlain)(const McuBuffer&, const McuTarget&)>
+void OutputMcu(const McuBuffer& mcu, const McuTarget& target) {
+  if (!TakesWholeMcu<L, Order>(target)) {
+    kPlain(mcu, target);
+  } else if constexpr (L::kWidth == 8) {
+    ConvertWhole444<Order>(mcu, target);
+  } else {
+    ConvertWholeSubsampled<L, Order>(mcu, target);
+  }
+}
+
+}  // namespace
+
+void OutputMcu444RgbAvx2(const McuBuffer& mcu, const McuTarget& target) {
+  OutputMcu<Layout444, RgbOrder, OutputMcu444RgbPlain>(mcu, target);
+}
+void OutputMcu444BgrAvx2(const McuBuffer& mcu, const McuTarget& target) {
+  OutputMcu<Layout444, BgrOrder, OutputMcu444BgrPlain>(mcu, target);
+}
+void OutputMcu420RgbAvx2(const McuBuffer& mcu, const McuTarget& target) {
+  OutputMcu<Layout420, RgbOrder, OutputMcu420RgbPlain>(mcu, target);
+}
+void OutputMcu420BgrAvx2(const McuBuffer& mcu, const McuTarget& target) {
+  OutputMcu<Layout420, BgrOrder, OutputMcu420BgrPlain>(mcu, target);
+}
+void OutputMcu422RgbAvx2(const McuBuffer& mcu, const McuTarget& target) {
+  OutputMcu<Layout422, RgbOrder, OutputMcu422RgbPlain>(mcu, target);
+}
+void OutputMcu422BgrAvx2(const McuBuffer& mcu, const McuTarget& target) {
+  OutputMcu<Layout422, BgrOrder, OutputMcu422BgrPlain>(mcu, target);
+}
+void OutputMcu444RgbaAvx2(const McuBuffer& mcu, const McuTarget& target) {
+  OutputMcu<Layout444, RgbaOrder, OutputMcu444RgbaPlain>(mcu, target);
+}
+void OutputMcu420RgbaAvx2(const McuBuffer& mcu, const McuTarget& target) {
+  OutputMcu<Layout420, RgbaOrder, OutputMcu420RgbaPlain>(mcu, target);
+}
+void OutputMcu422RgbaAvx2(const McuBuffer& mcu, const McuTarget& target) {
+  OutputMcu<Layout422, RgbaOrder, OutputMcu422RgbaPlain>(mcu, target);
+}
+
+}  // namespace halvora::jpeg

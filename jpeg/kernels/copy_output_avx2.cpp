@@ -1,0 +1,54 @@
+// The grey copy on 256-bit registers: the 64 samples of a block narrowed to
+// their low bytes, four rows a register, and stored 8 bytes a row.
+#include <immintrin.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "jpeg/kernels/color_output.h"
+#include "jpeg/kernels/kernels_avx2.h"
+
+namespace halvora::jpeg {
+
+namespace {
+
+// Rows `row` .. `row + 3` of the block as bytes, in row order.
+__m256i FourRowsOfBytes(const CoefficientBlock& block, int row) {
+  const __m256i lowByte = _mm256_set1_epi16(0x00FF);
+  const __m256i rows01 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block.values + 8 * row));
+  const __m256i rows23 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block.values + 8 * row + 16));
+  // The pack works within 128-bit halves: rows 0, 2, 1, 3 in 64-bit pieces.
+  const __m256i packed = _mm256_packus_epi16(_mm256_and_si256(rows01, lowByte), _mm256_and_si256(rows23, lowByte));
+  return _mm256_permute4x64_epi64(packed, _MM_SHUFFLE(3, 1, 2, 0));
+}
+
+void StoreTwoRows(uint8_t* first, uint8_t* second, __m128i rows) {
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(first), rows);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(second), _mm_unpackhi_epi64(rows, rows));
+}
+
+// As with the colour output: a wholly visible MCU in one-byte pixels whose
+// rows lie apart is copied here; anything else goes to the plain loop.
+bool TakesWholeBlock(const McuTarget& target) {
+  const PixelRect& v = target.visible;
+  const ptrdiff_t stride = target.lineBytes < 0 ? -target.lineBytes : target.lineBytes;
+  return v.left <= 0 && v.top <= 0 && v.right >= 8 && v.bottom >= 8 && target.channels == 1 && stride >= 8;
+}
+
+}  // namespace
+
+void CopyMcuGreyAvx2(const McuBuffer& mcu, const McuTarget& target) {
+  if (!TakesWholeBlock(target)) {
+    CopyMcuGreyPlain(mcu, target);
+    return;
+  }
+  uint8_t* topLeft = target.dib + target.topLeft;
+  for (int row = 0; row < 8; row += 4) {
+    const __m256i bytes = FourRowsOfBytes(mcu.blocks[0], row);
+    uint8_t* out = topLeft + row * target.lineBytes;
+    StoreTwoRows(out, out + target.lineBytes, _mm256_castsi256_si128(bytes));
+    StoreTwoRows(out + 2 * target.lineBytes, out + 3 * target.lineBytes, _mm256_extracti128_si256(bytes, 1));
+  }
+}
+
+}  // namespace halvora::jpeg

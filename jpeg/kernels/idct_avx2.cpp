@@ -1,0 +1,259 @@
+// The full-size inverse DCTs on 256-bit registers: eight 32-bit lanes, so a
+// one-dimensional pass over all eight lines of a block runs at once. The
+// arithmetic is the plain kernels' own: every sum, difference and product is
+// taken modulo 2^32 (as the plain kernels' wrapping intermediates are) and
+// every shift is the same arithmetic shift at the same place, so the results
+// agree on every block, also on corrupt ones whose intermediates wrap.
+// Saturation appears only in the final clamp, where it is exact.
+#include <immintrin.h>
+
+#include <cstdint>
+
+#include "jpeg/kernels/idct_constants.h"
+#include "jpeg/kernels/kernels_avx2.h"
+
+namespace halvora::jpeg {
+
+namespace {
+
+using namespace idct_constants;
+
+// Eight 32-bit lanes with the wrapping arithmetic of the plain kernels; lane
+// i belongs to line i of the pass. The steps below are inlined into each
+// transform and their loops unrolled, so that a block's values stay in
+// registers throughout instead of going through arrays in memory.
+struct Lanes {
+  __m256i v;
+};
+
+Lanes operator+(Lanes a, Lanes b) { return {_mm256_add_epi32(a.v, b.v)}; }
+Lanes operator-(Lanes a, Lanes b) { return {_mm256_sub_epi32(a.v, b.v)}; }
+Lanes operator+(Lanes a, int32_t b) { return {_mm256_add_epi32(a.v, _mm256_set1_epi32(b))}; }
+Lanes operator>>(Lanes a, int count) { return {_mm256_srai_epi32(a.v, count)}; }
+Lanes operator<<(Lanes a, int count) { return {_mm256_slli_epi32(a.v, count)}; }
+// The low 32 bits of each product, the same for signed and unsigned factors.
+Lanes operator*(Lanes a, int32_t constant) { return {_mm256_mullo_epi32(a.v, _mm256_set1_epi32(constant))}; }
+
+// Eight lines by eight values: vector k becomes what was lane k of every vector.
+[[gnu::always_inline]] inline void Transpose(Lanes (&r)[8]) {
+  __m256i a[8];
+#pragma GCC unroll 8
+  for (int i = 0; i < 8; i += 2) {
+    a[i] = _mm256_unpacklo_epi32(r[i].v, r[i + 1].v);
+    a[i + 1] = _mm256_unpackhi_epi32(r[i].v, r[i + 1].v);
+  }
+  __m256i b[8];
+#pragma GCC unroll 8
+  for (int i = 0; i < 8; i += 4) {
+    b[i] = _mm256_unpacklo_epi64(a[i], a[i + 2]);
+    b[i + 1] = _mm256_unpackhi_epi64(a[i], a[i + 2]);
+    b[i + 2] = _mm256_unpacklo_epi64(a[i + 1], a[i + 3]);
+    b[i + 3] = _mm256_unpackhi_epi64(a[i + 1], a[i + 3]);
+  }
+#pragma GCC unroll 8
+  for (int i = 0; i < 4; ++i) {
+    r[i].v = _mm256_permute2x128_si256(b[i], b[i + 4], 0x20);
+    r[i + 4].v = _mm256_permute2x128_si256(b[i], b[i + 4], 0x31);
+  }
+}
+
+// Lanes holding descaled sample rows (lane j: column j) into the block:
+// level shift, then the clamp. The signed pack and the level shift saturate
+// at the 16-bit limits, which cannot change the result of the clamp to 0..255
+// that follows; the pack interleaves the two rows by 128-bit halves, which
+// the permutation puts back in order.
+[[gnu::always_inline]] inline void StoreSampleRows(const Lanes (&rows)[8], CoefficientBlock& block) {
+#pragma GCC unroll 8
+  for (int row = 0; row < 8; row += 2) {
+    const __m256i packed = _mm256_packs_epi32(rows[row].v, rows[row + 1].v);
+    const __m256i ordered = _mm256_permute4x64_epi64(packed, _MM_SHUFFLE(3, 1, 2, 0));
+    const __m256i shifted = _mm256_adds_epi16(ordered, _mm256_set1_epi16(128));
+    const __m256i clamped = _mm256_max_epi16(_mm256_min_epi16(shifted, _mm256_set1_epi16(255)), _mm256_setzero_si256());
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(block.values + 8 * row), clamped);
+  }
+}
+
+// ---- Method 1: integer transform, 15-bit rotation constants -------------
+//
+// The row pass reads the coefficients as 16-bit pairs of one row, which the
+// multiply-add instruction turns into sums of two products exactly modulo
+// 2^32 (its one overflow, two products of -32768 x -32768, wraps as the
+// plain sum does). A factor above 32767 is taken as (factor - 65536) plus
+// 65536 times the operand. The column pass reads workspace values of up to
+// 20 bits and multiplies them as they are, 32 x 32 bits.
+
+// Inputs (a, b) of every row as one 32-bit lane a row: a in the low half.
+struct RowPair {
+  __m256i pairs;
+};
+
+// The four input pairs of the row pass: (1, 7), (3, 5), (2, 6), (0, 4).
+struct RowPairs {
+  RowPair x17, x35, x26, x04;
+};
+
+// Rows i and i + 4 share a register, one a 128-bit half; interleaving words,
+// then 32-bit pieces, gathers the columns of rows 0..3 (4..7 in the upper
+// half) in 64-bit pieces, whose words the last step interleaves by pair.
+RowPairs LoadRowPairs(const CoefficientBlock& block) {
+  __m256i r[4];
+#pragma GCC unroll 8
+  for (int i = 0; i < 4; ++i) {
+    r[i] = _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(block.values + 8 * (i + 4)),
+                               reinterpret_cast<const __m128i*>(block.values + 8 * i));
+  }
+  const __m256i t0 = _mm256_unpacklo_epi16(r[0], r[1]);
+  const __m256i t1 = _mm256_unpackhi_epi16(r[0], r[1]);
+  const __m256i t2 = _mm256_unpacklo_epi16(r[2], r[3]);
+  const __m256i t3 = _mm256_unpackhi_epi16(r[2], r[3]);
+  const __m256i columns01 = _mm256_unpacklo_epi32(t0, t2);
+  const __m256i columns23 = _mm256_unpackhi_epi32(t0, t2);
+  const __m256i columns45 = _mm256_unpacklo_epi32(t1, t3);
+  const __m256i columns67 = _mm256_unpackhi_epi32(t1, t3);
+  return {{_mm256_unpackhi_epi16(columns01, columns67)},
+          {_mm256_unpackhi_epi16(columns23, columns45)},
+          {_mm256_unpacklo_epi16(columns23, columns67)},
+          {_mm256_unpacklo_epi16(columns01, columns45)}};
+}
+
+// The factors (a, b) of a multiply-add of the pairs (x, y): a x + b y.
+Lanes Dot(RowPair p, int32_t a, int32_t b) {
+  const int32_t factors = static_cast<int32_t>((static_cast<uint32_t>(b) << 16) | (static_cast<uint32_t>(a) & 0xFFFF));
+  return {_mm256_madd_epi16(p.pairs, _mm256_set1_epi32(factors))};
+}
+// x x 65536 for the first and the second input of a pair.
+Lanes FirstTimes65536(RowPair p) { return {_mm256_slli_epi32(p.pairs, 16)}; }
+Lanes SecondTimes65536(RowPair p) { return {_mm256_and_si256(p.pairs, _mm256_set1_epi32(-65536))}; }
+
+// The even and odd parts of the transform, as the plain step forms them.
+struct EvenOdd {
+  Lanes e0, e1, f0, f1;  // even part
+  Lanes p, q, r, s;      // odd part
+};
+
+// The common tail of both passes, with the rounding term of the shift that
+// descales its outputs (added to each output by the plain kernel) added to
+// the even part once: modulo 2^32 the sums are the same in any order.
+[[gnu::always_inline]] inline void CombineStep8(const EvenOdd& t, int32_t rounding, Lanes (&y)[8]) {
+  const Lanes t0 = ((t.p + t.r + 2048) >> 12) * kR2;
+  const Lanes t3 = ((t.q + t.s + 2048) >> 12) * kR2;
+  const Lanes t1 = (t.p - t.r) + (t.q - t.s);
+  const Lanes t2 = (t.p - t.r) - (t.q - t.s);
+  const Lanes e0 = t.e0 + rounding;
+  const Lanes e1 = t.e1 + rounding;
+  y[0] = e0 + t.f0 + t0;
+  y[7] = e0 + t.f0 - t0;
+  y[1] = e1 + t.f1 + t1;
+  y[6] = e1 + t.f1 - t1;
+  y[2] = e1 - t.f1 + t2;
+  y[5] = e1 - t.f1 - t2;
+  y[3] = e0 - t.f0 + t3;
+  y[4] = e0 - t.f0 - t3;
+}
+
+[[gnu::always_inline]] inline void IntegerRowStep8(const RowPairs& x, Lanes (&y)[8]) {
+  EvenOdd t;
+  t.p = Dot(x.x17, kC1, kS1);
+  t.q = Dot(x.x17, kS1, -kC1);
+  t.r = Dot(x.x35, kC3, kS3);
+  t.s = Dot(x.x35, -kS3, kC3);
+  t.e0 = Dot(x.x04, 1, 1) << 15;
+  t.e1 = Dot(x.x04, 1, -1) << 15;
+  t.f0 = Dot(x.x26, kW2 - 65536, kW6) + FirstTimes65536(x.x26);
+  t.f1 = Dot(x.x26, kW6, 65536 - kW2) - SecondTimes65536(x.x26);
+  CombineStep8(t, 2048, y);
+}
+
+[[gnu::always_inline]] inline void IntegerColumnStep8(const Lanes (&x)[8], Lanes (&y)[8]) {
+  EvenOdd t;
+  t.p = x[1] * kC1 + x[7] * kS1;
+  t.q = x[1] * kS1 - x[7] * kC1;
+  t.r = x[3] * kC3 + x[5] * kS3;
+  t.s = x[5] * kC3 - x[3] * kS3;
+  t.e0 = (x[0] + x[4]) << 15;
+  t.e1 = (x[0] - x[4]) << 15;
+  t.f0 = x[2] * kW2 + x[6] * kW6;
+  t.f1 = x[2] * kW6 - x[6] * kW2;
+  CombineStep8(t, 1048576, y);
+}
+
+// ---- Method 0: AAN transform ---------------------------------------------
+
+Lanes Descale15(Lanes product) { return (product + 16384) >> 15; }
+
+// `kRounding` is the rounding term of the shift that descales the outputs,
+// added once to the even part as in CombineStep8.
+template <int32_t kRounding>
+[[gnu::always_inline]] inline void AanStep8(const Lanes (&x)[8], Lanes (&y)[8]) {
+  const Lanes z13 = x[5] + x[3];
+  const Lanes z10 = x[5] - x[3];
+  const Lanes z11 = x[1] + x[7];
+  const Lanes z12 = x[1] - x[7];
+  const Lanes e = Descale15((z10 - z12) * kK1);
+  const Lanes t7 = z11 + z13;
+  const Lanes t11 = Descale15((z11 - z13) * kK2);
+  const Lanes t10 = e - Descale15(z10 * kK3);
+  const Lanes t6 = Descale15(z12 * kK4) - e - t7;
+  const Lanes t5 = t11 - t6;
+  const Lanes t4 = t10 + t5;
+  const Lanes a = x[0] + x[4] + kRounding;
+  const Lanes b = x[0] - x[4] + kRounding;
+  const Lanes t13 = x[2] + x[6];
+  const Lanes t12 = Descale15((x[2] - x[6]) * kK2) - t13;
+  y[0] = a + t13 + t7;
+  y[7] = a + t13 - t7;
+  y[1] = b + t12 + t6;
+  y[6] = b + t12 - t6;
+  y[2] = b - t12 + t5;
+  y[5] = b - t12 - t5;
+  y[4] = a - t13 + t4;
+  y[3] = a - t13 - t4;
+}
+
+// The low 16 bits of each lane, sign-extended: what a 16-bit store into the
+// block and a load back would give.
+Lanes LowHalfWord(Lanes a) { return (a << 16) >> 16; }
+
+}  // namespace
+
+void InverseDct8x8Method1Avx2(CoefficientBlock& block) {
+  // Row pass: lane i is row i, output j is workspace column j. Each pass's
+  // step has added the rounding term of the shift that follows it.
+  Lanes columns[8];
+  IntegerRowStep8(LoadRowPairs(block), columns);
+#pragma GCC unroll 8
+  for (Lanes& w : columns) w = w >> 12;
+  // Column pass: transposed, lane i is column i, input k is workspace row k
+  // and output j is sample row j.
+  Transpose(columns);
+  Lanes rows[8];
+  IntegerColumnStep8(columns, rows);
+#pragma GCC unroll 8
+  for (Lanes& s : rows) s = s >> 21;
+  StoreSampleRows(rows, block);
+}
+
+void InverseDct8x8Method0Avx2(CoefficientBlock& block) {
+  // Column pass: lane i is column i, input k is coefficient row k. Its
+  // results are cut to 16 bits, as the plain kernel stores them into the block.
+  Lanes x[8];
+#pragma GCC unroll 8
+  for (int row = 0; row < 8; ++row) {
+    x[row].v = _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block.values + 8 * row)));
+  }
+  Lanes between[8];
+  AanStep8<0>(x, between);
+#pragma GCC unroll 8
+  for (Lanes& b : between) b = LowHalfWord(b);
+  // Row pass: transposed, lane i is row i and output j is sample column j,
+  // so the samples are transposed back into rows.
+  Transpose(between);
+  Lanes samples[8];
+  AanStep8<8>(between, samples);
+#pragma GCC unroll 8
+  for (Lanes& s : samples) s = s >> 4;
+  Transpose(samples);
+  StoreSampleRows(samples, block);
+}
+
+}  // namespace halvora::jpeg

@@ -1,0 +1,49 @@
+// The 256-bit (AVX2) kernels. Each one fills the same role as the plain
+// kernel it is named after and gives the same result, bit for bit, on every
+// input, corrupt coefficients and stray sample bits included.
+//
+// They exist only where the build targets x86-64, which the build announces
+// with HALVORA_JPEG_AVX2; the kernel table takes them only where the
+// processor has AVX2 and the system saves its registers. Their files are the
+// only ones built for AVX2, so they call nothing but their own functions, the
+// instruction intrinsics and (out of line) the plain routines: an inline
+// function of a shared header built here could stand in for every other
+// file's copy of it at link time, and bring AVX2 code to any processor.
+#pragma once
+
+#include "jpeg/kernels/kernel_types.h"
+
+#if defined(HALVORA_JPEG_AVX2)
+
+namespace halvora::jpeg {
+
+// Method 1 dequantisation: low 16 bits of each product (twin of
+// DequantizeBlockMethod1Plain). Block and table need no particular alignment.
+void DequantizeBlockMethod1Avx2(CoefficientBlock& block, const int32_t* entries);
+
+// Full-size inverse DCTs (twins of InverseDct8x8Method1Plain and
+// InverseDct8x8Method0Plain), with the same 32-bit wrapping intermediates.
+void InverseDct8x8Method1Avx2(CoefficientBlock& block);
+void InverseDct8x8Method0Avx2(CoefficientBlock& block);
+
+// Fused YCbCr -> colour output (twins of the OutputMcu...Plain routines of the
+// same name). A whole, unclipped MCU is converted here; a clipped MCU, or a
+// target these kernels do not lay out themselves (rows that overlap, a pixel
+// size other than the routine's), is handed to the plain routine.
+void OutputMcu444RgbAvx2(const McuBuffer& mcu, const McuTarget& target);   // path 1
+void OutputMcu444BgrAvx2(const McuBuffer& mcu, const McuTarget& target);   // path 2
+void OutputMcu420RgbAvx2(const McuBuffer& mcu, const McuTarget& target);   // path 3
+void OutputMcu420BgrAvx2(const McuBuffer& mcu, const McuTarget& target);   // path 4
+void OutputMcu422RgbAvx2(const McuBuffer& mcu, const McuTarget& target);   // path 5
+void OutputMcu422BgrAvx2(const McuBuffer& mcu, const McuTarget& target);   // path 6
+void OutputMcu444RgbaAvx2(const McuBuffer& mcu, const McuTarget& target);  // path 7
+void OutputMcu420RgbaAvx2(const McuBuffer& mcu, const McuTarget& target);  // path 8
+void OutputMcu422RgbaAvx2(const McuBuffer& mcu, const McuTarget& target);  // path 9
+
+// One 8x8 grey block into a one-channel DIB (twin of CopyMcuGreyPlain), with
+// the same hand-over to the plain routine as the colour output.
+void CopyMcuGreyAvx2(const McuBuffer& mcu, const McuTarget& target);
+
+}  // namespace halvora::jpeg
+
+#endif  // HALVORA_JPEG_AVX2
