@@ -18,6 +18,7 @@
 
 #include "tests/jpeg/decode_support.h"
 #include "tests/jpeg/encode_support.h"
+#include "tests/support/scratch_path.h"
 
 namespace halvora::jpeg {
 namespace {
@@ -27,7 +28,7 @@ using testing::WriteRequest;
 
 bool ToolsInstalled() { return std::system("command -v djpeg jpegtran cjpeg >/dev/null 2>&1") == 0; }
 
-fs::path Scratch(const std::string& name) { return fs::temp_directory_path() / ("halvora_interop_" + name); }
+fs::path Scratch(const std::string& name) { return test_support::ScratchPath("interop-" + name); }
 
 void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());

@@ -13,6 +13,8 @@
 #include "jpeg/encoder/huffman_statistics.h"
 #include "jpeg/encoder/output_sink.h"
 
+#include "tests/support/scratch_path.h"
+
 namespace halvora::jpeg {
 namespace {
 
@@ -80,7 +82,7 @@ class FailingFile final : public platform::WritableFile {
 // A failed write answers -23, a failed close -9, and either way the
 // partial file is removed.
 TEST(OutputSinkTest, AFailedFileLeavesNothingBehind) {
-  const fs::path path = fs::temp_directory_path() / "halvora_failing_sink.jpg";
+  const fs::path path = test_support::ScratchPath("failing-sink.jpg");
   const std::string name = path.string();
   for (bool failWrite : {true, false}) {
     std::ofstream(path) << "partial";

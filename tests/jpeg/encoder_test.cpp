@@ -21,6 +21,7 @@
 #include "tests/jpeg/decode_support.h"
 #include "tests/jpeg/encode_support.h"
 #include "tests/jpeg/record.h"
+#include "tests/support/scratch_path.h"
 
 namespace halvora::jpeg {
 namespace {
@@ -252,7 +253,7 @@ TEST(IdentityTest, TablesAndImageWrittenApartDecodeAsTheWholeStream) {
   }
 }
 
-fs::path TemporaryPath(const std::string& name) { return fs::temp_directory_path() / ("halvora_encoder_" + name); }
+fs::path TemporaryPath(const std::string& name) { return test_support::ScratchPath("encoder-" + name); }
 
 std::vector<uint8_t> WrittenFile(const fs::path& path) { return testing::ReadFileBytes(path); }
 
