@@ -1,4 +1,4 @@
-// Reading files: page pictures and the codec's file input.
+// Files: page pictures and the codec's file input and output.
 #pragma once
 
 #include <cstddef>
@@ -29,5 +29,24 @@ class ReadableFile {
 std::unique_ptr<ReadableFile> OpenFileForReading(std::u16string_view path);
 // The same for an 8-bit name (the system code page on Windows, bytes elsewhere).
 std::unique_ptr<ReadableFile> OpenFileForReading(const char* path);
+
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;  // closes the file if Close() was not called
+
+  // Writes all `count` bytes; false when the system failed to.
+  virtual bool Write(const void* bytes, size_t count) = 0;
+  // Releases the handle; false when the system reports a failed close (the
+  // data may not have reached the file). The handle is gone either way.
+  virtual bool Close() = 0;
+};
+
+// Creates the file, or truncates an existing one, for writing alone; null on
+// failure. The name is 8-bit, as for OpenFileForReading.
+std::unique_ptr<WritableFile> CreateFileForWriting(const char* path);
+// Removes a file that a failed write left behind. Only an ordinary file is
+// removed: a device or pipe named as the output stays. False when nothing
+// was removed.
+bool RemoveWrittenFile(const char* path);
 
 }  // namespace halvora::platform

@@ -7,10 +7,17 @@
 // fast upsampling, then our interpolated chroma against its default (fancy)
 // upsampling. A file's kind, for the closing geometric means, is the name of
 // the folder it is in.
+//
+// hjpeg bench --encode FILE... [--quality N]: the same race for encoding.
+// Each file (a JPEG, decoded first, or an image file) is one BGR DIB as the
+// viewer holds it, which both encoders code at quality N (90 unless named)
+// into memory allocated once, with chroma sampled 2 x 2 and then 1 x 1; the
+// closing geometric means are per sampling.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <map>
@@ -22,6 +29,7 @@
 #include "tools/codec_decode.h"
 #include "tools/command_line.h"
 #include "tools/commands.h"
+#include "tools/image_files.h"
 #include "tools/turbo_peer.h"
 
 namespace halvora::tools {
@@ -59,6 +67,8 @@ struct KindTotals {
 struct BenchOptions {
   int rounds = kDefaultRounds;
   int processor_kind = -1;
+  bool encode = false;
+  int quality = 90;
   std::vector<const char*> files;
 };
 
@@ -157,6 +167,10 @@ bool ParseBenchOptions(int count, char** arguments, BenchOptions& options) {
       if (!ParseNumber(arguments[++i], 1, 100000, options.rounds)) return false;
     } else if (argument == "--cpu" && hasValue) {
       if (!ParseNumber(arguments[++i], 0, 6, options.processor_kind)) return false;
+    } else if (argument == "--encode") {
+      options.encode = true;
+    } else if (argument == "--quality" && hasValue) {
+      if (!ParseNumber(arguments[++i], 1, 100, options.quality)) return false;
     } else if (argument.rfind("--", 0) == 0) {
       return false;
     } else {
@@ -164,6 +178,141 @@ bool ParseBenchOptions(int count, char** arguments, BenchOptions& options) {
     }
   }
   return !options.files.empty();
+}
+
+// ---- Encoding ----
+
+struct Sampling {
+  const char* name;
+  bool subsampled;  // chroma 2 x 2
+};
+constexpr Sampling kSamplings[] = {{"4:2:0", true}, {"4:4:4", false}};
+constexpr int kSamplingCount = static_cast<int>(std::size(kSamplings));
+static_assert(kSamplingCount == kComparisonCount, "KindTotals holds one ratio a sampling");
+
+// The image of a file as a BGR DIB, bottom-up with rows padded to 4 bytes: a
+// JPEG decoded, any other file read as an image.
+bool LoadBgrImage(const char* path, DibImage& image) {
+  std::vector<uint8_t> bytes;
+  if (!ReadWholeFile(path, bytes) || bytes.size() < 2) return false;
+  if (bytes[0] == 0xFF && bytes[1] == 0xD8) {
+    DecodeRequest request;
+    request.buffer = &bytes;
+    request.color = OutputColor::kBgr;
+    return DecodeJpeg(request, image) == JpegSuccess;
+  }
+  std::string error;
+  return ReadImage(path, image, error) && image.color == JpegColorBgr;
+}
+
+// A record that writes `image` into `stream` (sized to JpegWriteBound).
+class OurEncoder {
+ public:
+  OurEncoder(DibImage& image, int quality, bool subsampled) {
+    std::memset(&record_, 0, sizeof record_);
+    ready_ = JpegInit(&record_) == JpegSuccess;
+    record_.dib_pixels = image.pixels.data();
+    record_.dib_width = image.width;
+    record_.dib_height = -image.height;
+    record_.dib_pad_bytes = image.line_bytes - 3 * image.width;
+    record_.jpeg_width = image.width;
+    record_.jpeg_height = image.height;
+    record_.jpeg_subsampling = subsampled ? JpegSubsampling420 : JpegSubsamplingNone;
+    record_.quality = quality;
+    stream_.resize(static_cast<size_t>(JpegWriteBound(&record_)));
+  }
+  ~OurEncoder() { JpegFree(&record_); }
+  OurEncoder(const OurEncoder&) = delete;
+  OurEncoder& operator=(const OurEncoder&) = delete;
+
+  bool Encode() {
+    record_.jpeg_buffer = stream_.data();
+    record_.jpeg_buffer_size = static_cast<int32_t>(stream_.size());
+    return ready_ && JpegWrite(&record_, BufferWriteImage) == JpegSuccess;
+  }
+  int32_t Size() const { return record_.jpeg_buffer_size; }
+
+ private:
+  JPEG_PROPERTIES record_;
+  bool ready_ = false;
+  std::vector<uint8_t> stream_;
+};
+
+// One sampling of one file: its line, and its ratios into `totals`.
+bool CompareEncoding(const char* path, DibImage& image, const BenchOptions& options, TurboPeer& peer, int which,
+                     KindTotals& totals) {
+  const Sampling& sampling = kSamplings[which];
+  OurEncoder ours(image, options.quality, sampling.subsampled);
+  std::vector<uint8_t> theirs(peer.EncodeBound(image.width, image.height));
+  const size_t theirCapacity = theirs.size();
+  auto encodeOurs = [&] { return ours.Encode(); };
+  auto encodeTheirs = [&] {
+    theirs.resize(theirCapacity);
+    return peer.Encode(image, options.quality, sampling.subsampled, theirs);
+  };
+  // Untimed first encodes show that both sides can encode the image.
+  if (!encodeOurs() || (peer.Available() && !encodeTheirs())) {
+    std::fprintf(stderr, "%s: %s cannot be encoded\n", path, sampling.name);
+    return false;
+  }
+  const double pixels = double(image.width) * image.height;
+  std::vector<double> ourRates;
+  std::vector<double> theirRates;
+  for (int round = 0; round < options.rounds; ++round) {
+    const bool oursFirst = round % 2 == 0;
+    if (oursFirst) ourRates.push_back(TimedRate(pixels, encodeOurs));
+    if (peer.Available()) theirRates.push_back(TimedRate(pixels, encodeTheirs));
+    if (!oursFirst) ourRates.push_back(TimedRate(pixels, encodeOurs));
+  }
+  const Rates mine = Summarise(ourRates);
+  std::printf("%s %dx%d %s q%d: hjpeg median %.1f best %.1f MP/s, %d bytes", path, image.width, image.height,
+              sampling.name, options.quality, mine.median, mine.best, ours.Size());
+  if (peer.Available()) {
+    const Rates peers = Summarise(theirRates);
+    std::printf("; libjpeg-turbo median %.1f best %.1f MP/s, %zu bytes; ratio median %.2f best %.2f", peers.median,
+                peers.best, theirs.size(), mine.median / peers.median, mine.best / peers.best);
+    totals.log_median[which] += std::log(mine.median / peers.median);
+    totals.log_best[which] += std::log(mine.best / peers.best);
+  }
+  std::printf("\n");
+  return true;
+}
+
+int EncodeBench(const BenchOptions& options, TurboPeer& peer) {
+  KindTotals totals;
+  int status = 0;
+  for (const char* path : options.files) {
+    DibImage image;
+    if (!LoadBgrImage(path, image)) {
+      std::fprintf(stderr, "%s: cannot read it as a colour image\n", path);
+      status = 1;
+      continue;
+    }
+    KindTotals file;
+    bool ok = true;
+    for (int which = 0; which < kSamplingCount && ok; ++which) {
+      ok = CompareEncoding(path, image, options, peer, which, file);
+    }
+    if (!ok) {
+      status = 1;
+      continue;
+    }
+    totals.files += 1;
+    for (int which = 0; which < kSamplingCount; ++which) {
+      totals.log_median[which] += file.log_median[which];
+      totals.log_best[which] += file.log_best[which];
+    }
+  }
+  if (peer.Available() && totals.files > 0) {
+    std::printf("geometric mean of the ratios (hjpeg/libjpeg-turbo), %d file%s:", totals.files,
+                totals.files == 1 ? "" : "s");
+    for (int which = 0; which < kSamplingCount; ++which) {
+      std::printf(" %s median %.2f best %.2f%s", kSamplings[which].name,
+                  std::exp(totals.log_median[which] / totals.files), std::exp(totals.log_best[which] / totals.files),
+                  which + 1 < kSamplingCount ? "," : "\n");
+    }
+  }
+  return status;
 }
 
 }  // namespace
@@ -174,6 +323,7 @@ int BenchCommand(int count, char** arguments) {
   if (!ApplyProcessorKind(options.processor_kind)) return 2;
   TurboPeer peer;
   if (!peer.Available()) std::printf("(this hjpeg was built without libjpeg-turbo: only its own rates)\n");
+  if (options.encode) return EncodeBench(options, peer);
   std::map<std::string, KindTotals> kinds;
   int status = 0;
   for (const char* path : options.files) {

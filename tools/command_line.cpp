@@ -17,7 +17,9 @@ void PrintUsage(std::FILE* stream) {
                "       hjpeg decode IN OUT [--color bgr|rgb|rgba|grey|ycbcr] [--scale 1|2|4|8] [--smooth]\n"
                "                   [--region L,T,R,B] [--interrupt] [--file] [--dct 0|1] [--cpu N]\n"
                "                   [--max-memory MiB]\n"
-               "       hjpeg bench FILE... [--rounds N] [--cpu N]\n"
+               "       hjpeg encode IN OUT [--quality N] [--subsampling 444|422|420] [--grey|--rgb]\n"
+               "                   [--progressive] [--optimize] [--restart N] [--comment TEXT]\n"
+               "       hjpeg bench [--encode [--quality N]] FILE... [--rounds N] [--cpu N]\n"
                "       hjpeg --help | --version\n"
                "\n"
                "info    prints the stream's parameters as key: value lines\n"
@@ -35,9 +37,19 @@ void PrintUsage(std::FILE* stream) {
                "            (default 4096); a stream that needs more is refused before it is decoded\n"
                "  --cpu     uses the kernel set of processor kind N (0 to 6); not in the Windows\n"
                "            build, whose codec reads the processor kind from the registry\n"
+               "encode  encodes the image IN (.png, .ppm, .pgm, .pam or .bmp) into the JPEG file OUT;\n"
+               "        colour becomes YCbCr (4:2:0 unless --subsampling says otherwise), grey stays grey,\n"
+               "        and an alpha channel is left out\n"
+               "  --quality      1 to 100 (default 75)\n"
+               "  --grey, --rgb  stores grey, or RGB as it is (4:4:4 unless --subsampling says otherwise)\n"
+               "  --progressive  a progressive stream; --optimize: Huffman tables made for the image\n"
+               "  --restart      a restart marker every N MCUs; --comment: a COM segment\n"
                "bench   decodes each FILE from memory N rounds (default 15), alternating with\n"
                "        libjpeg-turbo, and prints median and best MP/s and their ratios; then the\n"
-               "        geometric mean of the ratios per kind, a file's kind being its folder's name\n",
+               "        geometric mean of the ratios per kind, a file's kind being its folder's name\n"
+               "  --encode  encodes each FILE's image (a JPEG is decoded first) instead, at quality N\n"
+               "            (default 90) with chroma sampled 4:2:0 and 4:4:4, alternating with\n"
+               "            libjpeg-turbo's tjCompress2, and prints the geometric means per sampling\n",
                AcceptedExtensions().c_str());
 }
 

@@ -6,6 +6,7 @@ namespace halvora::tools {
 
 int InfoCommand(int count, char** arguments);
 int DecodeCommand(int count, char** arguments);
+int EncodeCommand(int count, char** arguments);
 int BenchCommand(int count, char** arguments);
 
 }  // namespace halvora::tools

@@ -1,4 +1,4 @@
-// hjpeg: the codec's command-line tool (info, decode, bench), built on the
+// hjpeg: the codec's command-line tool (info, decode, encode, bench), built on the
 // codec's public interface alone. `hjpeg --help` prints what it does.
 //
 // Exit status: 0 on success, 1 when a command fails (a codec failure prints
@@ -43,6 +43,7 @@ int Run(int argc, char** argv) {
   const std::string command = argv[1];
   if (command == "info") return InfoCommand(argc - 2, argv + 2);
   if (command == "decode") return DecodeCommand(argc - 2, argv + 2);
+  if (command == "encode") return EncodeCommand(argc - 2, argv + 2);
   if (command == "bench") return BenchCommand(argc - 2, argv + 2);
   return UsageError();
 }

@@ -1,4 +1,4 @@
-// libjpeg-turbo as the benchmark's peer (only when its development package
+// libjpeg-turbo as the benchmarks' peer (only when its development package
 // was present at build time; the codec itself never uses it).
 #pragma once
 
@@ -26,8 +26,18 @@ class TurboPeer {
   // stream's size is not the image's.
   bool Decode(const std::vector<uint8_t>& stream, DibImage& image, bool interpolate);
 
+  // Encodes the BGR `image` (its rows as it holds them) at `quality` with
+  // chroma sampled 2 x 2 (`subsampled`) or not at all, with the integer
+  // DCT and the example Huffman tables, into `stream`, which must hold the
+  // most the image can take; its size becomes the stream's. False when the
+  // peer fails.
+  bool Encode(const DibImage& image, int quality, bool subsampled, std::vector<uint8_t>& stream);
+  // The most bytes Encode can write for a `width` x `height` image.
+  size_t EncodeBound(int width, int height) const;
+
  private:
   void* handle_ = nullptr;
+  void* compressor_ = nullptr;
 };
 
 }  // namespace halvora::tools

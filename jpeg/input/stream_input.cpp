@@ -40,8 +40,10 @@ void ResetStream(JpegStream& stream) {
 }
 
 void StartBufferInput(JpegStream& stream, const uint8_t* buffer, int32_t size) {
-  // A read continues where the previous read of the record stopped.
-  const int32_t consumed = std::clamp(stream.consumed, 0, size);
+  // A read continues where the previous read of the record stopped in the
+  // same buffer; another buffer (the image data that follows tables read
+  // from a buffer of their own) is read from its start.
+  const int32_t consumed = buffer == stream.start ? std::clamp(stream.consumed, 0, size) : 0;
   stream.accumulator = 0;
   stream.bit_count = 0;
   stream.pending_marker = 0;

@@ -1,11 +1,11 @@
-// The codec's entries. No exception leaves them: allocation failures become
-// -5, anything else unexpected -1.
+// The codec's entries. No exception leaves them (guarded.h).
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
+#include "jpeg/encoder/encoder_state.h"
 #include "jpeg/kernels/kernel_table.h"
 #include "jpeg/interface/io_types.h"
 #include "jpeg/markers/driver.h"
@@ -15,22 +15,13 @@
 #include "jpeg/entropy/region_index.h"
 #include "jpeg/input/stream_input.h"
 #include "jpeg/interface/validate.h"
+#include "jpeg/interface/dib_geometry.h"
+#include "jpeg/interface/guarded.h"
 #include "jpeg/interface/work_memory.h"
 
 namespace halvora::jpeg {
 
 namespace {
-
-template <typename Body>
-int Guarded(Body body) {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return JpegErrMemory;
-  } catch (...) {
-    return JpegErrException;
-  }
-}
 
 // ---- JpegInit ----
 
@@ -165,15 +156,11 @@ int OpenInputFile(PrivateState& state, const char* name) {
 // Line distance and extent of the DIB in pointer-wide arithmetic; a DIB whose
 // last byte cannot be addressed is refused.
 int SetDibGeometry(WorkingFields& work, int ioType) {
-  const int64_t lineBytes = int64_t{work.dib_width} * work.dib_channels + work.dib_pad_bytes;
+  const int64_t lineBytes = DibLineBytes(work.dib_width, work.dib_channels, work.dib_pad_bytes);
   work.dib_line_bytes = static_cast<std::ptrdiff_t>(work.dib_height < 0 ? -lineBytes : lineBytes);
   if (!UsesDib(ioType) || work.dib_pixels == nullptr) return JpegSuccess;
   const int64_t lines = work.dib_height < 0 ? -int64_t{work.dib_height} : work.dib_height;
-  const int64_t extent = lineBytes * lines;
-  if (extent > PTRDIFF_MAX) return JpegErrInvalidProperties;
-  const auto start = reinterpret_cast<std::uintptr_t>(work.dib_pixels);
-  if (start > UINTPTR_MAX - static_cast<std::uintptr_t>(extent)) return JpegErrInvalidProperties;
-  return JpegSuccess;
+  return DibAddressable(work.dib_pixels, lineBytes, lines) ? JpegSuccess : JpegErrInvalidProperties;
 }
 
 int PrepareInput(JPEG_PROPERTIES& record, int ioType) {
@@ -330,6 +317,7 @@ int ReleaseRecord(JPEG_PROPERTIES& record) {
   state.output.line_plane_bytes = 0;
   ReleaseRegionIndex(state.region);
   ReleaseScan(record);
+  ReleaseEncoderState(state);
   std::memset(record.state.quant_slots, 0, sizeof record.state.quant_slots);
   std::memset(record.state.huffman_slots, 0, sizeof record.state.huffman_slots);
   state.tables.counts = TableCounts{};

@@ -18,6 +18,8 @@
 
 namespace halvora::jpeg {
 
+struct EncoderState;  // jpeg/encoder/encoder_state.h
+
 // Working copies of the public fields 2 to 21, with the DIB line distance.
 struct WorkingFields {
   uint8_t* dib_pixels;
@@ -67,6 +69,7 @@ struct PrivateState {
   OutputState output;
   ProgressionState progression;
   RegionState region;
+  EncoderState* encoder;  // the writing side's own heap record, from the first write
 };
 
 // JpegInit creates the state in the cleared record and JpegFree drops it

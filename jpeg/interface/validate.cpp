@@ -109,11 +109,17 @@ int ValidateImageToWrite(const JPEG_PROPERTIES& p, int ioType) {
 }  // namespace
 
 int ValidateProperties(const JPEG_PROPERTIES& p, int ioType, Direction direction) {
-  if (p.use_state_as_is != 0) return JpegSuccess;
+  // A write keeps no working parameters from an earlier call to stand in for
+  // the fields: it checks them always.
+  if (p.use_state_as_is != 0 && direction == Direction::kRead) return JpegSuccess;
   if (ioType < FileReadParams || ioType > BufferReadThumbnail) return JpegErrInvalidProperties;
-  // A read of a write type would go on to a file that was never opened.
-  if (direction == Direction::kRead && IsWriteType(ioType)) return JpegErrInvalidProperties;
-  if (UsesDib(ioType) && p.state.raw_plane_list == nullptr) {
+  // A read of a write type would go on to a file that was never opened, and
+  // a write of a read type has nothing to write.
+  if ((direction == Direction::kRead) == IsWriteType(ioType)) return JpegErrInvalidProperties;
+  // Raw planes take the place of the DIB in a read only; a write always
+  // reads its DIB.
+  const bool rawPlanes = p.state.raw_plane_list != nullptr && direction == Direction::kRead;
+  if (UsesDib(ioType) && !rawPlanes) {
     const int dib = ValidateDib(p, ioType);
     if (dib != JpegSuccess) return dib;
   }

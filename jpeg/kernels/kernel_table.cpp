@@ -5,6 +5,8 @@
 
 #include "jpeg/entropy/block_decoder.h"
 #include "jpeg/kernels/color_output.h"
+#include "jpeg/kernels/fdct.h"
+#include "jpeg/kernels/huffman_encode.h"
 #include "jpeg/kernels/idct.h"
 #include "jpeg/kernels/kernels_avx2.h"
 #include "jpeg/kernels/kernels_sse2.h"
@@ -86,6 +88,16 @@ void FillPlainSet(KernelTable& table) {
   table.grey_copy = CopyMcuGreyPlain;
   table.decode_block = DecodeBlockPlain;
   table.skip_block = SkipBlockPlain;
+  table.dib_convert[static_cast<int>(DibConversion::kBgrToYcc)] = ConvertBgrToYccPlain;
+  table.dib_convert[static_cast<int>(DibConversion::kRgbToYcc)] = ConvertRgbToYccPlain;
+  table.dib_convert[static_cast<int>(DibConversion::kRgbxToYcc)] = ConvertRgbxToYccPlain;
+  table.dib_convert[static_cast<int>(DibConversion::kRgbaToYcck)] = ConvertRgbaToYcckPlain;
+  table.dib_convert[static_cast<int>(DibConversion::kBgrToGrey)] = ConvertBgrToGreyPlain;
+  table.dib_convert[static_cast<int>(DibConversion::kRgbToGrey)] = ConvertRgbToGreyPlain;
+  table.downsample_h2v1 = DownsampleH2V1Plain;
+  table.downsample_h2v2 = DownsampleH2V2Plain;
+  table.forward_dct = ForwardDctPlain;
+  table.encode_block = EncodeBlockPlain;
   // The active entries start as the method-0 set; each scan activates the
   // set of the record's dct_method.
   ActivateDctMethod(table, 0);
@@ -105,6 +117,16 @@ void FillPackedSet(KernelTable& table) {
   table.dequantize_method1 = DequantizeBlockMethod1Sse2;
   for (size_t i = 0; i < std::size(kPackedOutputPaths); ++i) table.output_paths[i] = kPackedOutputPaths[i];
   ActivateDctMethod(table, 0);
+  table.dib_convert[static_cast<int>(DibConversion::kBgrToYcc)] = ConvertBgrToYccSse2;
+  table.dib_convert[static_cast<int>(DibConversion::kRgbToYcc)] = ConvertRgbToYccSse2;
+  table.dib_convert[static_cast<int>(DibConversion::kRgbxToYcc)] = ConvertRgbxToYccSse2;
+  table.dib_convert[static_cast<int>(DibConversion::kRgbaToYcck)] = ConvertRgbaToYcckSse2;
+  table.dib_convert[static_cast<int>(DibConversion::kBgrToGrey)] = ConvertBgrToGreySse2;
+  table.dib_convert[static_cast<int>(DibConversion::kRgbToGrey)] = ConvertRgbToGreySse2;
+  table.downsample_h2v1 = DownsampleH2V1Sse2;
+  table.downsample_h2v2 = DownsampleH2V2Sse2;
+  table.forward_dct = ForwardDctSse2;
+  table.encode_block = EncodeBlockSse2;
 #else
   static_cast<void>(table);
 #endif
@@ -123,6 +145,13 @@ void FillAvx2Set(KernelTable& table) {
   table.dequantize_method1 = DequantizeBlockMethod1Avx2;
   for (size_t i = 0; i < std::size(kAvx2OutputPaths); ++i) table.output_paths[i] = kAvx2OutputPaths[i];
   table.grey_copy = CopyMcuGreyAvx2;
+  table.dib_convert[static_cast<int>(DibConversion::kBgrToYcc)] = ConvertBgrToYccAvx2;
+  table.dib_convert[static_cast<int>(DibConversion::kRgbToYcc)] = ConvertRgbToYccAvx2;
+  table.dib_convert[static_cast<int>(DibConversion::kRgbxToYcc)] = ConvertRgbxToYccAvx2;
+  table.dib_convert[static_cast<int>(DibConversion::kRgbaToYcck)] = ConvertRgbaToYcckAvx2;
+  table.downsample_h2v1 = DownsampleH2V1Avx2;
+  table.downsample_h2v2 = DownsampleH2V2Avx2;
+  table.forward_dct = ForwardDctAvx2;
   ActivateDctMethod(table, 0);
 #else
   static_cast<void>(table);

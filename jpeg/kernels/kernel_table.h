@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "jpeg/kernels/dib_convert.h"
+#include "jpeg/kernels/encode_kernel_types.h"
 #include "jpeg/kernels/kernel_types.h"
 #include "platform/settings.h"
 
@@ -56,7 +58,8 @@ inline constexpr int kTransformSizes = 4;
 inline constexpr int kOutputPaths = 19;
 
 // Kernel routines of one record, in the documented order of the decoder's
-// roles; a set for each dct_method plus the active set a read works with.
+// roles (a set for each dct_method plus the active set a read works with),
+// then the encoder's.
 struct KernelTable {
   void (*leave_simd_state)();
   InverseDctKernel inverse_dct_method0[kTransformSizes];
@@ -70,6 +73,14 @@ struct KernelTable {
   DequantizeKernel dequantize_method0;
   DequantizeKernel dequantize_method1;
   DequantizeKernel active_dequantize;
+  // The encoder's: DIB lines into component samples (by DibConversion),
+  // chroma downsampling, the forward DCT with quantisation, and the Huffman
+  // coding of one block.
+  DibConvertKernel dib_convert[kDibConversions];
+  DownsampleKernel downsample_h2v1;
+  DownsampleKernel downsample_h2v2;
+  ForwardDctKernel forward_dct;
+  EncodeBlockKernel encode_block;
 };
 
 // The process-wide description of the processor, identified on first use.

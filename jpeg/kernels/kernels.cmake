@@ -11,13 +11,17 @@ target_sources(halvora_jpeg_objects PRIVATE
   kernels/color_pass.cpp
   kernels/component_output.cpp
   kernels/smooth_upsampling.cpp
+  kernels/dib_convert_plain.cpp
+  kernels/fdct_plain.cpp
+  kernels/huffman_encode_plain.cpp
 )
 
 # The packed-arithmetic (SSE2) variants exist for x86 and x86-64 targets only;
 # elsewhere the plain set is complete on its own. x86-64 always has SSE2; a
 # 32-bit x86 compiler has to be told it may use it in these files.
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|i[3-6]86|x86|X86)$")
-  set(_halvora_sse2_sources kernels/quant_sse2.cpp kernels/idct_sse2.cpp kernels/color_output_sse2.cpp)
+  set(_halvora_sse2_sources kernels/quant_sse2.cpp kernels/idct_sse2.cpp kernels/color_output_sse2.cpp
+      kernels/dib_convert_sse2.cpp kernels/fdct_sse2.cpp kernels/huffman_encode_sse2.cpp)
   target_sources(halvora_jpeg_objects PRIVATE ${_halvora_sse2_sources})
   if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     set_source_files_properties(${_halvora_sse2_sources} PROPERTIES COMPILE_OPTIONS -msse2)
@@ -32,7 +36,8 @@ endif()
 # values into unaligned ones.
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$" AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   set(_halvora_avx2_sources
-    kernels/quant_avx2.cpp kernels/idct_avx2.cpp kernels/color_output_avx2.cpp kernels/copy_output_avx2.cpp)
+    kernels/quant_avx2.cpp kernels/idct_avx2.cpp kernels/color_output_avx2.cpp kernels/copy_output_avx2.cpp
+    kernels/dib_convert_avx2.cpp kernels/fdct_avx2.cpp)
   target_sources(halvora_jpeg_objects PRIVATE ${_halvora_avx2_sources})
   set(_halvora_avx2_options -mavx2 -mbmi2)
   if(WIN32)

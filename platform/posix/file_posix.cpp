@@ -50,7 +50,51 @@ class PosixFile final : public ReadableFile {
   int fd_;
 };
 
+class PosixWritableFile final : public WritableFile {
+ public:
+  explicit PosixWritableFile(int fd) : fd_(fd) {}
+  ~PosixWritableFile() override { Close(); }
+
+  bool Write(const void* bytes, size_t count) override {
+    const auto* next = static_cast<const char*>(bytes);
+    while (count > 0 && fd_ >= 0) {
+      const ssize_t put = ::write(fd_, next, count);
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) return false;
+      next += put;
+      count -= static_cast<size_t>(put);
+    }
+    return count == 0;
+  }
+
+  bool Close() override {
+    if (fd_ < 0) return true;
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result == 0;
+  }
+
+ private:
+  int fd_;
+};
+
 }  // namespace
+
+std::unique_ptr<WritableFile> CreateFileForWriting(const char* path) {
+  if (path == nullptr) return nullptr;
+  const std::string native = ToNativePath(path);
+  const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  return std::make_unique<PosixWritableFile>(fd);
+}
+
+bool RemoveWrittenFile(const char* path) {
+  if (path == nullptr) return false;
+  const std::string native = ToNativePath(path);
+  struct stat info {};
+  if (::lstat(native.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  return ::unlink(native.c_str()) == 0;
+}
 
 std::unique_ptr<ReadableFile> OpenFileForReading(const char* path) {
   if (path == nullptr) return nullptr;

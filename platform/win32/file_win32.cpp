@@ -56,6 +56,36 @@ class Win32File final : public ReadableFile {
   HANDLE handle_;
 };
 
+class Win32WritableFile final : public WritableFile {
+ public:
+  explicit Win32WritableFile(HANDLE handle) : handle_(handle) {}
+  ~Win32WritableFile() override { Close(); }
+
+  bool Write(const void* bytes, size_t count) override {
+    if (handle_ == INVALID_HANDLE_VALUE) return false;
+    // WriteFile takes a 32-bit count; larger blocks are written in pieces.
+    const auto* next = static_cast<const char*>(bytes);
+    while (count > 0) {
+      const DWORD piece = count > 0x40000000 ? 0x40000000 : static_cast<DWORD>(count);
+      DWORD put = 0;
+      if (!::WriteFile(handle_, next, piece, &put, nullptr) || put == 0) return false;
+      next += put;
+      count -= put;
+    }
+    return true;
+  }
+
+  bool Close() override {
+    if (handle_ == INVALID_HANDLE_VALUE) return true;
+    const BOOL closed = ::CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed != FALSE;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
 std::unique_ptr<ReadableFile> Adopt(HANDLE handle) {
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<Win32File>(handle);
@@ -73,6 +103,24 @@ std::unique_ptr<ReadableFile> OpenFileForReading(const char* path) {
   if (path == nullptr) return nullptr;
   return Adopt(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+std::unique_ptr<WritableFile> CreateFileForWriting(const char* path) {
+  if (path == nullptr) return nullptr;
+  const HANDLE handle =
+      ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  return std::make_unique<Win32WritableFile>(handle);
+}
+
+bool RemoveWrittenFile(const char* path) {
+  if (path == nullptr) return false;
+  // Device names (NUL, CON) are no ordinary files and are left alone.
+  const DWORD attributes = ::GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
+    return false;
+  }
+  return ::DeleteFileA(path) != FALSE;
 }
 
 }  // namespace halvora::platform

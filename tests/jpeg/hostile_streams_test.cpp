@@ -15,6 +15,7 @@
 #include "tests/jpeg/decode_support.h"
 #include "tests/jpeg/record.h"
 #include "tests/jpeg/stream_builder.h"
+#include "tests/support/scratch_path.h"
 
 namespace halvora::jpeg {
 namespace {
@@ -82,7 +83,7 @@ Work ReadBuffer(const std::vector<uint8_t>& stream) {
 }
 
 Work ReadFile(const std::vector<uint8_t>& stream) {
-  const std::filesystem::path path = std::filesystem::temp_directory_path() / "halvora-hostile-stream.jpg";
+  const std::filesystem::path path = test_support::ScratchPath("hostile-stream.jpg");
   std::FILE* file = std::fopen(path.string().c_str(), "wb");
   EXPECT_NE(file, nullptr);
   if (file == nullptr) return {};

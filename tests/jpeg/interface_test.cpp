@@ -215,15 +215,6 @@ TEST(ReadTest, RefusesAnUnknownTypeWithoutTouchingTheStream) {
   EXPECT_EQ(record->jpeg_width, 16);
 }
 
-TEST(WriteTest, ValidatesThenAnswersNotSupported) {
-  Record record;
-  MakeValid(record.get());
-  record->jpeg_width = 8;
-  record->jpeg_height = 8;
-  EXPECT_EQ(JpegWrite(&record.get(), BufferWriteImage), JpegErrNotSupported);
-  EXPECT_EQ(JpegWrite(&record.get(), 22), JpegErrInvalidProperties);
-}
-
 TEST(ReadTest, RefusesADibThatCannotBeAddressed) {
   Record record;
   MakeValid(record.get());

@@ -156,6 +156,50 @@ TEST(HjpegCommand, AnswersWithStatusAndMessage) {
   }
 }
 
+// What an encode writes, as the tool's own info reports it, for each of the
+// encode options; and the refusals of what it cannot write.
+TEST(HjpegCommand, EncodesAsItsOptionsSay) {
+  ASSERT_EQ(RunHjpeg("decode " + Corpus("wuffs-peacock-420.jpg") + " source.ppm").status, 0);
+  ASSERT_EQ(RunHjpeg("decode " + Corpus("jd-cmyk-adobe0-444.jpg") + " alpha.pam").status, 0);
+  struct Case {
+    std::string options;
+    const char* info;
+  };
+  const Case cases[] = {
+      {"source.ppm", "channels: 3\njpeg_color: 3\njpeg_subsampling: 1\nprogressive: no\nrestart_interval: 0\n"
+                     "app0: yes\n"},
+      {"source.ppm --quality 95 --subsampling 422 --restart 7",
+       "jpeg_subsampling: 2\nprogressive: no\nrestart_interval: 7\n"},
+      {"source.ppm --subsampling 444 --optimize", "jpeg_subsampling: 0\nprogressive: no\n"},
+      {"source.ppm --grey --progressive", "channels: 1\njpeg_color: 4\njpeg_subsampling: 0\nprogressive: yes\n"},
+      {"source.ppm --rgb", "channels: 3\njpeg_color: 1\njpeg_subsampling: 0\nprogressive: no\n"
+                           "restart_interval: 0\napp0: no\napp14_transform: 0\n"},
+      {"source.ppm --comment 'twelve bytes'", "comment_length: 12\n"},
+      // Alpha is left out, whatever the stream's colours.
+      {"alpha.pam", "channels: 3\njpeg_color: 3\n"},
+      {"alpha.pam --grey", "channels: 1\njpeg_color: 4\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options);
+    const Answer encoded = RunHjpeg("encode " + c.options + " encoded.jpg");
+    ASSERT_EQ(encoded.status, 0) << encoded.err;
+    const Answer info = RunHjpeg("info encoded.jpg");
+    EXPECT_NE(info.out.find(c.info), std::string::npos) << info.out;
+  }
+  const Case refusals[] = {
+      {"encode source.ppm out.jpg --quality 0", "usage: hjpeg info FILE"},
+      {"encode source.ppm out.jpg --grey --rgb", "usage: hjpeg info FILE"},
+      {"encode missing.ppm out.jpg", "hjpeg: cannot read missing.ppm"},
+      {"encode source.ppm no-such-folder/out.jpg", "error -10: Invalid file name"},
+  };
+  for (const Case& c : refusals) {
+    SCOPED_TRACE(c.options);
+    const Answer answer = RunHjpeg(c.options);
+    EXPECT_NE(answer.status, 0);
+    EXPECT_NE(answer.err.find(c.info), std::string::npos) << answer.err;
+  }
+}
+
 #ifdef HALVORA_HAVE_PNG
 // The PNG of a decode holds the pixels of its PPM, PGM or PAM twin: colour,
 // grey, and the four components of a CMYK stream as RGBA.

@@ -160,6 +160,18 @@ typedef struct JpegState {
    * may take, in MiB; 0: 1024 MiB, which every image of up to 100 megapixels
    * fits. A read that would need more fails with -5 before allocating it. */
   int32_t max_memory_mb;
+  /* Writing (JpegWrite), all 0 after JpegInit. restart_interval: MCUs
+   * between restart markers, 0 for none, at most 65535. optimize_huffman:
+   * nonzero codes the image with Huffman tables made for it (two passes over
+   * the DIB) instead of the example tables. progressive: nonzero writes a
+   * progressive image, always with tables made for each scan; its
+   * coefficients are held in work memory, within max_memory_mb. Neither
+   * suits the tables-only stream and the image stream without tables
+   * (types 10 to 13), which share the example tables: those writes refuse
+   * them with -8. */
+  int32_t restart_interval;
+  int32_t optimize_huffman;
+  int32_t progressive;
   union {
     unsigned char bytes[JPEG_PRIVATE_STATE_BYTES];
     uint64_t align_integer;
@@ -178,6 +190,9 @@ typedef struct JPEG_PROPERTIES {
   int32_t dib_color;
   int32_t dib_subsampling;
   const char* jpeg_file_name;
+  /* Reads: the stream. Writes to a buffer (types 9, 11, 13): the caller's
+   * writable output, jpeg_buffer_size bytes of it, which JpegWrite writes
+   * through; on success jpeg_buffer_size becomes the bytes written. */
   const unsigned char* jpeg_buffer;
   int32_t jpeg_buffer_size;
   int32_t jpeg_width;
@@ -207,11 +222,45 @@ typedef struct JpegVersionInfo {
 JPEG_API int JpegInit(JPEG_PROPERTIES* properties);
 /* io_type is a JpegIoType; any other value is refused with -8. */
 JPEG_API int JpegRead(JPEG_PROPERTIES* properties, int io_type);
-/* The codec has no encoder: validates like JpegRead, then answers -12. */
+/* Encodes the DIB (types 8, 9, 12, 13), or writes the tables alone (10,
+ * 11), to jpeg_file_name (even types; created or truncated, and removed
+ * again when the write fails) or into jpeg_buffer (odd types). The image is
+ * the top-left jpeg_width x jpeg_height pixels of the DIB, in the colours
+ * of jpeg_color and the sampling of jpeg_subsampling, at quality 1 to 100.
+ * A COM segment carries the jpeg_comment_size bytes at state.jpeg_comment
+ * when both are set (at most 65533 bytes, else -30). Types 12 and 13 leave
+ * the tables out: type 10 or 11 writes them, with the same quality and
+ * colours. Every write checks its fields (use_state_as_is does not waive
+ * that) and refuses bad ones before any byte is written: -8 for a field
+ * out of range or a DIB smaller than the image, -3 for a sampling the
+ * components cannot have, -14 for more than four components; -10 when the
+ * file cannot be created, -23 when a write to it fails, -9 when its close
+ * fails; -28 when the stream does not fit jpeg_buffer_size (nothing is
+ * written past it); -5 when work memory runs out. */
 JPEG_API int JpegWrite(JPEG_PROPERTIES* properties, int io_type);
 JPEG_API int JpegFree(JPEG_PROPERTIES* properties);
 JPEG_API const char* JpegErrorText(int code);
 JPEG_API const JpegVersionInfo* JpegGetVersion(void);
+
+/* The most bytes JpegWrite can write for the image and settings the record
+ * holds (jpeg_width, jpeg_height, jpeg_channels, progressive and the
+ * comment), whatever the pixels, quality, sampling, tables and restart
+ * interval: a buffer of this capacity never gives -28. Every component is
+ * counted in whole 16 x 16 MCUs, and every block at the most its coded
+ * bits can take with each byte of them stuffed: 424 bytes in one scan
+ * (restart marker included), 1100 in the scans of a progressive image;
+ * 8192 bytes cover the segments. A bound above 2^31 - 1 cannot be a buffer
+ * write: such an image is written to a file. */
+static inline int64_t JpegWriteBound(const JPEG_PROPERTIES* properties) {
+  const int64_t across = 2 * (((int64_t)properties->jpeg_width + 15) / 16);
+  const int64_t down = 2 * (((int64_t)properties->jpeg_height + 15) / 16);
+  const int64_t blocks = (int64_t)properties->jpeg_channels * across * down;
+  const int64_t per_block = properties->state.progressive != 0 ? 1100 : 424;
+  const int64_t comment = properties->state.jpeg_comment != 0 && properties->state.jpeg_comment_size > 0
+                              ? properties->state.jpeg_comment_size
+                              : 0;
+  return 8192 + comment + blocks * per_block;
+}
 
 #ifdef __cplusplus
 }
