@@ -13,6 +13,14 @@ namespace halvora::platform {
 
 namespace {
 
+// Closes `fd` unless it is closed already, and marks it closed either way.
+bool CloseOnce(int& fd) {
+  if (fd < 0) return true;
+  const int result = ::close(fd);
+  fd = -1;
+  return result == 0;
+}
+
 class PosixFile final : public ReadableFile {
  public:
   explicit PosixFile(int fd) : fd_(fd) {}
@@ -39,12 +47,7 @@ class PosixFile final : public ReadableFile {
     return info.st_size;
   }
 
-  bool Close() override {
-    if (fd_ < 0) return true;
-    const int result = ::close(fd_);
-    fd_ = -1;
-    return result == 0;
-  }
+  bool Close() override { return CloseOnce(fd_); }
 
  private:
   int fd_;
@@ -67,12 +70,7 @@ class PosixWritableFile final : public WritableFile {
     return count == 0;
   }
 
-  bool Close() override {
-    if (fd_ < 0) return true;
-    const int result = ::close(fd_);
-    fd_ = -1;
-    return result == 0;
-  }
+  bool Close() override { return CloseOnce(fd_); }
 
  private:
   int fd_;

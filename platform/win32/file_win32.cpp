@@ -8,6 +8,14 @@ namespace halvora::platform {
 
 namespace {
 
+// Closes `handle` unless it is closed already, and marks it closed either way.
+bool CloseOnce(HANDLE& handle) {
+  if (handle == INVALID_HANDLE_VALUE) return true;
+  const BOOL closed = ::CloseHandle(handle);
+  handle = INVALID_HANDLE_VALUE;
+  return closed != FALSE;
+}
+
 class Win32File final : public ReadableFile {
  public:
   explicit Win32File(HANDLE handle) : handle_(handle) {}
@@ -45,12 +53,7 @@ class Win32File final : public ReadableFile {
     return size.QuadPart;
   }
 
-  bool Close() override {
-    if (handle_ == INVALID_HANDLE_VALUE) return true;
-    const BOOL closed = ::CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-    return closed != FALSE;
-  }
+  bool Close() override { return CloseOnce(handle_); }
 
  private:
   HANDLE handle_;
@@ -75,12 +78,7 @@ class Win32WritableFile final : public WritableFile {
     return true;
   }
 
-  bool Close() override {
-    if (handle_ == INVALID_HANDLE_VALUE) return true;
-    const BOOL closed = ::CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-    return closed != FALSE;
-  }
+  bool Close() override { return CloseOnce(handle_); }
 
  private:
   HANDLE handle_;
