@@ -132,7 +132,7 @@ int DecodeCommand(int count, char** arguments) {
   if (result == JpegErrMemory && image.pixels.empty() && image.width > 0) {
     const int64_t mebibytes = (DibBytes(image.width, image.height, image.channels, image.bottom_up) >> 20) + 1;
     return ToolError("a " + std::to_string(image.width) + "x" + std::to_string(image.height) + " image of " +
-                         std::to_string(image.channels) + " channels takes " + std::to_string(mebibytes) +
+                         std::to_string(image.channels) + (image.channels == 1 ? " channel takes " : " channels takes ") + std::to_string(mebibytes) +
                          " MiB, more than --max-memory allows (" + std::to_string(options.request.max_memory_mb) +
                          " MiB)",
                      1);
