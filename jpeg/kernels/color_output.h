@@ -42,6 +42,10 @@ void OutputMcuPackedYcc422Plain(const McuBuffer& mcu, const McuTarget& target);
 // One 8x8 grey block into a one-channel DIB.
 void CopyMcuGreyPlain(const McuBuffer& mcu, const McuTarget& target);
 
+// One 8x8 grey block into a colour DIB: the sample into each of the three
+// colour bytes, and 255 into a fourth.
+void CopyMcuGreyToColourPlain(const McuBuffer& mcu, const McuTarget& target);
+
 // How the plain copy maps components to channels.
 enum class ChannelOrder {
   kInOrder,      // component c into channel c; channels beyond the components are left alone

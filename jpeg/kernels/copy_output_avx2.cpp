@@ -1,5 +1,6 @@
-// The grey copy on 256-bit registers: the 64 samples of a block narrowed to
-// their low bytes, four rows a register, and stored 8 bytes a row.
+// The grey copies on 256-bit registers: the 64 samples of a block narrowed to
+// their low bytes, four rows a register, and stored 8 bytes a row, or spread
+// into three- or four-byte pixels 24 or 32 bytes a row.
 #include <immintrin.h>
 
 #include <cstddef>
@@ -27,18 +28,40 @@ void StoreTwoRows(uint8_t* first, uint8_t* second, __m128i rows) {
   _mm_storel_epi64(reinterpret_cast<__m128i*>(second), _mm_unpackhi_epi64(rows, rows));
 }
 
-// As with the colour output: a wholly visible MCU in one-byte pixels whose
-// rows lie apart is copied here; anything else goes to the plain loop.
-bool TakesWholeBlock(const McuTarget& target) {
+// As with the colour output: a wholly visible MCU whose rows of pixels lie
+// apart is copied here; anything else goes to the plain loop.
+bool TakesWholeBlock(const McuTarget& target, int channels) {
   const PixelRect& v = target.visible;
   const ptrdiff_t stride = target.lineBytes < 0 ? -target.lineBytes : target.lineBytes;
-  return v.left <= 0 && v.top <= 0 && v.right >= 8 && v.bottom >= 8 && target.channels == 1 && stride >= 8;
+  return v.left <= 0 && v.top <= 0 && v.right >= 8 && v.bottom >= 8 && target.channels == channels &&
+         stride >= 8 * channels;
+}
+
+// Eight grey bytes (the low half of `grey`) as eight pixels of three equal
+// bytes, or of three equal bytes and 255.
+void StoreColourRow(uint8_t* out, __m128i grey, int channels) {
+  if (channels == 3) {
+    const __m128i firstSixteen = _mm_setr_epi8(0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5);
+    const __m128i lastEight = _mm_setr_epi8(5, 5, 6, 6, 6, 7, 7, 7, 0, 0, 0, 0, 0, 0, 0, 0);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_shuffle_epi8(grey, firstSixteen));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 16), _mm_shuffle_epi8(grey, lastEight));
+    return;
+  }
+  const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  const __m128i pairs = _mm_unpacklo_epi8(grey, grey);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_or_si128(_mm_unpacklo_epi16(pairs, pairs), opaque));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), _mm_or_si128(_mm_unpackhi_epi16(pairs, pairs), opaque));
+}
+
+void StoreColourRows(uint8_t* first, ptrdiff_t lineBytes, __m128i twoRows, int channels) {
+  StoreColourRow(first, twoRows, channels);
+  StoreColourRow(first + lineBytes, _mm_unpackhi_epi64(twoRows, twoRows), channels);
 }
 
 }  // namespace
 
 void CopyMcuGreyAvx2(const McuBuffer& mcu, const McuTarget& target) {
-  if (!TakesWholeBlock(target)) {
+  if (!TakesWholeBlock(target, 1)) {
     CopyMcuGreyPlain(mcu, target);
     return;
   }
@@ -48,6 +71,21 @@ void CopyMcuGreyAvx2(const McuBuffer& mcu, const McuTarget& target) {
     uint8_t* out = topLeft + row * target.lineBytes;
     StoreTwoRows(out, out + target.lineBytes, _mm256_castsi256_si128(bytes));
     StoreTwoRows(out + 2 * target.lineBytes, out + 3 * target.lineBytes, _mm256_extracti128_si256(bytes, 1));
+  }
+}
+
+void CopyMcuGreyToColourAvx2(const McuBuffer& mcu, const McuTarget& target) {
+  const int channels = target.channels;
+  if (!TakesWholeBlock(target, 3) && !TakesWholeBlock(target, 4)) {
+    CopyMcuGreyToColourPlain(mcu, target);
+    return;
+  }
+  uint8_t* topLeft = target.dib + target.topLeft;
+  for (int row = 0; row < 8; row += 4) {
+    const __m256i bytes = FourRowsOfBytes(mcu.blocks[0], row);
+    uint8_t* out = topLeft + row * target.lineBytes;
+    StoreColourRows(out, target.lineBytes, _mm256_castsi256_si128(bytes), channels);
+    StoreColourRows(out + 2 * target.lineBytes, target.lineBytes, _mm256_extracti128_si256(bytes, 1), channels);
   }
 }
 

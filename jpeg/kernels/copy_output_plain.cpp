@@ -108,4 +108,8 @@ void CopyMcuGreyPlain(const McuBuffer& mcu, const McuTarget& target) {
   CopyMcuChannelsPlain(mcu, target, 1, ChannelOrder::kInOrder);
 }
 
+void CopyMcuGreyToColourPlain(const McuBuffer& mcu, const McuTarget& target) {
+  CopyMcuChannelsPlain(mcu, target, 1, ChannelOrder::kGreyToColour);
+}
+
 }  // namespace halvora::jpeg

@@ -86,6 +86,7 @@ void FillPlainSet(KernelTable& table) {
   table.dequantize_method1 = DequantizeBlockMethod1Plain;
   for (int i = 0; i < kOutputPaths; ++i) table.output_paths[i] = kPlainOutputPaths[i];
   table.grey_copy = CopyMcuGreyPlain;
+  table.grey_to_colour = CopyMcuGreyToColourPlain;
   table.decode_block = DecodeBlockPlain;
   table.skip_block = SkipBlockPlain;
   table.dib_convert[static_cast<int>(DibConversion::kBgrToYcc)] = ConvertBgrToYccPlain;
@@ -145,6 +146,7 @@ void FillAvx2Set(KernelTable& table) {
   table.dequantize_method1 = DequantizeBlockMethod1Avx2;
   for (size_t i = 0; i < std::size(kAvx2OutputPaths); ++i) table.output_paths[i] = kAvx2OutputPaths[i];
   table.grey_copy = CopyMcuGreyAvx2;
+  table.grey_to_colour = CopyMcuGreyToColourAvx2;
   table.dib_convert[static_cast<int>(DibConversion::kBgrToYcc)] = ConvertBgrToYccAvx2;
   table.dib_convert[static_cast<int>(DibConversion::kRgbToYcc)] = ConvertRgbToYccAvx2;
   table.dib_convert[static_cast<int>(DibConversion::kRgbxToYcc)] = ConvertRgbxToYccAvx2;

@@ -67,7 +67,8 @@ struct KernelTable {
   InverseDctKernel active_inverse_dct[kTransformSizes];
   McuOutputKernel output_mcu;  // chosen per image
   McuOutputKernel output_paths[kOutputPaths];
-  McuOutputKernel grey_copy;  // one grey component into a one-channel DIB
+  McuOutputKernel grey_copy;       // one grey component into a one-channel DIB
+  McuOutputKernel grey_to_colour;  // one grey component into a three- or four-channel DIB
   DecodeBlockKernel decode_block;
   DecodeBlockKernel skip_block;
   DequantizeKernel dequantize_method0;

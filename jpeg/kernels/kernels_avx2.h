@@ -43,6 +43,9 @@ void OutputMcu422RgbaAvx2(const McuBuffer& mcu, const McuTarget& target);  // pa
 // One 8x8 grey block into a one-channel DIB (twin of CopyMcuGreyPlain), with
 // the same hand-over to the plain routine as the colour output.
 void CopyMcuGreyAvx2(const McuBuffer& mcu, const McuTarget& target);
+// One 8x8 grey block into a three- or four-channel DIB (twin of
+// CopyMcuGreyToColourPlain), likewise.
+void CopyMcuGreyToColourAvx2(const McuBuffer& mcu, const McuTarget& target);
 
 }  // namespace halvora::jpeg
 

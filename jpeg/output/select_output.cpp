@@ -150,7 +150,9 @@ OutputChoice CopiedWhole(const KernelTable& kernels, const WorkingFields& work, 
   if (layout != Layout::k444) return PerComponent();
   switch (n) {
     case 1:
-      return ch == 1 ? Routine(kernels.grey_copy) : Routine(PlainCopy(work, n));
+      if (ch == 1) return Routine(kernels.grey_copy);
+      if (work.jpeg_color == JpegColorGrey && (ch == 3 || ch == 4)) return Routine(kernels.grey_to_colour);
+      return Routine(PlainCopy(work, n));
     case 2:
       return Routine(PlainCopy(work, n));
     case 3:
@@ -194,15 +196,18 @@ OutputChoice ChooseOutput(const JPEG_PROPERTIES& record, const PrivateState& sta
     return {nullptr, 0, JpegErrInvalidProperties};
   }
   // Single-component scans and interpolated chroma belong to the
-  // per-component routine, block by block.
-  if (record.state.smooth_upsampling != 0) {
-    const bool interpolates = InterpolatesChroma(state.markers.frame) &&
-                              InterpolatesAtScale(state.markers.frame, OutputScale(state.read.io_type));
+  // per-component routine, block by block. With smoothing asked for, so does
+  // every frame whose chroma is not interpolated (its colour comes from the
+  // per-component form of the conversion); a grey frame has neither chroma
+  // nor conversion and takes its usual routine.
+  const JpegFrame& frame = state.markers.frame;
+  if (record.state.smooth_upsampling != 0 && frame.component_count > 1) {
+    const bool interpolates = InterpolatesChroma(frame) && InterpolatesAtScale(frame, OutputScale(state.read.io_type));
     return interpolates ? Interpolating() : PerComponent();
   }
   if (state.progression.non_interleaved != 0) return PerComponent();
-  const int n = state.markers.frame.component_count;
-  const Layout layout = LayoutOf(state.markers.frame);
+  const int n = frame.component_count;
+  const Layout layout = LayoutOf(frame);
   if (work.color_conversion_needed != 0) {
     return work.upsampling_needed != 0 ? ConvertedSubsampled(kernels, work, n, layout)
                                        : ConvertedWhole(kernels, work, n);

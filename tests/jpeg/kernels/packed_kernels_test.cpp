@@ -413,8 +413,10 @@ const OutputTwins kAvx2OutputTwins[] = {
     {"Path7_444Rgba", KernelSet::kAvx2, OutputMcu444RgbaAvx2, OutputMcu444RgbaPlain, 8, 8, 4},
     {"Path8_420Rgba", KernelSet::kAvx2, OutputMcu420RgbaAvx2, OutputMcu420RgbaPlain, 16, 16, 4},
     {"Path9_422Rgba", KernelSet::kAvx2, OutputMcu422RgbaAvx2, OutputMcu422RgbaPlain, 16, 8, 4},
-    // The grey copy reads block 0 only: the chroma cases vary nothing else for it.
+    // The grey copies read block 0 only: the chroma cases vary nothing else for them.
     {"GreyCopy", KernelSet::kAvx2, CopyMcuGreyAvx2, CopyMcuGreyPlain, 8, 8, 1},
+    {"GreyToColour", KernelSet::kAvx2, CopyMcuGreyToColourAvx2, CopyMcuGreyToColourPlain, 8, 8, 3},
+    {"GreyToColourAlpha", KernelSet::kAvx2, CopyMcuGreyToColourAvx2, CopyMcuGreyToColourPlain, 8, 8, 4},
 };
 INSTANTIATE_TEST_SUITE_P(Avx2, PackedOutputTest, ::testing::ValuesIn(kAvx2OutputTwins),
                          [](const auto& info) { return std::string(info.param.name); });
