@@ -23,11 +23,6 @@ __m256i FourRowsOfBytes(const CoefficientBlock& block, int row) {
   return _mm256_permute4x64_epi64(packed, _MM_SHUFFLE(3, 1, 2, 0));
 }
 
-void StoreTwoRows(uint8_t* first, uint8_t* second, __m128i rows) {
-  _mm_storel_epi64(reinterpret_cast<__m128i*>(first), rows);
-  _mm_storel_epi64(reinterpret_cast<__m128i*>(second), _mm_unpackhi_epi64(rows, rows));
-}
-
 // As with the colour output: a wholly visible MCU whose rows of pixels lie
 // apart is copied here; anything else goes to the plain loop.
 bool TakesWholeBlock(const McuTarget& target, int channels) {
@@ -37,9 +32,13 @@ bool TakesWholeBlock(const McuTarget& target, int channels) {
          stride >= 8 * channels;
 }
 
-// Eight grey bytes (the low half of `grey`) as eight pixels of three equal
-// bytes, or of three equal bytes and 255.
-void StoreColourRow(uint8_t* out, __m128i grey, int channels) {
+// Eight grey bytes (the low half of `grey`) as eight pixels of one byte, of
+// three equal bytes, or of three equal bytes and 255.
+void StoreRow(uint8_t* out, __m128i grey, int channels) {
+  if (channels == 1) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), grey);
+    return;
+  }
   if (channels == 3) {
     const __m128i firstSixteen = _mm_setr_epi8(0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5);
     const __m128i lastEight = _mm_setr_epi8(5, 5, 6, 6, 6, 7, 7, 7, 0, 0, 0, 0, 0, 0, 0, 0);
@@ -53,39 +52,36 @@ void StoreColourRow(uint8_t* out, __m128i grey, int channels) {
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), _mm_or_si128(_mm_unpackhi_epi16(pairs, pairs), opaque));
 }
 
-void StoreColourRows(uint8_t* first, ptrdiff_t lineBytes, __m128i twoRows, int channels) {
-  StoreColourRow(first, twoRows, channels);
-  StoreColourRow(first + lineBytes, _mm_unpackhi_epi64(twoRows, twoRows), channels);
+// The grey block of the MCU into every pixel of its target, wholly visible.
+void StoreBlock(const McuBuffer& mcu, const McuTarget& target) {
+  uint8_t* topLeft = target.dib + target.topLeft;
+  for (int row = 0; row < 8; row += 4) {
+    const __m256i bytes = FourRowsOfBytes(mcu.blocks[0], row);
+    const __m128i rows01 = _mm256_castsi256_si128(bytes);
+    const __m128i rows23 = _mm256_extracti128_si256(bytes, 1);
+    uint8_t* out = topLeft + row * target.lineBytes;
+    StoreRow(out, rows01, target.channels);
+    StoreRow(out + target.lineBytes, _mm_unpackhi_epi64(rows01, rows01), target.channels);
+    StoreRow(out + 2 * target.lineBytes, rows23, target.channels);
+    StoreRow(out + 3 * target.lineBytes, _mm_unpackhi_epi64(rows23, rows23), target.channels);
+  }
 }
 
 }  // namespace
 
 void CopyMcuGreyAvx2(const McuBuffer& mcu, const McuTarget& target) {
-  if (!TakesWholeBlock(target, 1)) {
+  if (TakesWholeBlock(target, 1)) {
+    StoreBlock(mcu, target);
+  } else {
     CopyMcuGreyPlain(mcu, target);
-    return;
-  }
-  uint8_t* topLeft = target.dib + target.topLeft;
-  for (int row = 0; row < 8; row += 4) {
-    const __m256i bytes = FourRowsOfBytes(mcu.blocks[0], row);
-    uint8_t* out = topLeft + row * target.lineBytes;
-    StoreTwoRows(out, out + target.lineBytes, _mm256_castsi256_si128(bytes));
-    StoreTwoRows(out + 2 * target.lineBytes, out + 3 * target.lineBytes, _mm256_extracti128_si256(bytes, 1));
   }
 }
 
 void CopyMcuGreyToColourAvx2(const McuBuffer& mcu, const McuTarget& target) {
-  const int channels = target.channels;
-  if (!TakesWholeBlock(target, 3) && !TakesWholeBlock(target, 4)) {
+  if (TakesWholeBlock(target, 3) || TakesWholeBlock(target, 4)) {
+    StoreBlock(mcu, target);
+  } else {
     CopyMcuGreyToColourPlain(mcu, target);
-    return;
-  }
-  uint8_t* topLeft = target.dib + target.topLeft;
-  for (int row = 0; row < 8; row += 4) {
-    const __m256i bytes = FourRowsOfBytes(mcu.blocks[0], row);
-    uint8_t* out = topLeft + row * target.lineBytes;
-    StoreColourRows(out, target.lineBytes, _mm256_castsi256_si128(bytes), channels);
-    StoreColourRows(out + 2 * target.lineBytes, target.lineBytes, _mm256_extracti128_si256(bytes, 1), channels);
   }
 }
 
