@@ -177,6 +177,28 @@ struct EvenOdd {
   CombineStep8(t, 1048576, y);
 }
 
+// The half-size step of both passes: four outputs from the inputs other
+// than x[4], which a half-size transform never reads.
+[[gnu::always_inline]] inline void IntegerStep4(const Lanes (&x)[8], Lanes (&y)[4]) {
+  const Lanes e = x[0] << 14;
+  const Lanes g = x[2] * 15137 - x[6] * 6270;
+  const Lanes t10 = e + g;
+  const Lanes t12 = e - g;
+  const Lanes a = x[1] * 8697 - x[3] * 17799 + x[5] * 11893 - x[7] * 1730;
+  const Lanes b = x[1] * 20995 + x[3] * 7373 - x[5] * 4926 - x[7] * 4176;
+  y[0] = t10 + b;
+  y[3] = t10 - b;
+  y[1] = t12 + a;
+  y[2] = t12 - a;
+}
+
+// All ones in the lanes whose inputs other than x[0] and x[4] are all zero.
+Lanes DcOnlyLanes(const Lanes (&x)[8]) {
+  const __m256i any = _mm256_or_si256(_mm256_or_si256(_mm256_or_si256(x[1].v, x[2].v), _mm256_or_si256(x[3].v, x[5].v)),
+                                      _mm256_or_si256(x[6].v, x[7].v));
+  return {_mm256_cmpeq_epi32(any, _mm256_setzero_si256())};
+}
+
 // ---- Method 0: AAN transform ---------------------------------------------
 
 Lanes Descale15(Lanes product) { return (product + 16384) >> 15; }
@@ -231,6 +253,48 @@ void InverseDct8x8Method1Avx2(CoefficientBlock& block) {
 #pragma GCC unroll 8
   for (Lanes& s : rows) s = s >> 21;
   StoreSampleRows(rows, block);
+}
+
+void InverseDct4x4Method1Avx2(CoefficientBlock& block) {
+  // Column pass: lane i is column i, input k is coefficient row k. Column 4,
+  // which the plain kernel skips, is transformed too and never read. A
+  // column of DC alone gives 4 x DC either way, so it needs no case of its own.
+  Lanes x[8];
+#pragma GCC unroll 8
+  for (int row = 0; row < 8; ++row) {
+    x[row].v = _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block.values + 8 * row)));
+  }
+  Lanes y[4];
+  IntegerStep4(x, y);
+  // Row pass: transposed, lane i is workspace row i (lanes 4 to 7 unused),
+  // input k is workspace column k. A row of DC alone is descaled on its own,
+  // as in the plain kernel, where the full formula could wrap differently.
+  Lanes rows[8];
+#pragma GCC unroll 4
+  for (int j = 0; j < 4; ++j) {
+    rows[j] = (y[j] + 2048) >> 12;
+    rows[j + 4].v = _mm256_setzero_si256();
+  }
+  Transpose(rows);
+  IntegerStep4(rows, y);
+  const __m256i dcOnly = DcOnlyLanes(rows).v;
+  const __m256i dcSample = ((rows[0] + 16) >> 5).v;
+  Lanes samples[8];
+#pragma GCC unroll 4
+  for (int j = 0; j < 4; ++j) {
+    samples[j].v = _mm256_blendv_epi8(((y[j] + 262144) >> 19).v, dcSample, dcOnly);
+    samples[j + 4].v = _mm256_setzero_si256();
+  }
+  // Transposed back, vector i holds sample row i; its lanes 0 to 3 are the
+  // row's four samples, level-shifted and clamped as the full size does.
+  Transpose(samples);
+#pragma GCC unroll 4
+  for (int row = 0; row < 4; ++row) {
+    const __m128i four = _mm256_castsi256_si128(samples[row].v);
+    const __m128i shifted = _mm_adds_epi16(_mm_packs_epi32(four, four), _mm_set1_epi16(128));
+    const __m128i clamped = _mm_max_epi16(_mm_min_epi16(shifted, _mm_set1_epi16(255)), _mm_setzero_si128());
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(block.values + 8 * row), clamped);
+  }
 }
 
 void InverseDct8x8Method0Avx2(CoefficientBlock& block) {

@@ -179,6 +179,7 @@ INSTANTIATE_TEST_SUITE_P(Sse2, PackedIdctTest, ::testing::ValuesIn(kSse2IdctTwin
 const IdctTwins kAvx2IdctTwins[] = {
     {"Method1_8x8", KernelSet::kAvx2, InverseDct8x8Method1Avx2, InverseDct8x8Method1Plain},
     {"Method0_8x8", KernelSet::kAvx2, InverseDct8x8Method0Avx2, InverseDct8x8Method0Plain},
+    {"Method1_4x4", KernelSet::kAvx2, InverseDct4x4Method1Avx2, InverseDct4x4Method1Plain},
 };
 INSTANTIATE_TEST_SUITE_P(Avx2, PackedIdctTest, ::testing::ValuesIn(kAvx2IdctTwins),
                          [](const auto& info) { return std::string(info.param.name); });
