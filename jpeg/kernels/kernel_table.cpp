@@ -11,6 +11,7 @@
 #include "jpeg/kernels/kernels_avx2.h"
 #include "jpeg/kernels/kernels_sse2.h"
 #include "jpeg/kernels/quant.h"
+#include "jpeg/kernels/smooth_upsampling.h"
 
 #if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
 #include <cpuid.h>
@@ -87,6 +88,8 @@ void FillPlainSet(KernelTable& table) {
   for (int i = 0; i < kOutputPaths; ++i) table.output_paths[i] = kPlainOutputPaths[i];
   table.grey_copy = CopyMcuGreyPlain;
   table.grey_to_colour = CopyMcuGreyToColourPlain;
+  table.upsample_smooth_2x1 = UpsampleSmooth2x1;
+  table.upsample_smooth_2x2 = UpsampleSmooth2x2;
   table.decode_block = DecodeBlockPlain;
   table.skip_block = SkipBlockPlain;
   table.dib_convert[static_cast<int>(DibConversion::kBgrToYcc)] = ConvertBgrToYccPlain;
@@ -128,6 +131,8 @@ void FillPackedSet(KernelTable& table) {
   table.downsample_h2v2 = DownsampleH2V2Sse2;
   table.forward_dct = ForwardDctSse2;
   table.encode_block = EncodeBlockSse2;
+  table.upsample_smooth_2x1 = UpsampleSmooth2x1Sse2;
+  table.upsample_smooth_2x2 = UpsampleSmooth2x2Sse2;
 #else
   static_cast<void>(table);
 #endif

@@ -11,8 +11,14 @@
 
 namespace halvora::jpeg {
 
+struct ChromaNeighbourhood;
 struct HuffmanDecodeTable;
 struct JpegStream;
+struct McuPlane;
+
+// Interpolating chroma upsampling of one block with its ring of neighbours
+// into a plane (smooth_upsampling.h).
+using SmoothUpsampleKernel = void (*)(const ChromaNeighbourhood& chroma, McuPlane& plane);
 
 // What the identification instruction reports (one process-wide copy).
 struct ProcessorInfo {
@@ -69,6 +75,8 @@ struct KernelTable {
   McuOutputKernel output_paths[kOutputPaths];
   McuOutputKernel grey_copy;       // one grey component into a one-channel DIB
   McuOutputKernel grey_to_colour;  // one grey component into a three- or four-channel DIB
+  SmoothUpsampleKernel upsample_smooth_2x1;
+  SmoothUpsampleKernel upsample_smooth_2x2;
   DecodeBlockKernel decode_block;
   DecodeBlockKernel skip_block;
   DequantizeKernel dequantize_method0;

@@ -21,7 +21,8 @@ target_sources(halvora_jpeg_objects PRIVATE
 # 32-bit x86 compiler has to be told it may use it in these files.
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|i[3-6]86|x86|X86)$")
   set(_halvora_sse2_sources kernels/quant_sse2.cpp kernels/idct_sse2.cpp kernels/color_output_sse2.cpp
-      kernels/dib_convert_sse2.cpp kernels/fdct_sse2.cpp kernels/huffman_encode_sse2.cpp)
+      kernels/dib_convert_sse2.cpp kernels/fdct_sse2.cpp kernels/huffman_encode_sse2.cpp
+      kernels/smooth_upsampling_sse2.cpp)
   target_sources(halvora_jpeg_objects PRIVATE ${_halvora_sse2_sources})
   if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     set_source_files_properties(${_halvora_sse2_sources} PROPERTIES COMPILE_OPTIONS -msse2)

@@ -54,4 +54,12 @@ void UpsampleSmooth2x1(const ChromaNeighbourhood& chroma, McuPlane& plane);
 // in the right one. Fills 2 size x 2 size samples of `plane`.
 void UpsampleSmooth2x2(const ChromaNeighbourhood& chroma, McuPlane& plane);
 
+#if defined(HALVORA_JPEG_SSE2)
+// The same filters on 128-bit registers (twins of the two above), eight
+// chroma samples of a row at once; a neighbourhood of a reduced read, under 8
+// samples a side, goes to the plain filter.
+void UpsampleSmooth2x1Sse2(const ChromaNeighbourhood& chroma, McuPlane& plane);
+void UpsampleSmooth2x2Sse2(const ChromaNeighbourhood& chroma, McuPlane& plane);
+#endif
+
 }  // namespace halvora::jpeg

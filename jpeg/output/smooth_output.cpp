@@ -4,6 +4,7 @@
 
 #include "jpeg/output/component_format.h"
 #include "jpeg/output/smooth_output.h"
+#include "jpeg/kernels/kernel_table.h"
 #include "jpeg/kernels/smooth_upsampling.h"
 #include "jpeg/output/read_size.h"
 
@@ -86,8 +87,8 @@ bool CanInterpolate(const ComponentOutputFormat& format, const McuNeighbourhood&
 
 // The interpolated samples of chroma block `chroma` of MCU (column, row) of
 // a frame whose MCUs are 2 x vmax blocks of blockSize samples a side.
-void BuildSmoothChromaPlane(const JpegFrame& frame, const McuNeighbourhood& around, const ChromaBlock& chroma,
-                            int vmax, int column, int row, McuPlane& plane) {
+void BuildSmoothChromaPlane(const KernelTable& kernels, const JpegFrame& frame, const McuNeighbourhood& around,
+                            const ChromaBlock& chroma, int vmax, int column, int row, McuPlane& plane) {
   const int mcuWidth = chroma.size * 2, mcuHeight = chroma.size * vmax;
   // The MCU's pixels inside the image at the read's size; a partial MCU's
   // chroma repeats its last valid sample beyond them.
@@ -101,9 +102,9 @@ void BuildSmoothChromaPlane(const JpegFrame& frame, const McuNeighbourhood& arou
   const ChromaNeighbourhood neighbourhood =
       GatherChromaNeighbourhood(around.mcus[1][1][chroma.offset], chroma.size, edges);
   if (vmax == 2) {
-    UpsampleSmooth2x2(neighbourhood, plane);
+    kernels.upsample_smooth_2x2(neighbourhood, plane);
   } else {
-    UpsampleSmooth2x1(neighbourhood, plane);
+    kernels.upsample_smooth_2x1(neighbourhood, plane);
   }
 }
 
@@ -151,8 +152,8 @@ bool InterpolatesAtScale(const JpegFrame& frame, int scale) {
   return scale == 1 || ((scale == 2 || scale == 4) && frame.v_max == 1);
 }
 
-void OutputSmoothMcu(const JpegFrame& frame, const ComponentOutputFormat& format, const McuNeighbourhood& around,
-                     int blockSize, int column, int row, const McuTarget& target) {
+void OutputSmoothMcu(const KernelTable& kernels, const JpegFrame& frame, const ComponentOutputFormat& format,
+                     const McuNeighbourhood& around, int blockSize, int column, int row, const McuTarget& target) {
   if (!CanInterpolate(format, around, blockSize)) return;
   const CoefficientBlock* blocks = around.mcus[1][1];
   McuPlanes planes;
@@ -161,8 +162,8 @@ void OutputSmoothMcu(const JpegFrame& frame, const ComponentOutputFormat& format
       BuildComponentPlane(blocks, BlocksOf(format), format, c, blockSize, false, target.visible,
                           planes.component[c]);
     } else {
-      BuildSmoothChromaPlane(frame, around, ChromaBlock{BlocksBefore(format, c), blockSize}, format.vmax, column,
-                             row, planes.component[c]);
+      BuildSmoothChromaPlane(kernels, frame, around, ChromaBlock{BlocksBefore(format, c), blockSize}, format.vmax,
+                             column, row, planes.component[c]);
     }
   }
   WriteComponentPlanes(planes, format, blockSize * format.hmax, blockSize * format.vmax, target);
@@ -173,7 +174,8 @@ void OutputStoredMcu(PrivateState& state, const ComponentOutputFormat& format, c
   const JpegFrame& frame = state.markers.frame;
   McuTarget target{};
   if (!PlaceMcu(state, blockSize * frame.h_max, blockSize * frame.v_max, column, row, target)) return;
-  OutputSmoothMcu(frame, format, StoredNeighbourhood(state, stored, column, row), blockSize, column, row, target);
+  OutputSmoothMcu(*state.input.kernels, frame, format, StoredNeighbourhood(state, stored, column, row), blockSize,
+                  column, row, target);
 }
 
 void OutputStoredChromaScanMcu(PrivateState& state, const UnitWindow& stored, int blockSize, int column, int row) {
@@ -187,7 +189,7 @@ void OutputStoredChromaScanMcu(PrivateState& state, const UnitWindow& stored, in
   McuPlanes planes;
   for (int i = 0; i < scan.ns; ++i) {
     const int component = scan.components[i].frame_index;
-    BuildSmoothChromaPlane(frame, around, ChromaBlock{i, blockSize}, frame.v_max, column, row,
+    BuildSmoothChromaPlane(*state.input.kernels, frame, around, ChromaBlock{i, blockSize}, frame.v_max, column, row,
                            planes.component[component]);
     WriteSingleComponentPlane(planes, component, format, blockSize, target);
   }

@@ -50,10 +50,10 @@ struct McuNeighbourhood {
 
 // Writes MCU (column, row) of a read whose blocks hold blockSize samples a
 // side, its blocks around.mcus[1][1] in the order `format` gives, into
-// `target`; components of one block per MCU are interpolated, the others
-// replicated.
-void OutputSmoothMcu(const JpegFrame& frame, const ComponentOutputFormat& format, const McuNeighbourhood& around,
-                     int blockSize, int column, int row, const McuTarget& target);
+// `target`; components of one block per MCU are interpolated (by the
+// upsamplers of `kernels`), the others replicated.
+void OutputSmoothMcu(const KernelTable& kernels, const JpegFrame& frame, const ComponentOutputFormat& format,
+                     const McuNeighbourhood& around, int blockSize, int column, int row, const McuTarget& target);
 
 // Writes MCU (column, row) from the MCUs kept in the context planes into the
 // read's DIB (when it meets the scan's region), taking as its neighbours the

@@ -23,6 +23,7 @@
 #include "jpeg/kernels/idct.h"
 #include "jpeg/kernels/kernel_table.h"
 #include "jpeg/kernels/quant.h"
+#include "jpeg/kernels/smooth_upsampling.h"
 #include "tests/support/guarded_dib.h"
 
 namespace halvora::jpeg {
@@ -240,6 +241,47 @@ const DequantizeTwins kDequantizeTwins[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Sets, PackedDequantizeTest, ::testing::ValuesIn(kDequantizeTwins),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Interpolating upsampling ---------------------------------------------
+
+struct UpsampleTwins {
+  const char* name;
+  SmoothUpsampleKernel packed;
+  SmoothUpsampleKernel plain;
+};
+
+void PrintTo(const UpsampleTwins& twins, std::ostream* os) { *os << twins.name; }
+
+class PackedUpsampleTest : public ::testing::TestWithParam<UpsampleTwins> {};
+
+// Neighbourhoods of every size the reads use, of random bytes and of the
+// extremes only, into planes of random bytes: the planes must come out the
+// same everywhere, where the filters write and where they do not.
+TEST_P(PackedUpsampleTest, EqualsPlain) {
+  std::mt19937 rng(47);
+  std::uniform_int_distribution<int> byte(0, 255), extreme(0, 1);
+  for (int trial = 0; trial < 40000; ++trial) {
+    ChromaNeighbourhood chroma{};
+    chroma.size = 8 >> (trial % 4);
+    for (auto& row : chroma.ring) {
+      for (auto& sample : row) sample = static_cast<uint8_t>(trial % 3 == 0 ? 255 * extreme(rng) : byte(rng));
+    }
+    McuPlane packed;
+    for (auto& sample : packed.samples) sample = static_cast<uint8_t>(byte(rng));
+    McuPlane plain = packed;
+    GetParam().packed(chroma, packed);
+    GetParam().plain(chroma, plain);
+    ASSERT_EQ(std::memcmp(packed.samples, plain.samples, sizeof plain.samples), 0)
+        << "trial " << trial << ", size " << chroma.size;
+  }
+}
+
+const UpsampleTwins kUpsampleTwins[] = {
+    {"Smooth2x1Sse2", UpsampleSmooth2x1Sse2, UpsampleSmooth2x1},
+    {"Smooth2x2Sse2", UpsampleSmooth2x2Sse2, UpsampleSmooth2x2},
+};
+INSTANTIATE_TEST_SUITE_P(Sse2, PackedUpsampleTest, ::testing::ValuesIn(kUpsampleTwins),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---- MCU output: fused colour routines and the grey copy ---------------------
