@@ -42,6 +42,10 @@ bool ConvertsMcuPixels(int channels, int dibColor, int jpegColor);
 void ConvertMcuRow(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int count, uint8_t* pixels,
                    int channels, int dibColor, int jpegColor);
 
+// The form of ConvertMcuRow, which the kernel table also holds in packed forms.
+using ConvertRowKernel = void (*)(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int count,
+                                  uint8_t* pixels, int channels, int dibColor, int jpegColor);
+
 // The final pass over an image coded in single-component scans. The DIB
 // holds the region (or the whole image when the region is empty): the pass
 // converts its first bottom - top rows (all rows when top equals bottom) and

@@ -276,9 +276,9 @@ void WriteConvertedYcc(const McuPlanes& planes, const ComponentOutputFormat& for
   for (int row = visible.top; row < visible.bottom; ++row) {
     const int first = row * kMcuPlaneSide + visible.left;
     uint8_t* pixels = target.dib + target.topLeft + row * target.lineBytes + ptrdiff_t{visible.left} * target.channels;
-    ConvertMcuRow(planes.component[0].samples + first, planes.component[1].samples + first,
-                  planes.component[2].samples + first, visible.right - visible.left, pixels, target.channels,
-                  format.dibColor, format.jpegColor);
+    format.convertRow(planes.component[0].samples + first, planes.component[1].samples + first,
+                      planes.component[2].samples + first, visible.right - visible.left, pixels, target.channels,
+                      format.dibColor, format.jpegColor);
   }
 }
 

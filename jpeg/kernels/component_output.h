@@ -20,6 +20,7 @@
 
 #include <cstdint>
 
+#include "jpeg/kernels/color_pass.h"
 #include "jpeg/kernels/kernel_types.h"
 
 namespace halvora::jpeg {
@@ -41,6 +42,7 @@ struct ComponentOutputFormat {
   int32_t hmax;     // the frame's largest factors
   int32_t vmax;
   int32_t convert;  // 1: convert the MCU's pixels after writing them (interleaved scans only)
+  ConvertRowKernel convertRow = ConvertMcuRow;  // that conversion, in the record's kernel set
 };
 
 // True when every factor the routine uses lies in 1..4 and divides the

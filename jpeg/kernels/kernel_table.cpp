@@ -88,6 +88,7 @@ void FillPlainSet(KernelTable& table) {
   for (int i = 0; i < kOutputPaths; ++i) table.output_paths[i] = kPlainOutputPaths[i];
   table.grey_copy = CopyMcuGreyPlain;
   table.grey_to_colour = CopyMcuGreyToColourPlain;
+  table.convert_row = ConvertMcuRow;
   table.upsample_smooth_2x1 = UpsampleSmooth2x1;
   table.upsample_smooth_2x2 = UpsampleSmooth2x2;
   table.decode_block = DecodeBlockPlain;
@@ -153,6 +154,7 @@ void FillAvx2Set(KernelTable& table) {
   for (size_t i = 0; i < std::size(kAvx2OutputPaths); ++i) table.output_paths[i] = kAvx2OutputPaths[i];
   table.grey_copy = CopyMcuGreyAvx2;
   table.grey_to_colour = CopyMcuGreyToColourAvx2;
+  table.convert_row = ConvertMcuRowAvx2;
   table.dib_convert[static_cast<int>(DibConversion::kBgrToYcc)] = ConvertBgrToYccAvx2;
   table.dib_convert[static_cast<int>(DibConversion::kRgbToYcc)] = ConvertRgbToYccAvx2;
   table.dib_convert[static_cast<int>(DibConversion::kRgbxToYcc)] = ConvertRgbxToYccAvx2;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "jpeg/kernels/color_pass.h"
 #include "jpeg/kernels/dib_convert.h"
 #include "jpeg/kernels/encode_kernel_types.h"
 #include "jpeg/kernels/kernel_types.h"
@@ -75,6 +76,7 @@ struct KernelTable {
   McuOutputKernel output_paths[kOutputPaths];
   McuOutputKernel grey_copy;       // one grey component into a one-channel DIB
   McuOutputKernel grey_to_colour;  // one grey component into a three- or four-channel DIB
+  ConvertRowKernel convert_row;  // the per-component output's colour conversion of a row
   SmoothUpsampleKernel upsample_smooth_2x1;
   SmoothUpsampleKernel upsample_smooth_2x2;
   DecodeBlockKernel decode_block;

@@ -38,7 +38,7 @@ endif()
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$" AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   set(_halvora_avx2_sources
     kernels/quant_avx2.cpp kernels/idct_avx2.cpp kernels/color_output_avx2.cpp kernels/copy_output_avx2.cpp
-    kernels/dib_convert_avx2.cpp kernels/fdct_avx2.cpp)
+    kernels/dib_convert_avx2.cpp kernels/fdct_avx2.cpp kernels/color_pass_avx2.cpp)
   target_sources(halvora_jpeg_objects PRIVATE ${_halvora_avx2_sources})
   set(_halvora_avx2_options -mavx2 -mbmi2)
   if(WIN32)

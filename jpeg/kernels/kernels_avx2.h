@@ -49,6 +49,12 @@ void CopyMcuGreyAvx2(const McuBuffer& mcu, const McuTarget& target);
 // CopyMcuGreyToColourPlain), likewise.
 void CopyMcuGreyToColourAvx2(const McuBuffer& mcu, const McuTarget& target);
 
+// The per-component output's colour conversion of a row (twin of
+// ConvertMcuRow): three-byte RGB and BGR pixels eight at a time; other
+// pixels, and the last few of a row, go to the plain conversion.
+void ConvertMcuRowAvx2(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int count, uint8_t* pixels,
+                       int channels, int dibColor, int jpegColor);
+
 }  // namespace halvora::jpeg
 
 #endif  // HALVORA_JPEG_AVX2

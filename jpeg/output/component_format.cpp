@@ -1,3 +1,4 @@
+#include "jpeg/kernels/kernel_table.h"
 #include "jpeg/output/component_format.h"
 
 #include <algorithm>
@@ -47,6 +48,7 @@ ComponentOutputFormat MakeComponentOutputFormat(const PrivateState& state, Forma
     AddFrameComponents(format, state.markers.frame);
   }
   format.convert = wholeFrame && state.read.work.color_conversion_needed != 0 ? 1 : 0;
+  format.convertRow = state.input.kernels->convert_row;
   return format;
 }
 

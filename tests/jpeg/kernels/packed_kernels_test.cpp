@@ -5,6 +5,7 @@
 // The SSE2 and the AVX2 forms share each test; the AVX2 cases are skipped
 // on a processor (or a system) without AVX2.
 #include <gtest/gtest.h>
+#include <halvora/jpeg.h>
 
 #include "jpeg/kernels/kernels_avx2.h"
 #include "jpeg/kernels/kernels_sse2.h"
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "jpeg/kernels/color_output.h"
+#include "jpeg/kernels/color_pass.h"
 #include "jpeg/kernels/idct.h"
 #include "jpeg/kernels/kernel_table.h"
 #include "jpeg/kernels/quant.h"
@@ -283,6 +285,37 @@ const UpsampleTwins kUpsampleTwins[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Sse2, PackedUpsampleTest, ::testing::ValuesIn(kUpsampleTwins),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// ---- The per-component colour conversion of a row ---------------------------
+
+#if defined(HALVORA_JPEG_AVX2)
+// Rows of every length up to a few chunks, of random samples and of the
+// extremes, into guarded pixel rows of every width and colour the
+// conversion meets (the packed form hands the ones it does not lay out to
+// the plain one): the rows must come out the same, guards included.
+TEST(PackedConvertRowTest, Avx2EqualsPlain) {
+  if (!Runs(KernelSet::kAvx2)) GTEST_SKIP() << kNoAvx2;
+  std::mt19937 rng(48);
+  std::uniform_int_distribution<int> byte(0, 255), length(0, 40), extreme(0, 1);
+  constexpr int kDibColors[] = {JpegColorBgr, JpegColorRgb, JpegColorRgba, JpegColorGrey};
+  for (int trial = 0; trial < 40000; ++trial) {
+    const int count = length(rng);
+    const int channels = 3 + trial % 2;
+    const int dibColor = kDibColors[(trial / 2) % 4];
+    uint8_t samples[3][40];
+    for (auto& plane : samples) {
+      for (auto& sample : plane) sample = static_cast<uint8_t>(trial % 5 == 0 ? 255 * extreme(rng) : byte(rng));
+    }
+    std::vector<uint8_t> packed(4 * 40 + 16);
+    for (auto& b : packed) b = static_cast<uint8_t>(byte(rng));
+    std::vector<uint8_t> plain = packed;
+    ConvertMcuRowAvx2(samples[0], samples[1], samples[2], count, packed.data() + 8, channels, dibColor,
+                      JpegColorYCbCr);
+    ConvertMcuRow(samples[0], samples[1], samples[2], count, plain.data() + 8, channels, dibColor, JpegColorYCbCr);
+    ASSERT_EQ(packed, plain) << "trial " << trial << ", " << count << " pixels of " << channels << " bytes";
+  }
+}
+#endif
 
 // ---- MCU output: fused colour routines and the grey copy ---------------------
 
