@@ -192,6 +192,14 @@ struct EvenOdd {
   y[2] = t12 - a;
 }
 
+// The coefficients widened to 32 bits, vector k holding row k (lane i: column i).
+[[gnu::always_inline]] inline void LoadCoefficientRows(const CoefficientBlock& block, Lanes (&x)[8]) {
+#pragma GCC unroll 8
+  for (int row = 0; row < 8; ++row) {
+    x[row].v = _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block.values + 8 * row)));
+  }
+}
+
 // All ones in the lanes whose inputs other than x[0] and x[4] are all zero.
 Lanes DcOnlyLanes(const Lanes (&x)[8]) {
   const __m256i any = _mm256_or_si256(_mm256_or_si256(_mm256_or_si256(x[1].v, x[2].v), _mm256_or_si256(x[3].v, x[5].v)),
@@ -260,10 +268,7 @@ void InverseDct4x4Method1Avx2(CoefficientBlock& block) {
   // which the plain kernel skips, is transformed too and never read. A
   // column of DC alone gives 4 x DC either way, so it needs no case of its own.
   Lanes x[8];
-#pragma GCC unroll 8
-  for (int row = 0; row < 8; ++row) {
-    x[row].v = _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block.values + 8 * row)));
-  }
+  LoadCoefficientRows(block, x);
   Lanes y[4];
   IntegerStep4(x, y);
   // Row pass: transposed, lane i is workspace row i (lanes 4 to 7 unused),
@@ -301,10 +306,7 @@ void InverseDct8x8Method0Avx2(CoefficientBlock& block) {
   // Column pass: lane i is column i, input k is coefficient row k. Its
   // results are cut to 16 bits, as the plain kernel stores them into the block.
   Lanes x[8];
-#pragma GCC unroll 8
-  for (int row = 0; row < 8; ++row) {
-    x[row].v = _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block.values + 8 * row)));
-  }
+  LoadCoefficientRows(block, x);
   Lanes between[8];
   AanStep8<0>(x, between);
 #pragma GCC unroll 8
