@@ -1,7 +1,5 @@
 #include "jpeg/entropy/block_decoder.h"
 
-#include <cstring>
-
 #include "jpeg/input/bit_reader.h"
 #include "jpeg/input/bit_window.h"
 
@@ -137,7 +135,6 @@ int DecodeBlock(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanD
 
 int DecodeBlockPlain(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
                      int16_t& prediction, CoefficientBlock& block) {
-  std::memset(block.values, 0, sizeof block.values);
   return DecodeBlock(stream, dc, ac, prediction, block, [&block](int index, int32_t value) {
     block.values[kZigZagToNatural[index]] = static_cast<int16_t>(value);
   });

@@ -9,9 +9,11 @@
 
 namespace halvora::jpeg {
 
-// Decodes one block into `block` (natural order, AC terms zero unless coded),
-// updating the 16-bit DC prediction. 0 or a negative code; a marker met
-// inside the block ends it early with 0, its remaining terms left zero.
+// Decodes one block into `block`, which arrives all zero: only the coded
+// terms are written (natural order). Clearing is the caller's, as one clear
+// of a whole MCU costs less than eight small ones. Updates the 16-bit DC
+// prediction. 0 or a negative code; a marker met inside the block ends it
+// early with 0, its remaining terms left zero.
 int DecodeBlockPlain(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
                      int16_t& prediction, CoefficientBlock& block);
 

@@ -1,5 +1,7 @@
 #include "jpeg/entropy/sequential_scan.h"
 
+#include <cstring>
+
 #include "jpeg/markers/frame.h"
 #include "jpeg/kernels/kernel_table.h"
 #include "jpeg/output/reconstruct.h"
@@ -8,6 +10,17 @@
 
 namespace halvora::jpeg {
 
+namespace {
+
+int McuBlockCount(const JpegScan& scan) {
+  if (scan.ns == 1) return 1;
+  int blocks = 0;
+  for (int i = 0; i < scan.ns; ++i) blocks += scan.components[i].h * scan.components[i].v;
+  return blocks;
+}
+
+}  // namespace
+
 McuGrid SequentialGridOf(const PrivateState& state, const JpegScan& scan) {
   const JpegFrame& frame = state.markers.frame;
   if (scan.ns == 1) {
@@ -15,14 +28,13 @@ McuGrid SequentialGridOf(const PrivateState& state, const JpegScan& scan) {
     return {CeilDiv(frame.width, 8 * frame.h_max / component.h), CeilDiv(frame.height, 8 * frame.v_max / component.v),
             1};
   }
-  int blocks = 0;
-  for (int i = 0; i < scan.ns; ++i) blocks += scan.components[i].h * scan.components[i].v;
-  return {state.output.mcus_across, state.output.mcus_down, blocks};
+  return {state.output.mcus_across, state.output.mcus_down, McuBlockCount(scan)};
 }
 
 int DecodeMcuBlocks(JpegStream& stream, JpegScan& scan, McuBuffer& mcu, bool dcOnly) {
   const KernelTable& kernels = *stream.kernels;
   const DecodeBlockKernel decode = dcOnly ? kernels.skip_block : kernels.decode_block;
+  if (!dcOnly) std::memset(mcu.blocks, 0, sizeof(CoefficientBlock) * McuBlockCount(scan));
   int next = 0;
   for (int i = 0; i < scan.ns; ++i) {
     const ScanComponent& component = scan.components[i];
