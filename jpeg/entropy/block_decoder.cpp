@@ -19,79 +19,77 @@ constexpr int kZeroRunLength = 0xF0;  // 16 zero coefficients
 #define HALVORA_SYMBOL_STEP inline
 #endif
 
+// A symbol and the value of its magnitude bits (its low nibble; 0 when it
+// has none). Returned whole so that the block loop keeps both in registers.
+struct CodedSymbol {
+  int result;  // 0, kMarkerReached or a negative code
+  int symbol;
+  int32_t value;
+};
+
 // Takes `category` value bits (with a fill when too few are held) and extends
-// them to a signed value. 0, kMarkerReached or a negative code.
-int ReceiveExtended(JpegStream& stream, int category, int32_t& value) {
+// them to a signed value.
+CodedSymbol ReceiveExtended(JpegStream& stream, int symbol, int category) {
   if (stream.bit_count < category) {
     const int result = FillBits(stream, category);
-    if (result != 0) return result;
+    if (result != 0) return {result, symbol, 0};
   }
-  value = ExtendReceived(GetBits(stream, category), category);
-  return JpegSuccess;
+  return {JpegSuccess, symbol, ExtendReceived(GetBits(stream, category), category)};
 }
 
-// A symbol and the value of its magnitude bits (its low nibble; 0 when it
-// has none), read through the stream with every check of the careful path:
-// fills byte by byte, markers, the end of the data.
-int DecodeCodedOnStream(JpegStream& stream, const HuffmanDecodeTable& table, int& symbol, int32_t& value) {
+// A symbol and its value read through the stream with every check of the
+// careful path: fills byte by byte, markers, the end of the data.
+CodedSymbol DecodeCodedOnStream(JpegStream& stream, const HuffmanDecodeTable& table) {
+  int symbol = 0;
   const int result = DecodeHuffman(stream, table, symbol);
-  if (result != 0) return result;
-  value = 0;
+  if (result != 0) return {result, symbol, 0};
   const int size = symbol & 15;
-  return size == 0 ? JpegSuccess : ReceiveExtended(stream, size, value);
+  return size == 0 ? CodedSymbol{JpegSuccess, symbol, 0} : ReceiveExtended(stream, symbol, size);
 }
 
 // Hands the bits to a careful step on the stream and takes them back.
 template <typename Step>
-int OnStream(BitWindow& window, JpegStream& stream, Step step) {
+CodedSymbol OnStream(BitWindow& window, JpegStream& stream, Step step) {
   window.Store(stream);
-  const int result = step();
+  const CodedSymbol coded = step();
   window.Load(stream);
-  return result;
+  return coded;
 }
 
 // One symbol and its value from the bits in locals. The lookahead gives most
 // of them whole; whenever the bits held call for a fill the one-step fill
 // cannot make, or a code is longer than the lookahead, the step goes through
 // the stream instead, making the same fills at the same points.
-HALVORA_SYMBOL_STEP int DecodeCoded(BitWindow& window, JpegStream& stream, const HuffmanDecodeTable& table,
-                                    int& symbol, int32_t& value) {
+HALVORA_SYMBOL_STEP CodedSymbol DecodeCoded(BitWindow& window, JpegStream& stream, const HuffmanDecodeTable& table) {
   if (window.bit_count < kLookaheadBits && (window.bit_count >= kDecodeFloorBits || !window.Fill(stream))) {
-    return OnStream(window, stream, [&] { return DecodeCodedOnStream(stream, table, symbol, value); });
+    return OnStream(window, stream, [&] { return DecodeCodedOnStream(stream, table); });
   }
   const uint32_t entry = table.lookahead[window.Peek(kLookaheadBits)];
-  symbol = LookaheadSymbol(entry);
+  const int symbol = LookaheadSymbol(entry);
   const int total = LookaheadTotalLength(entry);
   if (total != 0) {
     window.bit_count -= total;
-    value = LookaheadValue(entry);
-    return JpegSuccess;
+    return {JpegSuccess, symbol, LookaheadValue(entry)};
   }
   const int length = LookaheadCodeLength(entry);
-  if (length == 0) {
-    return OnStream(window, stream, [&] { return DecodeCodedOnStream(stream, table, symbol, value); });
-  }
+  if (length == 0) return OnStream(window, stream, [&] { return DecodeCodedOnStream(stream, table); });
   window.bit_count -= length;
   const int size = symbol & 15;
-  value = 0;
-  if (size == 0) return JpegSuccess;
+  if (size == 0) return {JpegSuccess, symbol, 0};
   if (window.bit_count < size && !window.Fill(stream)) {
-    return OnStream(window, stream, [&] { return ReceiveExtended(stream, size, value); });
+    return OnStream(window, stream, [&] { return ReceiveExtended(stream, symbol, size); });
   }
-  value = ExtendNonZero(window.Take(size), size);
-  return JpegSuccess;
+  return {JpegSuccess, symbol, ExtendNonZero(window.Take(size), size)};
 }
 
 // Steps 2 and 3 of a block: the DC difference added to the prediction, which
 // becomes coefficient 0. 0, kMarkerReached (block over, nothing changed) or a
 // negative code.
-int DecodeDc(BitWindow& window, JpegStream& stream, const HuffmanDecodeTable& dc, int16_t& prediction,
-             CoefficientBlock& block) {
-  int category = 0;
-  int32_t difference = 0;
-  const int result = DecodeCoded(window, stream, dc, category, difference);
-  if (result != 0) return result;
-  prediction = static_cast<int16_t>(prediction + difference);
+HALVORA_SYMBOL_STEP int DecodeDc(BitWindow& window, JpegStream& stream, const HuffmanDecodeTable& dc,
+                                 int16_t& prediction, CoefficientBlock& block) {
+  const CodedSymbol coded = DecodeCoded(window, stream, dc);
+  if (coded.result != 0) return coded.result;
+  prediction = static_cast<int16_t>(prediction + coded.value);
   block.values[0] = prediction;
   return JpegSuccess;
 }
@@ -102,13 +100,12 @@ int DecodeDc(BitWindow& window, JpegStream& stream, const HuffmanDecodeTable& dc
 template <typename Store>
 int DecodeAc(BitWindow& window, JpegStream& stream, const HuffmanDecodeTable& ac, Store store) {
   for (int index = 1; index < 64;) {
-    int runSize = 0;
-    int32_t value = 0;
-    const int result = DecodeCoded(window, stream, ac, runSize, value);
-    if (result != 0) return result;
+    const CodedSymbol coded = DecodeCoded(window, stream, ac);
+    if (coded.result != 0) return coded.result;
+    const int runSize = coded.symbol;
     if ((runSize & 15) != 0) {
       index += runSize >> 4;
-      store(index, value);
+      store(index, coded.value);
       ++index;
     } else if (runSize == kZeroRunLength) {
       index += 16;

@@ -19,8 +19,10 @@ inline constexpr int kFillTarget = 56;
 inline bool FillWithoutMarkers(JpegStream& stream, uint64_t& accumulator, int32_t& bitCount) {
   if (bitCount < 0 || bitCount >= kFillTarget || stream.pending_marker != 0 || stream.remaining < 8) return false;
   const uint8_t* bytes = stream.position;
-  uint64_t word = 0;
-  for (int i = 0; i < 8; ++i) word = (word << 8) | bytes[i];
+  // Spelled out byte by byte so that compilers make it one load and a swap.
+  const uint64_t word = (uint64_t{bytes[0]} << 56) | (uint64_t{bytes[1]} << 48) | (uint64_t{bytes[2]} << 40) |
+                        (uint64_t{bytes[3]} << 32) | (uint64_t{bytes[4]} << 24) | (uint64_t{bytes[5]} << 16) |
+                        (uint64_t{bytes[6]} << 8) | uint64_t{bytes[7]};
   const int count = (kFillTarget + 7 - bitCount) >> 3;  // 1 to 7 bytes
   const int unusedBits = 64 - 8 * count;
   const uint64_t kept = word & (~uint64_t{0} << unusedBits);
