@@ -72,6 +72,7 @@ int DecodeSequentialScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& re
   const McuGrid grid = SequentialGridOf(state, scan);
   const int firstRow = scan.resume_row;
   const int firstColumn = scan.resume_column;
+  const std::optional<DirectOutput> direct = PlanDirectOutput(state);
   for (int row = firstRow; row < grid.rows; ++row) {
     for (int column = row == firstRow ? firstColumn : 0; column < grid.per_row; ++column) {
       int result = CountMcu(stream, state.progression, state, grid);
@@ -80,7 +81,8 @@ int DecodeSequentialScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& re
       if (result < 0) return result;
       result = HandleRestart(stream, scan, grid.per_row, grid.rows, column, row);
       if (result < 0) return result;
-      const UnitWindow written = ReconstructMcu(state, column, row, grid.blocks);
+      const UnitWindow written = direct ? ReconstructMcuDirect(*direct, *state.output.mcu_buffer, column, row, grid.blocks)
+                                        : ReconstructMcu(state, column, row, grid.blocks);
       // Interpolated chroma writes an MCU once its neighbours are in: a call
       // that completed none goes on to the next MCU.
       const bool wroteAny = written.first_column < written.end_column;

@@ -166,4 +166,41 @@ UnitWindow ReconstructMcu(PrivateState& state, int column, int row, int blockCou
   return self;
 }
 
+
+std::optional<DirectOutput> PlanDirectOutput(const PrivateState& state) {
+  const PixelRect& region = state.region.scan_region;
+  const bool wholeImage = region.left == 0 && region.top == 0 && region.right == 0 && region.bottom == 0;
+  if (!wholeImage || RawPlaneList(state) != nullptr || state.output.per_component_output != 0 ||
+      OutputScale(state.read.io_type) != 1) {
+    return std::nullopt;
+  }
+  const WorkingFields& work = state.read.work;
+  const JpegFrame& frame = state.markers.frame;
+  const KernelTable& kernels = *state.input.kernels;
+  return DirectOutput{kernels.active_inverse_dct[TransformIndex(1)],
+                      kernels.output_mcu,
+                      state.input.top_line,
+                      work.dib_line_bytes,
+                      work.dib_channels,
+                      frame.mcu_width,
+                      frame.mcu_height,
+                      work.dib_width,
+                      work.dib_height < 0 ? -work.dib_height : work.dib_height};
+}
+
+UnitWindow ReconstructMcuDirect(const DirectOutput& direct, McuBuffer& mcu, int column, int row, int blockCount) {
+  for (int i = 0; i < blockCount; ++i) direct.transform(mcu.blocks[i]);
+  const int64_t x0 = int64_t{column} * direct.mcu_width;
+  const int64_t y0 = int64_t{row} * direct.mcu_height;
+  // Past a DIB narrower or shorter than the image there is nothing to write.
+  if (x0 < direct.dib_width && y0 < direct.dib_height) {
+    const McuTarget target{direct.top_line, static_cast<std::ptrdiff_t>(x0 * direct.channels + y0 * direct.line_bytes),
+                           direct.line_bytes, direct.channels,
+                           PixelRect{0, 0, static_cast<int32_t>(std::min<int64_t>(direct.mcu_width, direct.dib_width - x0)),
+                                     static_cast<int32_t>(std::min<int64_t>(direct.mcu_height, direct.dib_height - y0))}};
+    direct.output(mcu, target);
+  }
+  return UnitWindow{column, column + 1, row, row + 1};
+}
+
 }  // namespace halvora::jpeg

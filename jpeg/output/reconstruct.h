@@ -1,6 +1,10 @@
 // From the decoded blocks of one MCU to pixels in the caller's DIB.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
 #include "jpeg/entropy/region_index.h"
 #include "jpeg/interface/private_state.h"
 
@@ -13,5 +17,28 @@ namespace halvora::jpeg {
 // whose turn to be written this was (none, one, or with interpolated chroma,
 // whose output runs behind the decoding, those the MCU completes).
 UnitWindow ReconstructMcu(PrivateState& state, int column, int row, int blockCount);
+
+// What the common read (the whole image at full size through a fused
+// routine, into a DIB that holds it all) settles once per scan, so that each
+// MCU goes straight from its transform to its place in the DIB.
+struct DirectOutput {
+  InverseDctKernel transform;
+  McuOutputKernel output;
+  uint8_t* top_line;
+  std::ptrdiff_t line_bytes;
+  int32_t channels;
+  int32_t mcu_width;
+  int32_t mcu_height;
+  int32_t dib_width;
+  int32_t dib_height;  // its magnitude
+};
+
+// The direct output of the scan being read, or nullopt when the read takes
+// ReconstructMcu's longer way (reduced sizes, per-component or raw output, a
+// region of interest).
+std::optional<DirectOutput> PlanDirectOutput(const PrivateState& state);
+
+// ReconstructMcu for a read with a direct output, writing the same bytes.
+UnitWindow ReconstructMcuDirect(const DirectOutput& direct, McuBuffer& mcu, int column, int row, int blockCount);
 
 }  // namespace halvora::jpeg
