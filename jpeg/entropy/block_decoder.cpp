@@ -2,6 +2,7 @@
 
 #include "jpeg/input/bit_reader.h"
 #include "jpeg/input/bit_window.h"
+#include "jpeg/kernels/quant.h"
 
 namespace halvora::jpeg {
 
@@ -82,15 +83,13 @@ HALVORA_SYMBOL_STEP CodedSymbol DecodeCoded(BitWindow& window, JpegStream& strea
   return {JpegSuccess, symbol, ExtendNonZero(window.Take(size), size)};
 }
 
-// Steps 2 and 3 of a block: the DC difference added to the prediction, which
-// becomes coefficient 0. 0, kMarkerReached (block over, nothing changed) or a
-// negative code.
+// Steps 2 and 3 of a block: the DC difference added to the prediction. 0,
+// kMarkerReached (block over, prediction unchanged) or a negative code.
 HALVORA_SYMBOL_STEP int DecodeDc(BitWindow& window, JpegStream& stream, const HuffmanDecodeTable& dc,
-                                 int16_t& prediction, CoefficientBlock& block) {
+                                 int16_t& prediction) {
   const CodedSymbol coded = DecodeCoded(window, stream, dc);
   if (coded.result != 0) return coded.result;
   prediction = static_cast<int16_t>(prediction + coded.value);
-  block.values[0] = prediction;
   return JpegSuccess;
 }
 
@@ -116,30 +115,48 @@ int DecodeAc(BitWindow& window, JpegStream& stream, const HuffmanDecodeTable& ac
   return JpegSuccess;
 }
 
-// The DC term, then the AC codes, with the bits in locals throughout. A
-// marker met inside the block ends it without error.
+// The DC term, which becomes coefficient 0 (zig-zag index 0 to `store`),
+// then the AC codes, with the bits in locals throughout. A marker met inside
+// the block ends it without error.
 template <typename Store>
 int DecodeBlock(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac, int16_t& prediction,
-                CoefficientBlock& block, Store store) {
+                Store store) {
   BitWindow window(stream);
-  int result = DecodeDc(window, stream, dc, prediction, block);
-  if (result == 0) result = DecodeAc(window, stream, ac, store);
+  int result = DecodeDc(window, stream, dc, prediction);
+  if (result == 0) {
+    store(0, prediction);
+    result = DecodeAc(window, stream, ac, store);
+  }
   window.Store(stream);
   return result == kMarkerReached ? JpegSuccess : result;
 }
 
-}  // namespace
-
-int DecodeBlockPlain(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
-                     int16_t& prediction, CoefficientBlock& block) {
-  return DecodeBlock(stream, dc, ac, prediction, block, [&block](int index, int32_t value) {
-    block.values[kZigZagToNatural[index]] = static_cast<int16_t>(value);
+template <int16_t (*Dequantize)(int16_t, int32_t)>
+int DecodeDequantizedBlock(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                           int16_t& prediction, const int32_t* factors, CoefficientBlock& block) {
+  return DecodeBlock(stream, dc, ac, prediction, [&block, factors](int index, int32_t value) {
+    const int32_t natural = kZigZagToNatural[index];
+    block.values[natural] = Dequantize(static_cast<int16_t>(value), factors[natural]);
   });
 }
 
+}  // namespace
+
+int DecodeBlockMethod0(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                       int16_t& prediction, const int32_t* factors, CoefficientBlock& block) {
+  return DecodeDequantizedBlock<DequantizedTermMethod0>(stream, dc, ac, prediction, factors, block);
+}
+
+int DecodeBlockMethod1(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                       int16_t& prediction, const int32_t* factors, CoefficientBlock& block) {
+  return DecodeDequantizedBlock<DequantizedTermMethod1>(stream, dc, ac, prediction, factors, block);
+}
+
 int SkipBlockPlain(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
-                   int16_t& prediction, CoefficientBlock& block) {
-  return DecodeBlock(stream, dc, ac, prediction, block, [](int, int32_t) {});
+                   int16_t& prediction, const int32_t*, CoefficientBlock& block) {
+  return DecodeBlock(stream, dc, ac, prediction, [&block](int index, int32_t value) {
+    if (index == 0) block.values[0] = static_cast<int16_t>(value);
+  });
 }
 
 }  // namespace halvora::jpeg

@@ -10,16 +10,20 @@
 namespace halvora::jpeg {
 
 // Decodes one block into `block`, which arrives all zero: only the coded
-// terms are written (natural order). Clearing is the caller's, as one clear
-// of a whole MCU costs less than eight small ones. Updates the 16-bit DC
-// prediction. 0 or a negative code; a marker met inside the block ends it
-// early with 0, its remaining terms left zero.
-int DecodeBlockPlain(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
-                     int16_t& prediction, CoefficientBlock& block);
+// terms are written (natural order), each already dequantised by `factors`
+// (a prepared table) as the dequantisation of the method does it; decoding
+// and dequantising in one step spares a pass over the block. Clearing is the
+// caller's, as one clear of a whole MCU costs less than eight small ones.
+// Updates the 16-bit DC prediction. 0 or a negative code; a marker met
+// inside the block ends it early with 0, its remaining terms left zero.
+int DecodeBlockMethod0(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                       int16_t& prediction, const int32_t* factors, CoefficientBlock& block);
+int DecodeBlockMethod1(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                       int16_t& prediction, const int32_t* factors, CoefficientBlock& block);
 
-// Decodes the DC term into coefficient 0 and passes over the AC codes,
-// leaving the other coefficients as they were.
+// Decodes the DC term into coefficient 0, as it is (no factor), and passes
+// over the AC codes, leaving the other coefficients as they were.
 int SkipBlockPlain(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
-                   int16_t& prediction, CoefficientBlock& block);
+                   int16_t& prediction, const int32_t* factors, CoefficientBlock& block);
 
 }  // namespace halvora::jpeg

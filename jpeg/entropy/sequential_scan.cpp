@@ -33,7 +33,7 @@ McuGrid SequentialGridOf(const PrivateState& state, const JpegScan& scan) {
 
 int DecodeMcuBlocks(JpegStream& stream, JpegScan& scan, McuBuffer& mcu, bool dcOnly) {
   const KernelTable& kernels = *stream.kernels;
-  const DecodeBlockKernel decode = dcOnly ? kernels.skip_block : kernels.decode_block;
+  const DecodeBlockKernel decode = dcOnly ? kernels.skip_block : kernels.active_decode_block;
   if (!dcOnly) std::memset(mcu.blocks, 0, sizeof(CoefficientBlock) * McuBlockCount(scan));
   int next = 0;
   for (int i = 0; i < scan.ns; ++i) {
@@ -41,11 +41,10 @@ int DecodeMcuBlocks(JpegStream& stream, JpegScan& scan, McuBuffer& mcu, bool dcO
     const int blocks = scan.ns == 1 ? 1 : component.h * component.v;
     // The prediction is kept 16-bit wide: it wraps as the coded differences do.
     auto prediction = static_cast<int16_t>(scan.dc_predictions[i]);
+    const int32_t* factors = dcOnly ? nullptr : component.quant_table->entries;
     for (int b = 0; b < blocks; ++b, ++next) {
-      CoefficientBlock& block = mcu.blocks[next];
-      const int result = decode(stream, *component.dc_table, *component.ac_table, prediction, block);
+      const int result = decode(stream, *component.dc_table, *component.ac_table, prediction, factors, mcu.blocks[next]);
       if (result < 0) return result;
-      if (!dcOnly) kernels.active_dequantize(block, component.quant_table->entries);
     }
     scan.dc_predictions[i] = prediction;
   }

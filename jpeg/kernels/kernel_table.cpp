@@ -91,7 +91,8 @@ void FillPlainSet(KernelTable& table) {
   table.convert_row = ConvertMcuRow;
   table.upsample_smooth_2x1 = UpsampleSmooth2x1;
   table.upsample_smooth_2x2 = UpsampleSmooth2x2;
-  table.decode_block = DecodeBlockPlain;
+  table.decode_block_method0 = DecodeBlockMethod0;
+  table.decode_block_method1 = DecodeBlockMethod1;
   table.skip_block = SkipBlockPlain;
   table.dib_convert[static_cast<int>(DibConversion::kBgrToYcc)] = ConvertBgrToYccPlain;
   table.dib_convert[static_cast<int>(DibConversion::kRgbToYcc)] = ConvertRgbToYccPlain;
@@ -256,6 +257,7 @@ void ActivateDctMethod(KernelTable& table, int dctMethod) {
   const InverseDctKernel* source = dctMethod == 1 ? table.inverse_dct_method1 : table.inverse_dct_method0;
   for (int i = 0; i < kTransformSizes; ++i) table.active_inverse_dct[i] = source[i];
   table.active_dequantize = dctMethod == 1 ? table.dequantize_method1 : table.dequantize_method0;
+  table.active_decode_block = dctMethod == 1 ? table.decode_block_method1 : table.decode_block_method0;
 }
 
 }  // namespace halvora::jpeg

@@ -58,7 +58,7 @@ bool HasAvx2(const ProcessorInfo& info);
 KernelSet KernelSetFor(ProcessorKind kind, bool avx2Allowed);
 
 using DecodeBlockKernel = int (*)(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
-                                  int16_t& prediction, CoefficientBlock& block);
+                                  int16_t& prediction, const int32_t* factors, CoefficientBlock& block);
 
 // One inverse DCT per output scale: 8x8, 4x4, 2x2, 1x1 samples per block.
 inline constexpr int kTransformSizes = 4;
@@ -79,7 +79,9 @@ struct KernelTable {
   ConvertRowKernel convert_row;  // the per-component output's colour conversion of a row
   SmoothUpsampleKernel upsample_smooth_2x1;
   SmoothUpsampleKernel upsample_smooth_2x2;
-  DecodeBlockKernel decode_block;
+  DecodeBlockKernel decode_block_method0;  // decoding with the dequantisation of each method
+  DecodeBlockKernel decode_block_method1;
+  DecodeBlockKernel active_decode_block;
   DecodeBlockKernel skip_block;
   DequantizeKernel dequantize_method0;
   DequantizeKernel dequantize_method1;
@@ -105,7 +107,8 @@ void FillKernelTable(KernelTable& table, KernelSet set);
 // Gives an initialised record the kernel set of `kind` in place of the one
 // JpegInit chose (tools and tests that compare the sets).
 void UseProcessorKind(KernelTable& table, ProcessorKind& recordKind, ProcessorKind kind);
-// Makes the dequantisation and inverse-DCT entries of `dctMethod` active.
+// Makes the decoding, dequantisation and inverse-DCT entries of `dctMethod`
+// active.
 void ActivateDctMethod(KernelTable& table, int dctMethod);
 
 }  // namespace halvora::jpeg

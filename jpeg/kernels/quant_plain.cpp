@@ -14,8 +14,6 @@ int32_t ScaledFactor(int32_t value, double aanFactor) {
   return static_cast<int32_t>(value * aanFactor * 0.0625 * 32768 + 0.5);
 }
 
-int16_t LowBits16(uint64_t value) { return static_cast<int16_t>(static_cast<uint16_t>(value)); }
-
 }  // namespace
 
 void PrepareQuantTable(int32_t* entries, int dctMethod) {
@@ -29,20 +27,11 @@ void PrepareQuantTable(int32_t* entries, int dctMethod) {
 }
 
 void DequantizeBlockMethod0Plain(CoefficientBlock& block, const int32_t* entries) {
-  for (int i = 0; i < 64; ++i) {
-    const int64_t product = int64_t{block.values[i]} * entries[i];
-    block.values[i] = LowBits16(static_cast<uint64_t>((product + 64) >> 7));
-  }
+  for (int i = 0; i < 64; ++i) block.values[i] = DequantizedTermMethod0(block.values[i], entries[i]);
 }
 
 void DequantizeBlockMethod1Plain(CoefficientBlock& block, const int32_t* entries) {
-  // Unsigned so that a factor of the scaled form (a table read while the
-  // other method was in force) wraps instead of overflowing; the low 16 bits
-  // are the same either way.
-  for (int i = 0; i < 64; ++i) {
-    const uint32_t product = static_cast<uint32_t>(block.values[i]) * static_cast<uint32_t>(entries[i]);
-    block.values[i] = LowBits16(product);
-  }
+  for (int i = 0; i < 64; ++i) block.values[i] = DequantizedTermMethod1(block.values[i], entries[i]);
 }
 
 }  // namespace halvora::jpeg

@@ -21,6 +21,7 @@
 #include "jpeg/entropy/progressive_blocks.h"
 #include "jpeg/entropy/scan_position.h"
 #include "jpeg/input/stream_input.h"
+#include "jpeg/kernels/quant.h"
 #include "platform/file.h"
 
 namespace halvora::jpeg {
@@ -142,6 +143,13 @@ const HuffmanDecodeTable kDc = EightBitTable({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 
 // EOB, ZRL, (0,1), (15,1), (1,2)
 const HuffmanDecodeTable kAc = EightBitTable({0x00, 0xF0, 0x01, 0xF1, 0x12});
 constexpr CoefficientBlock kClearBlock{};
+// Factors that leave every term as decoded, so that these cases see the
+// decoding alone; the random comparison below covers the dequantisation.
+const std::array<int32_t, 80> kUnitFactors = [] {
+  std::array<int32_t, 80> factors{};
+  factors.fill(1);
+  return factors;
+}();
 constexpr int kEob = 0, kZrl = 1, kRun0Size1 = 2, kRun15Size1 = 3, kRun1Size2 = 4;
 
 TEST(BlockDecodeTest, DcCategoryElevenZeroRunAndEndOfBlock) {
@@ -156,7 +164,7 @@ TEST(BlockDecodeTest, DcCategoryElevenZeroRunAndEndOfBlock) {
   BufferStream input(bytes);
   CoefficientBlock block{};
   int16_t prediction = 10;
-  ASSERT_EQ(DecodeBlockPlain(input.stream, kDc, kAc, prediction, block), 0);
+  ASSERT_EQ(DecodeBlockMethod1(input.stream, kDc, kAc, prediction, kUnitFactors.data(), block), 0);
   EXPECT_EQ(prediction, 2057);
   CoefficientBlock expected{};
   expected.values[0] = 2057;
@@ -172,7 +180,7 @@ TEST(BlockDecodeTest, ARunPastTheLastCoefficientLandsOnIt) {
   BufferStream input(bytes);
   CoefficientBlock block{};
   int16_t prediction = 0;
-  ASSERT_EQ(DecodeBlockPlain(input.stream, kDc, kAc, prediction, block), 0);
+  ASSERT_EQ(DecodeBlockMethod1(input.stream, kDc, kAc, prediction, kUnitFactors.data(), block), 0);
   for (int i = 0; i < 63; ++i) ASSERT_EQ(block.values[i], 0) << i;
   EXPECT_EQ(block.values[63], -1);
 }
@@ -183,13 +191,13 @@ TEST(BlockDecodeTest, AMarkerEndsTheBlockAndKeepsThePrediction) {
   BufferStream input(bytes);
   CoefficientBlock block{};
   int16_t prediction = 100;
-  ASSERT_EQ(DecodeBlockPlain(input.stream, kDc, kAc, prediction, block), 0);
+  ASSERT_EQ(DecodeBlockMethod1(input.stream, kDc, kAc, prediction, kUnitFactors.data(), block), 0);
   EXPECT_EQ(prediction, 95);
   EXPECT_EQ(block.values[0], 95);
   EXPECT_EQ(input.stream.pending_marker, 0xD3);
   // The next block reads nothing: it stays clear, the prediction as it was.
   CoefficientBlock next{};
-  ASSERT_EQ(DecodeBlockPlain(input.stream, kDc, kAc, prediction, next), 0);
+  ASSERT_EQ(DecodeBlockMethod1(input.stream, kDc, kAc, prediction, kUnitFactors.data(), next), 0);
   EXPECT_EQ(prediction, 95);
   EXPECT_EQ(std::memcmp(&next, &kClearBlock, sizeof next), 0);
 }
@@ -201,10 +209,10 @@ TEST(BlockDecodeTest, SkipBlockKeepsTheAcTermsButFollowsTheBits) {
   CoefficientBlock block{};
   block.values[1] = 42;
   int16_t prediction = 0;
-  ASSERT_EQ(SkipBlockPlain(input.stream, kDc, kAc, prediction, block), 0);
+  ASSERT_EQ(SkipBlockPlain(input.stream, kDc, kAc, prediction, nullptr, block), 0);
   EXPECT_EQ(block.values[0], 1);
   EXPECT_EQ(block.values[1], 42);
-  ASSERT_EQ(SkipBlockPlain(input.stream, kDc, kAc, prediction, block), 0);
+  ASSERT_EQ(SkipBlockPlain(input.stream, kDc, kAc, prediction, nullptr, block), 0);
   EXPECT_EQ(prediction, 4);
 }
 
@@ -358,6 +366,10 @@ TEST(BlockDecodeTest, EqualsTheStepByStepDecodeOnRandomTablesAndData) {
     const HuffmanDecodeTable ac = RandomTable(random);
     const std::vector<uint8_t> bytes = RandomData(random);
     const bool fromFile = random() % 3 == 0;
+    // Factors of either method's prepared tables, up to the scaled ones' size.
+    const bool methodZero = random() % 2 == 0;
+    std::array<int32_t, 80> factors{};
+    for (int32_t& factor : factors) factor = static_cast<int32_t>(random() % (methodZero ? 16777217 : 65536));
     Source fast(bytes, fromFile);
     Source stepwise(bytes, fromFile);
     int16_t fastPrediction = static_cast<int16_t>(random());
@@ -367,9 +379,12 @@ TEST(BlockDecodeTest, EqualsTheStepByStepDecodeOnRandomTablesAndData) {
     for (int blockIndex = 0; blockIndex < 400; ++blockIndex) {
       const bool skip = random() % 4 == 0;
       if (!skip) fastBlock = CoefficientBlock{};  // as the MCU's clear leaves it
-      const int fastResult = skip ? SkipBlockPlain(*fast.stream, dc, ac, fastPrediction, fastBlock)
-                                  : DecodeBlockPlain(*fast.stream, dc, ac, fastPrediction, fastBlock);
+      const int fastResult =
+          skip ? SkipBlockPlain(*fast.stream, dc, ac, fastPrediction, nullptr, fastBlock)
+               : (methodZero ? DecodeBlockMethod0 : DecodeBlockMethod1)(*fast.stream, dc, ac, fastPrediction,
+                                                                         factors.data(), fastBlock);
       const int stepwiseResult = BlockStepwise(*stepwise.stream, dc, ac, skip, stepwisePrediction, stepwiseBlock);
+      if (!skip) (methodZero ? DequantizeBlockMethod0Plain : DequantizeBlockMethod1Plain)(stepwiseBlock, factors.data());
       ASSERT_EQ(fastResult, stepwiseResult) << "block " << blockIndex;
       ASSERT_EQ(fastPrediction, stepwisePrediction) << "block " << blockIndex;
       ASSERT_EQ(std::memcmp(&fastBlock, &stepwiseBlock, sizeof fastBlock), 0) << "block " << blockIndex;
