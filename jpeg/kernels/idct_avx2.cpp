@@ -244,9 +244,38 @@ template <int32_t kRounding>
 // block and a load back would give.
 Lanes LowHalfWord(Lanes a) { return (a << 16) >> 16; }
 
+// Whether every coefficient but the DC term is zero, as in most chroma blocks
+// of smooth areas.
+bool IsDcOnly(const CoefficientBlock& block) {
+  const auto* rows = reinterpret_cast<const __m256i*>(block.values);
+  const __m256i rest = _mm256_or_si256(_mm256_or_si256(_mm256_loadu_si256(rows + 1), _mm256_loadu_si256(rows + 2)),
+                                       _mm256_loadu_si256(rows + 3));
+  const __m256i allButDc = _mm256_setr_epi16(0, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+  const __m256i first = _mm256_and_si256(_mm256_loadu_si256(rows), allButDc);
+  return _mm256_testz_si256(_mm256_or_si256(first, rest), _mm256_or_si256(first, rest)) != 0;
+}
+
+// The samples of a block of DC alone, all equal. The row pass gives
+// workspace row 0 the value 8 DC (its rounding term is lost in the shift)
+// and the other rows 0; the column pass then forms (8 DC) << 15 plus its
+// rounding term modulo 2^32, as the full transform does, and descales it.
+void FillDcOnlyMethod1(CoefficientBlock& block) {
+  const uint32_t dc = static_cast<uint32_t>(static_cast<int32_t>(block.values[0]));
+  const int32_t descaled = static_cast<int32_t>((dc << 18) + 1048576u) >> 21;
+  const int32_t shifted = descaled + 128;
+  const int16_t sample = static_cast<int16_t>(shifted < 0 ? 0 : shifted > 255 ? 255 : shifted);
+  const __m256i samples = _mm256_set1_epi16(sample);
+  auto* rows = reinterpret_cast<__m256i*>(block.values);
+  for (int i = 0; i < 4; ++i) _mm256_storeu_si256(rows + i, samples);
+}
+
 }  // namespace
 
 void InverseDct8x8Method1Avx2(CoefficientBlock& block) {
+  if (IsDcOnly(block)) {
+    FillDcOnlyMethod1(block);
+    return;
+  }
   // Row pass: lane i is row i, output j is workspace column j. Each pass's
   // step has added the rounding term of the shift that follows it.
   Lanes columns[8];
