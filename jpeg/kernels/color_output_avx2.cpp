@@ -1,5 +1,6 @@
-// The fused YCbCr -> colour routines on 256-bit registers, sixteen pixels at
-// a time in 16-bit lanes: two MCU rows of 8 pixels (4:4:4), or one row of 16
+// The fused YCbCr -> colour routines on 256-bit registers, and the same loops
+// with the per-component routine's conversion, sixteen pixels at a time in
+// 16-bit lanes: two MCU rows of 8 pixels (4:4:4), or one row of 16
 // whose chroma offsets are replicated over the two pixels each covers. The
 // offsets are worked out for two chroma rows at once, added to the
 // luminance, packed to bytes, and the three colour planes are interleaved
@@ -25,15 +26,15 @@ using mcu_layouts::Layout444;
 __m256i LowBytes(__m256i values) { return _mm256_and_si256(values, _mm256_set1_epi16(0x00FF)); }
 
 // Rows `row` and `row + 1` of a block: 16 samples in one piece.
-__m256i LoadRowPair(const McuBuffer& mcu, int block, int row) {
-  return LowBytes(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(mcu.blocks[block].values + 8 * row)));
+__m256i LoadRowPair(const CoefficientBlock* blocks, int block, int row) {
+  return LowBytes(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(blocks[block].values + 8 * row)));
 }
 
 // Row `row` of two blocks side by side: pixels 0..7 from `left`, 8..15 from
 // the block after it.
-__m256i LoadWideRow(const McuBuffer& mcu, int left, int row) {
-  return LowBytes(_mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(mcu.blocks[left + 1].values + 8 * row),
-                                      reinterpret_cast<const __m128i*>(mcu.blocks[left].values + 8 * row)));
+__m256i LoadWideRow(const CoefficientBlock* blocks, int left, int row) {
+  return LowBytes(_mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(blocks[left + 1].values + 8 * row),
+                                      reinterpret_cast<const __m128i*>(blocks[left].values + 8 * row)));
 }
 
 // The fused offsets of 16 chroma pairs, exact in 16-bit lanes. Each term is
@@ -53,13 +54,32 @@ struct ChromaTerms {
 __m256i Times(__m256i a, int16_t factor) { return _mm256_mullo_epi16(a, _mm256_set1_epi16(factor)); }
 __m256i Plus(__m256i a, int16_t b) { return _mm256_add_epi16(a, _mm256_set1_epi16(b)); }
 
-ChromaTerms FusedChromaTerms(__m256i cb, __m256i cr) {
-  const __m256i redRest = _mm256_srai_epi16(Plus(Times(cr, 103), 11), 8);
-  const __m256i greenRest = _mm256_srai_epi16(Plus(_mm256_sub_epi16(Times(cb, 88), Times(cr, 73)), 10), 8);
-  const __m256i blueRest = _mm256_srai_epi16(_mm256_sub_epi16(_mm256_set1_epi16(175), Times(cb, 58)), 8);
-  return {_mm256_add_epi16(Plus(cr, -179), redRest), _mm256_add_epi16(Plus(cr, -136), greenRest),
-          _mm256_add_epi16(Plus(_mm256_add_epi16(cb, cb), -227), blueRest)};
-}
+struct FusedTerms {
+  static ChromaTerms Of(__m256i cb, __m256i cr) {
+    const __m256i redRest = _mm256_srai_epi16(Plus(Times(cr, 103), 11), 8);
+    const __m256i greenRest = _mm256_srai_epi16(Plus(_mm256_sub_epi16(Times(cb, 88), Times(cr, 73)), 10), 8);
+    const __m256i blueRest = _mm256_srai_epi16(_mm256_sub_epi16(_mm256_set1_epi16(175), Times(cb, 58)), 8);
+    return {_mm256_add_epi16(Plus(cr, -179), redRest), _mm256_add_epi16(Plus(cr, -136), greenRest),
+            _mm256_add_epi16(Plus(_mm256_add_epi16(cb, cb), -227), blueRest)};
+  }
+};
+
+// The per-component routine's conversion (the generic form) rounds green the
+// other way. Its offsets in 16-bit lanes, as the row conversion forms them:
+// numerators within 0..65535, so that the logical shift is the plain one.
+//   dR = Cr - 179 + ((103 Cr + 11) >> 8)
+//   n  = Cr - ((34806 + 73 Cr - 88 Cb) >> 8)
+//   dB = Cb - 227 + ((198 Cb + 175) >> 8)
+struct GenericTerms {
+  static ChromaTerms Of(__m256i cb, __m256i cr) {
+    const __m256i redRest = _mm256_srli_epi16(Plus(Times(cr, 103), 11), 8);
+    const __m256i greenRest = _mm256_srli_epi16(
+        _mm256_sub_epi16(Plus(Times(cr, 73), static_cast<int16_t>(34806)), Times(cb, 88)), 8);
+    const __m256i blueRest = _mm256_srli_epi16(Plus(Times(cb, 198), 175), 8);
+    return {_mm256_add_epi16(Plus(cr, -179), redRest), _mm256_sub_epi16(cr, greenRest),
+            _mm256_add_epi16(Plus(cb, -227), blueRest)};
+  }
+};
 
 // Chroma row `half` (0 or 1) of the terms of two rows, each offset repeated
 // for the two neighbouring pixels of a subsampled row it covers: its samples
@@ -157,39 +177,39 @@ struct RgbaOrder {
 uint8_t* RowAt(const McuTarget& target, int row) { return target.dib + (target.topLeft + row * target.lineBytes); }
 
 // 4:4:4: two rows of 8 pixels a step, luminance and chroma alike.
-template <class Order>
-void ConvertWhole444(const McuBuffer& mcu, const McuTarget& target) {
+template <class Terms, class Order>
+void ConvertWhole444(const CoefficientBlock* blocks, const McuTarget& target) {
   using L = Layout444;
   for (int row = 0; row < 8; row += 2) {
-    const ChromaTerms terms = FusedChromaTerms(LoadRowPair(mcu, L::kCbBlock, row), LoadRowPair(mcu, L::kCrBlock, row));
-    Order::Store({RowAt(target, row), RowAt(target, row + 1)}, ApplyTerms(LoadRowPair(mcu, 0, row), terms));
+    const ChromaTerms terms = Terms::Of(LoadRowPair(blocks, L::kCbBlock, row), LoadRowPair(blocks, L::kCrBlock, row));
+    Order::Store({RowAt(target, row), RowAt(target, row + 1)}, ApplyTerms(LoadRowPair(blocks, 0, row), terms));
   }
 }
 
 // One row of 16 pixels from the luminance blocks of `lumaRow`. The body of
 // the inner loop: inlined, so that the chroma terms stay in registers.
 template <class L, class Order>
-[[gnu::always_inline]] inline void ConvertWideRow(const McuBuffer& mcu, const McuTarget& target, int lumaRow,
-                                                  const ChromaTerms& terms) {
+[[gnu::always_inline]] inline void ConvertWideRow(const CoefficientBlock* blocks, const McuTarget& target,
+                                                  int lumaRow, const ChromaTerms& terms) {
   constexpr int kWidthBlocks = L::kWidth / 8;
   uint8_t* out = RowAt(target, lumaRow);
-  const __m256i y = LoadWideRow(mcu, (lumaRow / 8) * kWidthBlocks, lumaRow % 8);
+  const __m256i y = LoadWideRow(blocks, (lumaRow / 8) * kWidthBlocks, lumaRow % 8);
   Order::Store({out, out + 8 * Order::kPixelBytes}, ApplyTerms(y, terms));
 }
 
 // 4:2:2 and 4:2:0: the terms of two chroma rows a step, each chroma row
 // applied to the one or two luminance rows it covers.
-template <class L, class Order>
-void ConvertWholeSubsampled(const McuBuffer& mcu, const McuTarget& target) {
+template <class Terms, class L, class Order>
+void ConvertWholeSubsampled(const CoefficientBlock* blocks, const McuTarget& target) {
   constexpr int kRowsPerChroma = L::kChromaRowsPerSample;
   for (int chromaRow = 0; chromaRow < 8; chromaRow += 2) {
     const ChromaTerms terms =
-        FusedChromaTerms(LoadRowPair(mcu, L::kCbBlock, chromaRow), LoadRowPair(mcu, L::kCrBlock, chromaRow));
+        Terms::Of(LoadRowPair(blocks, L::kCbBlock, chromaRow), LoadRowPair(blocks, L::kCrBlock, chromaRow));
     const ChromaTerms repeated[2] = {RepeatedRow<0>(terms), RepeatedRow<1>(terms)};
     // Unrolled, so that both rows' terms stay in registers.
 #pragma GCC unroll 4
     for (int i = 0; i < 2 * kRowsPerChroma; ++i) {
-      ConvertWideRow<L, Order>(mcu, target, chromaRow * kRowsPerChroma + i, repeated[i / kRowsPerChroma]);
+      ConvertWideRow<L, Order>(blocks, target, chromaRow * kRowsPerChroma + i, repeated[i / kRowsPerChroma]);
     }
   }
 }
@@ -206,15 +226,29 @@ bool TakesWholeMcu(const McuTarget& target) {
          target.channels == Order::kPixelBytes && stride >= rowBytes;
 }
 
+template <class Terms, class L, class Order>
+void ConvertWholeMcu(const CoefficientBlock* blocks, const McuTarget& target) {
+  if constexpr (L::kWidth == 8) {
+    ConvertWhole444<Terms, Order>(blocks, target);
+  } else {
+    ConvertWholeSubsampled<Terms, L, Order>(blocks, target);
+  }
+}
+
 template <class L, class Order, void (*kPlain)(const McuBuffer&, const McuTarget&)>
 void OutputMcu(const McuBuffer& mcu, const McuTarget& target) {
-  if (!TakesWholeMcu<L, Order>(target)) {
-    kPlain(mcu, target);
-  } else if constexpr (L::kWidth == 8) {
-    ConvertWhole444<Order>(mcu, target);
+  if (TakesWholeMcu<L, Order>(target)) {
+    ConvertWholeMcu<FusedTerms, L, Order>(mcu.blocks, target);
   } else {
-    ConvertWholeSubsampled<L, Order>(mcu, target);
+    kPlain(mcu, target);
   }
+}
+
+template <class L, class Order>
+bool WriteWholeGenericMcu(const CoefficientBlock* blocks, const McuTarget& target) {
+  if (!TakesWholeMcu<L, Order>(target)) return false;
+  ConvertWholeMcu<GenericTerms, L, Order>(blocks, target);
+  return true;
 }
 
 }  // namespace
@@ -245,6 +279,34 @@ void OutputMcu420RgbaAvx2(const McuBuffer& mcu, const McuTarget& target) {
 }
 void OutputMcu422RgbaAvx2(const McuBuffer& mcu, const McuTarget& target) {
   OutputMcu<Layout422, RgbaOrder, OutputMcu422RgbaPlain>(mcu, target);
+}
+
+bool WriteGenericMcu444RgbAvx2(const CoefficientBlock* blocks, const McuTarget& target) {
+  return WriteWholeGenericMcu<Layout444, RgbOrder>(blocks, target);
+}
+bool WriteGenericMcu444BgrAvx2(const CoefficientBlock* blocks, const McuTarget& target) {
+  return WriteWholeGenericMcu<Layout444, BgrOrder>(blocks, target);
+}
+bool WriteGenericMcu444RgbaAvx2(const CoefficientBlock* blocks, const McuTarget& target) {
+  return WriteWholeGenericMcu<Layout444, RgbaOrder>(blocks, target);
+}
+bool WriteGenericMcu422RgbAvx2(const CoefficientBlock* blocks, const McuTarget& target) {
+  return WriteWholeGenericMcu<Layout422, RgbOrder>(blocks, target);
+}
+bool WriteGenericMcu422BgrAvx2(const CoefficientBlock* blocks, const McuTarget& target) {
+  return WriteWholeGenericMcu<Layout422, BgrOrder>(blocks, target);
+}
+bool WriteGenericMcu422RgbaAvx2(const CoefficientBlock* blocks, const McuTarget& target) {
+  return WriteWholeGenericMcu<Layout422, RgbaOrder>(blocks, target);
+}
+bool WriteGenericMcu420RgbAvx2(const CoefficientBlock* blocks, const McuTarget& target) {
+  return WriteWholeGenericMcu<Layout420, RgbOrder>(blocks, target);
+}
+bool WriteGenericMcu420BgrAvx2(const CoefficientBlock* blocks, const McuTarget& target) {
+  return WriteWholeGenericMcu<Layout420, BgrOrder>(blocks, target);
+}
+bool WriteGenericMcu420RgbaAvx2(const CoefficientBlock* blocks, const McuTarget& target) {
+  return WriteWholeGenericMcu<Layout420, RgbaOrder>(blocks, target);
 }
 
 }  // namespace halvora::jpeg

@@ -368,8 +368,25 @@ void WriteComponentPlanes(const McuPlanes& planes, const ComponentOutputFormat& 
   WritePlanes(planes, format, RoutesFor(format, target.channels), target, visible);
 }
 
+int WholeMcuLayoutOf(const ComponentOutputFormat& format) {
+  if (format.convert != 1 || format.componentCount != 3 || format.jpegColor != JpegColorYCbCr) return -1;
+  const int colour = format.dibColor == JpegColorRgb ? 0 : format.dibColor == JpegColorBgr ? 1
+                     : format.dibColor == JpegColorRgba ? 2 : -1;
+  const int h = format.horizontal[0], v = format.vertical[0];
+  const int layout = (h == 1 && v == 1) ? 0 : (h == 2 && v == 1) ? 1 : (h == 2 && v == 2) ? 2 : -1;
+  const bool chromaWhole = format.horizontal[1] == 1 && format.vertical[1] == 1 && format.horizontal[2] == 1 &&
+                           format.vertical[2] == 1;
+  if (colour < 0 || layout < 0 || !chromaWhole || format.hmax != h || format.vmax != v) return -1;
+  return 3 * layout + colour;
+}
+
 void OutputMcuPerComponent(const CoefficientBlock* blocks, int blockCount, const ComponentOutputFormat& format,
                            const McuTarget& target) {
+  // A packed form exists only for three components, whose blocks it reads.
+  if (format.wholeMcu != nullptr && blocks != nullptr && blockCount >= BlocksBefore(format, 3) &&
+      format.wholeMcu(blocks, target)) {
+    return;
+  }
   OutputBlocks(blocks, blockCount, format, 8, false, target);
 }
 

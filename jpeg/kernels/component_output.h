@@ -32,6 +32,14 @@ inline constexpr int kMcuPlaneSide = 8 * kMaxSamplingFactor;
 
 // What the per-component routine needs to know of the frame and the DIB;
 // the driver fills it when it sets up the output.
+// Writes a wholly visible MCU at full size in one step, or answers false
+// (nothing written) and leaves it to the planes.
+using WholeMcuKernel = bool (*)(const CoefficientBlock* blocks, const McuTarget& target);
+
+// The whole-MCU layouts with packed forms: three YCbCr components, the first
+// sampled 1x1, 2x1 or 2x2 and the others 1x1, into RGB, BGR or RGBA pixels.
+inline constexpr int kWholeMcuLayouts = 9;
+
 struct ComponentOutputFormat {
   int32_t jpegColor;       // JpegColor of the data
   int32_t dibColor;        // JpegColor of the DIB
@@ -43,6 +51,8 @@ struct ComponentOutputFormat {
   int32_t vmax;
   int32_t convert;  // 1: convert the MCU's pixels after writing them (interleaved scans only)
   ConvertRowKernel convertRow = ConvertMcuRow;  // that conversion, in the record's kernel set
+  // A packed form of OutputMcuPerComponent for this format, or none.
+  WholeMcuKernel wholeMcu = nullptr;
 };
 
 // True when every factor the routine uses lies in 1..4 and divides the
@@ -80,6 +90,10 @@ bool BuildComponentPlane(const CoefficientBlock* blocks, int blockCount, const C
 // and the one the interpolating upsampling calls with its own chroma planes.
 void WriteComponentPlanes(const McuPlanes& planes, const ComponentOutputFormat& format, int mcuWidth,
                           int mcuHeight, const McuTarget& target);
+
+// The entry of the whole-MCU layouts (index 0..8 of kWholeMcuLayouts) that
+// `format` has, or -1.
+int WholeMcuLayoutOf(const ComponentOutputFormat& format);
 
 // One interleaved MCU at full size: (8 hmax) x (8 vmax) pixels.
 void OutputMcuPerComponent(const CoefficientBlock* blocks, int blockCount, const ComponentOutputFormat& format,

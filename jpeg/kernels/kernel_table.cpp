@@ -89,6 +89,7 @@ void FillPlainSet(KernelTable& table) {
   table.grey_copy = CopyMcuGreyPlain;
   table.grey_to_colour = CopyMcuGreyToColourPlain;
   table.convert_row = ConvertMcuRow;
+  for (WholeMcuKernel& kernel : table.whole_mcu) kernel = nullptr;
   table.upsample_smooth_2x1 = UpsampleSmooth2x1;
   table.upsample_smooth_2x2 = UpsampleSmooth2x2;
   table.decode_block_method0 = DecodeBlockMethod0;
@@ -156,6 +157,13 @@ void FillAvx2Set(KernelTable& table) {
   table.grey_copy = CopyMcuGreyAvx2;
   table.grey_to_colour = CopyMcuGreyToColourAvx2;
   table.convert_row = ConvertMcuRowAvx2;
+  // In the order of WholeMcuLayoutOf.
+  constexpr WholeMcuKernel kAvx2WholeMcu[] = {
+      WriteGenericMcu444RgbAvx2, WriteGenericMcu444BgrAvx2, WriteGenericMcu444RgbaAvx2,
+      WriteGenericMcu422RgbAvx2, WriteGenericMcu422BgrAvx2, WriteGenericMcu422RgbaAvx2,
+      WriteGenericMcu420RgbAvx2, WriteGenericMcu420BgrAvx2, WriteGenericMcu420RgbaAvx2};
+  static_assert(std::size(kAvx2WholeMcu) == kWholeMcuLayouts);
+  for (int i = 0; i < kWholeMcuLayouts; ++i) table.whole_mcu[i] = kAvx2WholeMcu[i];
   table.dib_convert[static_cast<int>(DibConversion::kBgrToYcc)] = ConvertBgrToYccAvx2;
   table.dib_convert[static_cast<int>(DibConversion::kRgbToYcc)] = ConvertRgbToYccAvx2;
   table.dib_convert[static_cast<int>(DibConversion::kRgbxToYcc)] = ConvertRgbxToYccAvx2;

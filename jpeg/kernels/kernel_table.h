@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "jpeg/kernels/color_pass.h"
+#include "jpeg/kernels/component_output.h"
 #include "jpeg/kernels/dib_convert.h"
 #include "jpeg/kernels/encode_kernel_types.h"
 #include "jpeg/kernels/kernel_types.h"
@@ -77,6 +78,7 @@ struct KernelTable {
   McuOutputKernel grey_copy;       // one grey component into a one-channel DIB
   McuOutputKernel grey_to_colour;  // one grey component into a three- or four-channel DIB
   ConvertRowKernel convert_row;  // the per-component output's colour conversion of a row
+  WholeMcuKernel whole_mcu[kWholeMcuLayouts];  // its whole-MCU forms (none in the plain set)
   SmoothUpsampleKernel upsample_smooth_2x1;
   SmoothUpsampleKernel upsample_smooth_2x2;
   DecodeBlockKernel decode_block_method0;  // decoding with the dequantisation of each method

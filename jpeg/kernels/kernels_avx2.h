@@ -42,6 +42,21 @@ void OutputMcu444RgbaAvx2(const McuBuffer& mcu, const McuTarget& target);  // pa
 void OutputMcu420RgbaAvx2(const McuBuffer& mcu, const McuTarget& target);  // path 8
 void OutputMcu422RgbaAvx2(const McuBuffer& mcu, const McuTarget& target);  // path 9
 
+// The per-component routine for a whole interleaved MCU of three YCbCr
+// components into RGB, BGR or RGBA pixels (the blocks as OutputMcuPerComponent
+// takes them), in one step: the same pixels as its planes and its colour
+// conversion give. False, with nothing written, for an MCU that is not
+// wholly visible or a target the fused routines would hand to the plain loop.
+bool WriteGenericMcu444RgbAvx2(const CoefficientBlock* blocks, const McuTarget& target);
+bool WriteGenericMcu444BgrAvx2(const CoefficientBlock* blocks, const McuTarget& target);
+bool WriteGenericMcu444RgbaAvx2(const CoefficientBlock* blocks, const McuTarget& target);
+bool WriteGenericMcu422RgbAvx2(const CoefficientBlock* blocks, const McuTarget& target);
+bool WriteGenericMcu422BgrAvx2(const CoefficientBlock* blocks, const McuTarget& target);
+bool WriteGenericMcu422RgbaAvx2(const CoefficientBlock* blocks, const McuTarget& target);
+bool WriteGenericMcu420RgbAvx2(const CoefficientBlock* blocks, const McuTarget& target);
+bool WriteGenericMcu420BgrAvx2(const CoefficientBlock* blocks, const McuTarget& target);
+bool WriteGenericMcu420RgbaAvx2(const CoefficientBlock* blocks, const McuTarget& target);
+
 // One 8x8 grey block into a one-channel DIB (twin of CopyMcuGreyPlain), with
 // the same hand-over to the plain routine as the colour output.
 void CopyMcuGreyAvx2(const McuBuffer& mcu, const McuTarget& target);

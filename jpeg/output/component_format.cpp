@@ -49,6 +49,8 @@ ComponentOutputFormat MakeComponentOutputFormat(const PrivateState& state, Forma
   }
   format.convert = wholeFrame && state.read.work.color_conversion_needed != 0 ? 1 : 0;
   format.convertRow = state.input.kernels->convert_row;
+  const int wholeMcuLayout = WholeMcuLayoutOf(format);
+  if (wholeMcuLayout >= 0) format.wholeMcu = state.input.kernels->whole_mcu[wholeMcuLayout];
   return format;
 }
 

@@ -22,6 +22,7 @@
 
 #include "jpeg/kernels/color_output.h"
 #include "jpeg/kernels/color_pass.h"
+#include "jpeg/kernels/component_output.h"
 #include "jpeg/kernels/idct.h"
 #include "jpeg/kernels/kernel_table.h"
 #include "jpeg/kernels/quant.h"
@@ -495,6 +496,46 @@ const OutputTwins kAvx2OutputTwins[] = {
     {"GreyToColourAlpha", KernelSet::kAvx2, CopyMcuGreyToColourAvx2, CopyMcuGreyToColourPlain, 8, 8, 4},
 };
 INSTANTIATE_TEST_SUITE_P(Avx2, PackedOutputTest, ::testing::ValuesIn(kAvx2OutputTwins),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The per-component routine of a three-component YCbCr MCU, with the
+// whole-MCU form the AVX2 table gives its layout, or with none (the planes).
+template <int kH, int kV, int kDibColor, bool kPacked>
+void PerComponentMcu(const McuBuffer& mcu, const McuTarget& target) {
+  ComponentOutputFormat format{};
+  format.jpegColor = JpegColorYCbCr;
+  format.dibColor = kDibColor;
+  format.componentCount = 3;
+  format.horizontal[0] = format.hmax = kH;
+  format.vertical[0] = format.vmax = kV;
+  for (int c = 1; c < 3; ++c) format.horizontal[c] = format.vertical[c] = 1;
+  format.convert = 1;
+  if (kPacked) {
+    KernelTable table;
+    FillKernelTable(table, KernelSet::kAvx2);
+    format.wholeMcu = table.whole_mcu[WholeMcuLayoutOf(format)];
+  }
+  OutputMcuPerComponent(mcu.blocks, kH * kV + 2, format, target);
+}
+
+template <int kH, int kV, int kDibColor, int kPixelBytes>
+constexpr OutputTwins PerComponentTwins(const char* name) {
+  return {name, KernelSet::kAvx2, PerComponentMcu<kH, kV, kDibColor, true>, PerComponentMcu<kH, kV, kDibColor, false>,
+          8 * kH, 8 * kV, kPixelBytes};
+}
+
+const OutputTwins kAvx2PerComponentTwins[] = {
+    PerComponentTwins<1, 1, JpegColorRgb, 3>("PerComponent444Rgb"),
+    PerComponentTwins<1, 1, JpegColorBgr, 3>("PerComponent444Bgr"),
+    PerComponentTwins<1, 1, JpegColorRgba, 4>("PerComponent444Rgba"),
+    PerComponentTwins<2, 1, JpegColorRgb, 3>("PerComponent422Rgb"),
+    PerComponentTwins<2, 1, JpegColorBgr, 3>("PerComponent422Bgr"),
+    PerComponentTwins<2, 1, JpegColorRgba, 4>("PerComponent422Rgba"),
+    PerComponentTwins<2, 2, JpegColorRgb, 3>("PerComponent420Rgb"),
+    PerComponentTwins<2, 2, JpegColorBgr, 3>("PerComponent420Bgr"),
+    PerComponentTwins<2, 2, JpegColorRgba, 4>("PerComponent420Rgba"),
+};
+INSTANTIATE_TEST_SUITE_P(Avx2PerComponent, PackedOutputTest, ::testing::ValuesIn(kAvx2PerComponentTwins),
                          [](const auto& info) { return std::string(info.param.name); });
 #endif
 
