@@ -57,21 +57,17 @@ CodedSymbol OnStream(BitWindow& window, JpegStream& stream, Step step) {
   return coded;
 }
 
-// One symbol and its value from the bits in locals. The lookahead gives most
-// of them whole; whenever the bits held call for a fill the one-step fill
-// cannot make, or a code is longer than the lookahead, the step goes through
-// the stream instead, making the same fills at the same points.
+// One symbol and its value from the bits in locals: the lookahead gives the
+// symbol of most codes, and its magnitude bits follow. Whenever the bits held
+// call for a fill the one-step fill cannot make, or a code is longer than the
+// lookahead, the step goes through the stream instead, making the same fills
+// at the same points.
 HALVORA_SYMBOL_STEP CodedSymbol DecodeCoded(BitWindow& window, JpegStream& stream, const HuffmanDecodeTable& table) {
   if (window.bit_count < kLookaheadBits && (window.bit_count >= kDecodeFloorBits || !window.Fill(stream))) {
     return OnStream(window, stream, [&] { return DecodeCodedOnStream(stream, table); });
   }
   const uint32_t entry = table.lookahead[window.Peek(kLookaheadBits)];
   const int symbol = LookaheadSymbol(entry);
-  const int total = LookaheadTotalLength(entry);
-  if (total != 0) {
-    window.bit_count -= total;
-    return {JpegSuccess, symbol, LookaheadValue(entry)};
-  }
   const int length = LookaheadCodeLength(entry);
   if (length == 0) return OnStream(window, stream, [&] { return DecodeCodedOnStream(stream, table); });
   window.bit_count -= length;

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "jpeg/entropy/huffman_table.h"
 #include <halvora/jpeg.h>
 
 namespace halvora::jpeg {
@@ -14,25 +13,11 @@ namespace {
 constexpr int kMaxCodes = 257;
 constexpr int kMaxCodeLength = 16;
 
-// The entry of a window that starts with `code` and goes on with `rest`
-// (the window's other kLookaheadBits - length bits). The magnitude bits are
-// the symbol's low nibble for both classes: the AC size, and the DC category
-// taken modulo 16 as the block decoder takes it.
-uint32_t LookaheadEntry(uint32_t rest, int length, uint8_t symbol) {
-  uint32_t entry = (static_cast<uint32_t>(length) << 8) | symbol;
-  const int size = symbol & 15;
-  const int total = length + size;
-  if (size == 0 || total > kLookaheadBits) return entry;
-  const uint32_t magnitude = rest >> (kLookaheadBits - total);
-  const auto value = static_cast<uint16_t>(ExtendNonZero(magnitude, size));
-  return entry | (static_cast<uint32_t>(total) << 12) | (static_cast<uint32_t>(value) << 16);
-}
-
 // Every window that starts with `code` decodes to `symbol` at once.
 void FillLookahead(uint32_t code, int length, uint8_t symbol, HuffmanDecodeTable& table) {
   const int restBits = kLookaheadBits - length;
   for (uint32_t rest = 0; rest < (1u << restBits); ++rest) {
-    table.lookahead[(code << restBits) | rest] = LookaheadEntry(rest, length, symbol);
+    table.lookahead[(code << restBits) | rest] = (static_cast<uint32_t>(length) << 8) | symbol;
   }
 }
 

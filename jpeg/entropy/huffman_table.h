@@ -14,9 +14,9 @@ struct HuffmanDecodeTable {
   int32_t identifier;   // 0 to 3
   // One entry per 9-bit window (fields read by the Lookahead* functions
   // below): the symbol and code length of the code the window starts with
-  // (length 0: a longer code, or none); when the code and the magnitude bits
-  // of its symbol's low nibble both fit in the window, also their total
-  // length and the extended value, so that most coefficients cost one lookup.
+  // (length 0: a longer code, or none). The magnitude bits are taken apart
+  // from the code: entries that also carried them, and so decided per
+  // coefficient between two ways on, decoded slower.
   uint32_t lookahead[1 << kLookaheadBits];
   // HUFFVAL in DHT order. One more than 256: a table may carry 257 codes,
   // and the last of them must decode to its own symbol.
@@ -30,9 +30,6 @@ inline constexpr uint16_t kNoCodeOfLength = 0xFFFF;
 
 inline int LookaheadSymbol(uint32_t entry) { return static_cast<int>(entry & 0xFF); }
 inline int LookaheadCodeLength(uint32_t entry) { return static_cast<int>((entry >> 8) & 15); }
-// Code length plus magnitude bits when the entry holds the value; else 0.
-inline int LookaheadTotalLength(uint32_t entry) { return static_cast<int>((entry >> 12) & 15); }
-inline int32_t LookaheadValue(uint32_t entry) { return static_cast<int16_t>(entry >> 16); }
 
 // EXTEND: the signed value of the bits received for a magnitude category.
 // The value of `bits` (fewer than 2^category) received for magnitude

@@ -63,25 +63,18 @@ TEST(HuffmanTableTest, BuildsCanonicalCodesAndLookahead) {
     uint32_t bits;  // 9 bits
     int symbol;
     int length;
-    int total;  // 0: the value is not in the entry
-    int32_t value;
   };
-  for (const Window& w : {Window{0x000, 0, 2, 0, 0}, Window{0x07F, 0, 2, 0, 0},  // 00: category 0
-                          Window{0x080, 1, 3, 4, -1}, Window{0x0BF, 1, 3, 4, 1},  // 010 + 1 bit
-                          Window{0x181, 5, 3, 8, -31}, Window{0x1AC, 5, 3, 8, 22},  // 110 + 5 bits
-                          Window{0x1C0, 6, 4, 0, 0},                              // 1110: 4 + 6 bits
-                          Window{0x1FD, 10, 8, 0, 0},                             // 11111110
-                          Window{0x1FE, 11, 9, 0, 0},                             // 111111110
-                          Window{0x1FF, 0, 0, 0, 0}}) {                           // no code
+  for (const Window& w : {Window{0x000, 0, 2}, Window{0x07F, 0, 2},  // 00: category 0
+                          Window{0x080, 1, 3}, Window{0x1AC, 5, 3},  // 010, 110
+                          Window{0x1C0, 6, 4},                       // 1110
+                          Window{0x1FD, 10, 8},                      // 11111110
+                          Window{0x1FE, 11, 9},                      // 111111110
+                          Window{0x1FF, 0, 0}}) {                    // no code
     SCOPED_TRACE(w.bits);
     const uint32_t entry = table.lookahead[w.bits];
     EXPECT_EQ(LookaheadCodeLength(entry), w.length);
     if (w.length != 0) {
       EXPECT_EQ(LookaheadSymbol(entry), w.symbol);
-    }
-    EXPECT_EQ(LookaheadTotalLength(entry), w.total);
-    if (w.total != 0) {
-      EXPECT_EQ(LookaheadValue(entry), w.value);
     }
   }
   EXPECT_EQ(table.largest_code[1], kNoCodeOfLength);
@@ -93,26 +86,6 @@ TEST(HuffmanTableTest, BuildsCanonicalCodesAndLookahead) {
   EXPECT_EQ(table.first_symbol[9], 11);
   EXPECT_EQ(table.largest_code[17], kNoCodeOfLength);
   EXPECT_EQ(table.symbols[11], 11);
-}
-
-// Only the low nibble of a symbol gives the magnitude bits the entry takes
-// along: an AC run in the high nibble, a DC category above 15 taken modulo 16.
-TEST(HuffmanTableTest, TakesTheMagnitudeFromTheLowNibble) {
-  const uint8_t bits[16] = {0, 3};
-  const uint8_t values[3] = {0x52, 0x13, 0xF0};
-  HuffmanDecodeTable table{};
-  ASSERT_EQ(BuildHuffmanDecodeTable(bits, values, 1, 0, table), JpegSuccess);
-  const uint32_t run5 = table.lookahead[0b00'10'00000];  // code 00, value bits 10
-  EXPECT_EQ(LookaheadSymbol(run5), 0x52);
-  EXPECT_EQ(LookaheadTotalLength(run5), 4);
-  EXPECT_EQ(LookaheadValue(run5), 2);
-  const uint32_t category19 = table.lookahead[0b01'011'0000];  // code 01, value bits 011
-  EXPECT_EQ(LookaheadTotalLength(category19), 5);
-  EXPECT_EQ(LookaheadValue(category19), -4);
-  const uint32_t zeroRun = table.lookahead[0b10'0000000];
-  EXPECT_EQ(LookaheadSymbol(zeroRun), 0xF0);
-  EXPECT_EQ(LookaheadCodeLength(zeroRun), 2);
-  EXPECT_EQ(LookaheadTotalLength(zeroRun), 0);
 }
 
 TEST(HuffmanTableTest, KeepsTheSymbolOfA257thCode) {
