@@ -37,7 +37,8 @@ struct QuantTable {
 // that overshoots the block while decoding corrupt data stays inside it.
 extern const int32_t kZigZagToNatural[64 + 16];
 
-using DequantizeKernel = void (*)(CoefficientBlock& block, const int32_t* entries);
+// Writes the dequantised `coefficients` into `block` (which may be the same block).
+using DequantizeKernel = void (*)(const CoefficientBlock& coefficients, const int32_t* entries, CoefficientBlock& block);
 using InverseDctKernel = void (*)(CoefficientBlock& block);
 
 // A rectangle of pixels; right and bottom are exclusive. Used for the region

@@ -19,7 +19,7 @@ namespace halvora::jpeg {
 
 // Method 1 dequantisation: low 16 bits of each product (twin of
 // DequantizeBlockMethod1Plain). Block and table need no particular alignment.
-void DequantizeBlockMethod1Avx2(CoefficientBlock& block, const int32_t* entries);
+void DequantizeBlockMethod1Avx2(const CoefficientBlock& coefficients, const int32_t* entries, CoefficientBlock& block);
 
 // Full-size inverse DCTs (twins of InverseDct8x8Method1Plain and
 // InverseDct8x8Method0Plain), with the same 32-bit wrapping intermediates.

@@ -20,7 +20,7 @@ inline int16_t DequantizedTermMethod0(int16_t coefficient, int32_t factor) {
   const int64_t product = int64_t{coefficient} * factor;
   return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint64_t>((product + 64) >> 7)));
 }
-void DequantizeBlockMethod0Plain(CoefficientBlock& block, const int32_t* entries);
+void DequantizeBlockMethod0Plain(const CoefficientBlock& coefficients, const int32_t* entries, CoefficientBlock& block);
 
 // Method 1: c = low 16 bits of (c x factor). Unsigned, so that a factor of
 // the scaled form (a table read while the other method was in force) wraps
@@ -29,6 +29,6 @@ inline int16_t DequantizedTermMethod1(int16_t coefficient, int32_t factor) {
   const uint32_t product = static_cast<uint32_t>(coefficient) * static_cast<uint32_t>(factor);
   return static_cast<int16_t>(static_cast<uint16_t>(product));
 }
-void DequantizeBlockMethod1Plain(CoefficientBlock& block, const int32_t* entries);
+void DequantizeBlockMethod1Plain(const CoefficientBlock& coefficients, const int32_t* entries, CoefficientBlock& block);
 
 }  // namespace halvora::jpeg

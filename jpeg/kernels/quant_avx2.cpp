@@ -24,11 +24,11 @@ __m256i LowHalvesOfFactors(const int32_t* entries) {
 
 }  // namespace
 
-void DequantizeBlockMethod1Avx2(CoefficientBlock& block, const int32_t* entries) {
+void DequantizeBlockMethod1Avx2(const CoefficientBlock& coefficients, const int32_t* entries, CoefficientBlock& block) {
   for (int i = 0; i < 64; i += 16) {
-    auto* coefficients = reinterpret_cast<__m256i*>(block.values + i);
-    const __m256i product = _mm256_mullo_epi16(_mm256_loadu_si256(coefficients), LowHalvesOfFactors(entries + i));
-    _mm256_storeu_si256(coefficients, product);
+    const __m256i terms = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(coefficients.values + i));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(block.values + i),
+                        _mm256_mullo_epi16(terms, LowHalvesOfFactors(entries + i)));
   }
 }
 

@@ -30,8 +30,8 @@ void TransformMcu(PrivateState& state, const CoefficientLayout& layout, const Re
     const InverseDctKernel inverseDct = kernels.active_inverse_dct[larger ? transform - 1 : transform];
     for (int b = 0; b < component.h * component.v; ++b) {
       CoefficientBlock& block = blocks[layout.first_block[c] + b];
-      block = CoefficientBlockAt(state, layout, column, row, c, b % component.h, b / component.h);
-      kernels.active_dequantize(block, factors);
+      kernels.active_dequantize(CoefficientBlockAt(state, layout, column, row, c, b % component.h, b / component.h),
+                                factors, block);
       inverseDct(block);
     }
   }

@@ -384,7 +384,7 @@ TEST(BlockDecodeTest, EqualsTheStepByStepDecodeOnRandomTablesAndData) {
                : (methodZero ? DecodeBlockMethod0 : DecodeBlockMethod1)(*fast.stream, dc, ac, fastPrediction,
                                                                          factors.data(), fastBlock);
       const int stepwiseResult = BlockStepwise(*stepwise.stream, dc, ac, skip, stepwisePrediction, stepwiseBlock);
-      if (!skip) (methodZero ? DequantizeBlockMethod0Plain : DequantizeBlockMethod1Plain)(stepwiseBlock, factors.data());
+      if (!skip) (methodZero ? DequantizeBlockMethod0Plain : DequantizeBlockMethod1Plain)(stepwiseBlock, factors.data(), stepwiseBlock);
       ASSERT_EQ(fastResult, stepwiseResult) << "block " << blockIndex;
       ASSERT_EQ(fastPrediction, stepwisePrediction) << "block " << blockIndex;
       ASSERT_EQ(std::memcmp(&fastBlock, &stepwiseBlock, sizeof fastBlock), 0) << "block " << blockIndex;

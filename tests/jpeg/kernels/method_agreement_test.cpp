@@ -118,9 +118,9 @@ TEST_P(MethodAgreementTest, MethodsAgreeOnRealisticBlocks) {
         CoefficientBlock scaled{};
         QuantizedDct(samples, table, scaled);
         CoefficientBlock plain = scaled;
-        DequantizeBlockMethod0Plain(scaled, prepared0);
+        DequantizeBlockMethod0Plain(scaled, prepared0, scaled);
         GetParam().method0(scaled);
-        DequantizeBlockMethod1Plain(plain, prepared1);
+        DequantizeBlockMethod1Plain(plain, prepared1, plain);
         GetParam().method1(plain);
         for (int r = 0; r < GetParam().size; ++r) {
           for (int c = 0; c < GetParam().size; ++c) {

@@ -227,10 +227,10 @@ TEST_P(PackedDequantizeTest, Method1EqualsPlain) {
     for (auto& v : input.values) {
       v = static_cast<int16_t>(n % 5 == 0 ? (coefficient(rng) % 2 ? 32767 : -32768) : coefficient(rng));
     }
-    CoefficientBlock packed = input;
-    CoefficientBlock plain = input;
-    GetParam().packed(packed, entries);
-    DequantizeBlockMethod1Plain(plain, entries);
+    CoefficientBlock packed{};
+    CoefficientBlock plain{};
+    GetParam().packed(input, entries, packed);
+    DequantizeBlockMethod1Plain(input, entries, plain);
     ASSERT_EQ(std::memcmp(packed.values, plain.values, sizeof plain.values), 0)
         << "input:" << BlockText(input) << "\npacked:" << BlockText(packed) << "\nplain:" << BlockText(plain);
   }

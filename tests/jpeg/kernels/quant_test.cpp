@@ -89,7 +89,7 @@ TEST(DequantizeBlockTest, Method1KeepsLow16BitsOfTheProduct) {
     std::fill(table, table + 64, c.factor);
     CoefficientBlock block{};
     std::fill(std::begin(block.values), std::end(block.values), c.coefficient);
-    DequantizeBlockMethod1Plain(block, table);
+    DequantizeBlockMethod1Plain(block, table, block);
     for (int i = 0; i < 64; ++i) ASSERT_EQ(block.values[i], c.expected) << c.coefficient << " x " << c.factor;
   }
 }
@@ -110,7 +110,7 @@ TEST(DequantizeBlockTest, Method0RoundsTheScaledProduct) {
     std::fill(table, table + 64, c.factor);
     CoefficientBlock block{};
     std::fill(std::begin(block.values), std::end(block.values), c.coefficient);
-    DequantizeBlockMethod0Plain(block, table);
+    DequantizeBlockMethod0Plain(block, table, block);
     const int64_t exact = (int64_t{c.coefficient} * c.factor + 64) >> 7;
     const int16_t low = static_cast<int16_t>(static_cast<uint16_t>(exact));
     ASSERT_EQ(low, c.expected) << "test case itself: " << c.coefficient << " x " << c.factor;
