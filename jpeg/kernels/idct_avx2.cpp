@@ -293,6 +293,14 @@ void InverseDct8x8Method1Avx2(CoefficientBlock& block) {
 }
 
 void InverseDct4x4Method1Avx2(CoefficientBlock& block) {
+  // A block of DC alone takes both passes' DC-only ways in the plain kernel:
+  // 4 DC into the workspace, then (4 DC + 16) >> 5 into every sample.
+  if (IsDcOnly(block)) {
+    const int32_t shifted = ((4 * int32_t{block.values[0]} + 16) >> 5) + 128;
+    const __m128i samples = _mm_set1_epi16(static_cast<int16_t>(shifted < 0 ? 0 : shifted > 255 ? 255 : shifted));
+    for (int row = 0; row < 4; ++row) _mm_storel_epi64(reinterpret_cast<__m128i*>(block.values + 8 * row), samples);
+    return;
+  }
   // Column pass: lane i is column i, input k is coefficient row k. Column 4,
   // which the plain kernel skips, is transformed too and never read. A
   // column of DC alone gives 4 x DC either way, so it needs no case of its own.
