@@ -148,8 +148,8 @@ int DecodeBlockMethod1(JpegStream& stream, const HuffmanDecodeTable& dc, const H
   return DecodeDequantizedBlock<DequantizedTermMethod1>(stream, dc, ac, prediction, factors, block);
 }
 
-int SkipBlockPlain(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
-                   int16_t& prediction, const int32_t*, CoefficientBlock& block) {
+int SkipBlockPlain(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac, int16_t& prediction,
+                   const int32_t*, CoefficientBlock& block) {
   return DecodeBlock(stream, dc, ac, prediction, [&block](int index, int32_t value) {
     if (index == 0) block.values[0] = static_cast<int16_t>(value);
   });

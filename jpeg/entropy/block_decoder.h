@@ -23,7 +23,7 @@ int DecodeBlockMethod1(JpegStream& stream, const HuffmanDecodeTable& dc, const H
 
 // Decodes the DC term into coefficient 0, as it is (no factor), and passes
 // over the AC codes, leaving the other coefficients as they were.
-int SkipBlockPlain(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
-                   int16_t& prediction, const int32_t* factors, CoefficientBlock& block);
+int SkipBlockPlain(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac, int16_t& prediction,
+                   const int32_t* factors, CoefficientBlock& block);
 
 }  // namespace halvora::jpeg

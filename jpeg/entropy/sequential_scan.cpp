@@ -43,7 +43,8 @@ int DecodeMcuBlocks(JpegStream& stream, JpegScan& scan, McuBuffer& mcu, bool dcO
     auto prediction = static_cast<int16_t>(scan.dc_predictions[i]);
     const int32_t* factors = dcOnly ? nullptr : component.quant_table->entries;
     for (int b = 0; b < blocks; ++b, ++next) {
-      const int result = decode(stream, *component.dc_table, *component.ac_table, prediction, factors, mcu.blocks[next]);
+      const int result =
+          decode(stream, *component.dc_table, *component.ac_table, prediction, factors, mcu.blocks[next]);
       if (result < 0) return result;
     }
     scan.dc_predictions[i] = prediction;
@@ -80,8 +81,9 @@ int DecodeSequentialScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& re
       if (result < 0) return result;
       result = HandleRestart(stream, scan, grid.per_row, grid.rows, column, row);
       if (result < 0) return result;
-      const UnitWindow written = direct ? ReconstructMcuDirect(*direct, *state.output.mcu_buffer, column, row, grid.blocks)
-                                        : ReconstructMcu(state, column, row, grid.blocks);
+      const UnitWindow written = direct
+                                     ? ReconstructMcuDirect(*direct, *state.output.mcu_buffer, column, row, grid.blocks)
+                                     : ReconstructMcu(state, column, row, grid.blocks);
       // Interpolated chroma writes an MCU once its neighbours are in: a call
       // that completed none goes on to the next MCU.
       const bool wroteAny = written.first_column < written.end_column;

@@ -73,8 +73,8 @@ struct FusedTerms {
 struct GenericTerms {
   static ChromaTerms Of(__m256i cb, __m256i cr) {
     const __m256i redRest = _mm256_srli_epi16(Plus(Times(cr, 103), 11), 8);
-    const __m256i greenRest = _mm256_srli_epi16(
-        _mm256_sub_epi16(Plus(Times(cr, 73), static_cast<int16_t>(34806)), Times(cb, 88)), 8);
+    const __m256i greenRest =
+        _mm256_srli_epi16(_mm256_sub_epi16(Plus(Times(cr, 73), static_cast<int16_t>(34806)), Times(cb, 88)), 8);
     const __m256i blueRest = _mm256_srli_epi16(Plus(Times(cb, 198), 175), 8);
     return {_mm256_add_epi16(Plus(cr, -179), redRest), _mm256_sub_epi16(cr, greenRest),
             _mm256_add_epi16(Plus(cb, -227), blueRest)};
@@ -189,8 +189,8 @@ void ConvertWhole444(const CoefficientBlock* blocks, const McuTarget& target) {
 // One row of 16 pixels from the luminance blocks of `lumaRow`. The body of
 // the inner loop: inlined, so that the chroma terms stay in registers.
 template <class L, class Order>
-[[gnu::always_inline]] inline void ConvertWideRow(const CoefficientBlock* blocks, const McuTarget& target,
-                                                  int lumaRow, const ChromaTerms& terms) {
+[[gnu::always_inline]] inline void ConvertWideRow(const CoefficientBlock* blocks, const McuTarget& target, int lumaRow,
+                                                  const ChromaTerms& terms) {
   constexpr int kWidthBlocks = L::kWidth / 8;
   uint8_t* out = RowAt(target, lumaRow);
   const __m256i y = LoadWideRow(blocks, (lumaRow / 8) * kWidthBlocks, lumaRow % 8);

@@ -368,16 +368,40 @@ void WriteComponentPlanes(const McuPlanes& planes, const ComponentOutputFormat& 
   WritePlanes(planes, format, RoutesFor(format, target.channels), target, visible);
 }
 
+namespace {
+
+// The colour entry of a whole-MCU layout (RGB, BGR, RGBA), or -1.
+int WholeMcuColourOf(int dibColor) {
+  switch (dibColor) {
+    case JpegColorRgb:
+      return 0;
+    case JpegColorBgr:
+      return 1;
+    case JpegColorRgba:
+      return 2;
+    default:
+      return -1;
+  }
+}
+
+// The sampling entry (first component 1x1, 2x1, 2x2; the others 1x1), or -1.
+int WholeMcuSamplingOf(const ComponentOutputFormat& format) {
+  const int h = format.horizontal[0], v = format.vertical[0];
+  for (int c = 1; c < 3; ++c) {
+    if (format.horizontal[c] != 1 || format.vertical[c] != 1) return -1;
+  }
+  if (format.hmax != h || format.vmax != v) return -1;
+  if (v == 1) return h == 1 ? 0 : h == 2 ? 1 : -1;
+  return h == 2 && v == 2 ? 2 : -1;
+}
+
+}  // namespace
+
 int WholeMcuLayoutOf(const ComponentOutputFormat& format) {
   if (format.convert != 1 || format.componentCount != 3 || format.jpegColor != JpegColorYCbCr) return -1;
-  const int colour = format.dibColor == JpegColorRgb ? 0 : format.dibColor == JpegColorBgr ? 1
-                     : format.dibColor == JpegColorRgba ? 2 : -1;
-  const int h = format.horizontal[0], v = format.vertical[0];
-  const int layout = (h == 1 && v == 1) ? 0 : (h == 2 && v == 1) ? 1 : (h == 2 && v == 2) ? 2 : -1;
-  const bool chromaWhole = format.horizontal[1] == 1 && format.vertical[1] == 1 && format.horizontal[2] == 1 &&
-                           format.vertical[2] == 1;
-  if (colour < 0 || layout < 0 || !chromaWhole || format.hmax != h || format.vmax != v) return -1;
-  return 3 * layout + colour;
+  const int colour = WholeMcuColourOf(format.dibColor);
+  const int sampling = WholeMcuSamplingOf(format);
+  return colour < 0 || sampling < 0 ? -1 : 3 * sampling + colour;
 }
 
 void OutputMcuPerComponent(const CoefficientBlock* blocks, int blockCount, const ComponentOutputFormat& format,

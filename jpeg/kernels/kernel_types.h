@@ -38,7 +38,8 @@ struct QuantTable {
 extern const int32_t kZigZagToNatural[64 + 16];
 
 // Writes the dequantised `coefficients` into `block` (which may be the same block).
-using DequantizeKernel = void (*)(const CoefficientBlock& coefficients, const int32_t* entries, CoefficientBlock& block);
+using DequantizeKernel = void (*)(const CoefficientBlock& coefficients, const int32_t* entries,
+                                  CoefficientBlock& block);
 using InverseDctKernel = void (*)(CoefficientBlock& block);
 
 // A rectangle of pixels; right and bottom are exclusive. Used for the region

@@ -26,11 +26,13 @@ void PrepareQuantTable(int32_t* entries, int dctMethod) {
   for (int k = 64; k < 80; ++k) entries[k] = 0;
 }
 
-void DequantizeBlockMethod0Plain(const CoefficientBlock& coefficients, const int32_t* entries, CoefficientBlock& block) {
+void DequantizeBlockMethod0Plain(const CoefficientBlock& coefficients, const int32_t* entries,
+                                 CoefficientBlock& block) {
   for (int i = 0; i < 64; ++i) block.values[i] = DequantizedTermMethod0(coefficients.values[i], entries[i]);
 }
 
-void DequantizeBlockMethod1Plain(const CoefficientBlock& coefficients, const int32_t* entries, CoefficientBlock& block) {
+void DequantizeBlockMethod1Plain(const CoefficientBlock& coefficients, const int32_t* entries,
+                                 CoefficientBlock& block) {
   for (int i = 0; i < 64; ++i) block.values[i] = DequantizedTermMethod1(coefficients.values[i], entries[i]);
 }
 

@@ -22,7 +22,8 @@ __m128i LowHalvesOfFactors(const int32_t* entries) {
 void DequantizeBlockMethod1Sse2(const CoefficientBlock& coefficients, const int32_t* entries, CoefficientBlock& block) {
   for (int i = 0; i < 64; i += 8) {
     const __m128i terms = _mm_loadu_si128(reinterpret_cast<const __m128i*>(coefficients.values + i));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(block.values + i), _mm_mullo_epi16(terms, LowHalvesOfFactors(entries + i)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(block.values + i),
+                     _mm_mullo_epi16(terms, LowHalvesOfFactors(entries + i)));
   }
 }
 

@@ -44,7 +44,8 @@ void TransformMcu(PrivateState& state, const CoefficientLayout& layout, const Re
     const InverseDctKernel inverseDct = kernels.active_inverse_dct[larger ? transform - 1 : transform];
     for (int b = 0; b < component.h * component.v; ++b) {
       CoefficientBlock& block = blocks[layout.first_block[c] + b];
-      const CoefficientBlock& source = CoefficientBlockAt(state, layout, column, row, c, b % component.h, b / component.h);
+      const CoefficientBlock& source =
+          CoefficientBlockAt(state, layout, column, row, c, b % component.h, b / component.h);
       AskForBlocksAhead(source);
       kernels.active_dequantize(source, factors, block);
       inverseDct(block);

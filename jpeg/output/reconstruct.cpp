@@ -166,7 +166,6 @@ UnitWindow ReconstructMcu(PrivateState& state, int column, int row, int blockCou
   return self;
 }
 
-
 std::optional<DirectOutput> PlanDirectOutput(const PrivateState& state) {
   const PixelRect& region = state.region.scan_region;
   const bool wholeImage = region.left == 0 && region.top == 0 && region.right == 0 && region.bottom == 0;
@@ -194,10 +193,11 @@ UnitWindow ReconstructMcuDirect(const DirectOutput& direct, McuBuffer& mcu, int 
   const int64_t y0 = int64_t{row} * direct.mcu_height;
   // Past a DIB narrower or shorter than the image there is nothing to write.
   if (x0 < direct.dib_width && y0 < direct.dib_height) {
-    const McuTarget target{direct.top_line, static_cast<std::ptrdiff_t>(x0 * direct.channels + y0 * direct.line_bytes),
-                           direct.line_bytes, direct.channels,
-                           PixelRect{0, 0, static_cast<int32_t>(std::min<int64_t>(direct.mcu_width, direct.dib_width - x0)),
-                                     static_cast<int32_t>(std::min<int64_t>(direct.mcu_height, direct.dib_height - y0))}};
+    const McuTarget target{
+        direct.top_line, static_cast<std::ptrdiff_t>(x0 * direct.channels + y0 * direct.line_bytes), direct.line_bytes,
+        direct.channels,
+        PixelRect{0, 0, static_cast<int32_t>(std::min<int64_t>(direct.mcu_width, direct.dib_width - x0)),
+                  static_cast<int32_t>(std::min<int64_t>(direct.mcu_height, direct.dib_height - y0))}};
     direct.output(mcu, target);
   }
   return UnitWindow{column, column + 1, row, row + 1};

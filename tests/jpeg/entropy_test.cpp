@@ -379,12 +379,13 @@ TEST(BlockDecodeTest, EqualsTheStepByStepDecodeOnRandomTablesAndData) {
     for (int blockIndex = 0; blockIndex < 400; ++blockIndex) {
       const bool skip = random() % 4 == 0;
       if (!skip) fastBlock = CoefficientBlock{};  // as the MCU's clear leaves it
-      const int fastResult =
-          skip ? SkipBlockPlain(*fast.stream, dc, ac, fastPrediction, nullptr, fastBlock)
-               : (methodZero ? DecodeBlockMethod0 : DecodeBlockMethod1)(*fast.stream, dc, ac, fastPrediction,
-                                                                         factors.data(), fastBlock);
+      const int fastResult = skip ? SkipBlockPlain(*fast.stream, dc, ac, fastPrediction, nullptr, fastBlock)
+                                  : (methodZero ? DecodeBlockMethod0 : DecodeBlockMethod1)(
+                                        *fast.stream, dc, ac, fastPrediction, factors.data(), fastBlock);
       const int stepwiseResult = BlockStepwise(*stepwise.stream, dc, ac, skip, stepwisePrediction, stepwiseBlock);
-      if (!skip) (methodZero ? DequantizeBlockMethod0Plain : DequantizeBlockMethod1Plain)(stepwiseBlock, factors.data(), stepwiseBlock);
+      if (!skip)
+        (methodZero ? DequantizeBlockMethod0Plain : DequantizeBlockMethod1Plain)(stepwiseBlock, factors.data(),
+                                                                                 stepwiseBlock);
       ASSERT_EQ(fastResult, stepwiseResult) << "block " << blockIndex;
       ASSERT_EQ(fastPrediction, stepwisePrediction) << "block " << blockIndex;
       ASSERT_EQ(std::memcmp(&fastBlock, &stepwiseBlock, sizeof fastBlock), 0) << "block " << blockIndex;

@@ -520,8 +520,9 @@ void PerComponentMcu(const McuBuffer& mcu, const McuTarget& target) {
 
 template <int kH, int kV, int kDibColor, int kPixelBytes>
 constexpr OutputTwins PerComponentTwins(const char* name) {
-  return {name, KernelSet::kAvx2, PerComponentMcu<kH, kV, kDibColor, true>, PerComponentMcu<kH, kV, kDibColor, false>,
-          8 * kH, 8 * kV, kPixelBytes};
+  const McuOutputKernel packed = PerComponentMcu<kH, kV, kDibColor, true>;
+  const McuOutputKernel plain = PerComponentMcu<kH, kV, kDibColor, false>;
+  return {name, KernelSet::kAvx2, packed, plain, 8 * kH, 8 * kV, kPixelBytes};
 }
 
 const OutputTwins kAvx2PerComponentTwins[] = {
