@@ -218,8 +218,11 @@ ProcessorKind DetermineProcessorKind(platform::CodecSettings* settings) {
 }
 
 bool HasAvx2(const ProcessorInfo& info) {
+  // The AVX2 set is built for BMI2 too (its compilers may use the shifts of
+  // either), so it needs both.
+  constexpr uint32_t kLeaf7 = kFeatureAvx2 | kFeatureBmi2;
   return (info.feature_flags_ecx & kFeatureAvx) != 0 && info.ymm_state_saved &&
-         (info.extended_features & kFeatureAvx2) != 0;
+         (info.extended_features & kLeaf7) == kLeaf7;
 }
 
 KernelSet KernelSetFor(ProcessorKind kind, bool avx2Allowed) {

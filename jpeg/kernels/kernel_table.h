@@ -54,7 +54,7 @@ inline constexpr ProcessorKind kProcessorKindCount = 7;
 // (and the "AVX2" setting is not 0).
 enum class KernelSet { kPlain, kSse2, kAvx2 };
 
-// Whether the processor has AVX2 and the system saves its registers.
+// Whether the processor has AVX2 and BMI2 and the system saves the AVX registers.
 bool HasAvx2(const ProcessorInfo& info);
 KernelSet KernelSetFor(ProcessorKind kind, bool avx2Allowed);
 

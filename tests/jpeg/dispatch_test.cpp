@@ -65,15 +65,18 @@ TEST(DetectProcessorTest, LeavesATerminatedVendor) {
   EXPECT_EQ(KindFromProcessorInfo(info), DetermineProcessorKind(nullptr));
 }
 
-// AVX2 forms need the instructions (leaf 7) and AVX (leaf 1) and a system
-// that saves the YMM registers; only the packed kinds take any packed set.
+// AVX2 forms need the instructions (AVX2 and BMI2, leaf 7) and AVX (leaf 1)
+// and a system that saves the YMM registers; only the packed kinds take any
+// packed set.
 TEST(KernelSetTest, Avx2NeedsProcessorAndSystemAndAPackedKind) {
+  constexpr uint32_t kLeaf7 = kFeatureAvx2 | kFeatureBmi2;
   struct Case {
     uint32_t ecx, leaf7;
     bool saved, avx2;
-  } const cases[] = {{kFeatureAvx | kFeatureOsxsave, kFeatureAvx2, true, true},
-                     {kFeatureAvx | kFeatureOsxsave, kFeatureAvx2, false, false},
-                     {kFeatureOsxsave, kFeatureAvx2, true, false},
+  } const cases[] = {{kFeatureAvx | kFeatureOsxsave, kLeaf7, true, true},
+                     {kFeatureAvx | kFeatureOsxsave, kLeaf7, false, false},
+                     {kFeatureOsxsave, kLeaf7, true, false},
+                     {kFeatureAvx | kFeatureOsxsave, kFeatureAvx2, true, false},
                      {kFeatureAvx | kFeatureOsxsave, kFeatureBmi2, true, false}};
   for (const Case& c : cases) {
     ProcessorInfo info{};
