@@ -21,6 +21,16 @@ int DecodeBlockMethod0(JpegStream& stream, const HuffmanDecodeTable& dc, const H
 int DecodeBlockMethod1(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
                        int16_t& prediction, const int32_t* factors, CoefficientBlock& block);
 
+// The same decoders built for BMI2, for the AVX2 set (whose processors have
+// it), where the compiler can build them so.
+#if defined(__GNUC__) && defined(__x86_64__)
+#define HALVORA_BLOCK_DECODER_BMI2 1
+int DecodeBlockMethod0Bmi2(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                           int16_t& prediction, const int32_t* factors, CoefficientBlock& block);
+int DecodeBlockMethod1Bmi2(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                           int16_t& prediction, const int32_t* factors, CoefficientBlock& block);
+#endif
+
 // Decodes the DC term into coefficient 0, as it is (no factor), and passes
 // over the AC codes, leaving the other coefficients as they were.
 int SkipBlockPlain(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac, int16_t& prediction,

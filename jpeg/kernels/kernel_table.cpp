@@ -157,6 +157,10 @@ void FillAvx2Set(KernelTable& table) {
   table.grey_copy = CopyMcuGreyAvx2;
   table.grey_to_colour = CopyMcuGreyToColourAvx2;
   table.convert_row = ConvertMcuRowAvx2;
+#if defined(HALVORA_BLOCK_DECODER_BMI2)
+  table.decode_block_method0 = DecodeBlockMethod0Bmi2;
+  table.decode_block_method1 = DecodeBlockMethod1Bmi2;
+#endif
   // In the order of WholeMcuLayoutOf.
   constexpr WholeMcuKernel kAvx2WholeMcu[] = {
       WriteGenericMcu444RgbAvx2, WriteGenericMcu444BgrAvx2, WriteGenericMcu444RgbaAvx2,

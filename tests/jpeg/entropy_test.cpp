@@ -21,6 +21,7 @@
 #include "jpeg/entropy/progressive_blocks.h"
 #include "jpeg/entropy/scan_position.h"
 #include "jpeg/input/stream_input.h"
+#include "jpeg/kernels/kernel_table.h"
 #include "jpeg/kernels/quant.h"
 #include "platform/file.h"
 
@@ -358,6 +359,18 @@ void ExpectSameState(const JpegStream& fast, const JpegStream& stepwise) {
   }
 }
 
+// The block decoder of a method: every other trial its BMI2 build, where
+// this processor runs it.
+DecodeBlockKernel BlockDecoderFor(bool methodZero, int trial) {
+#if defined(HALVORA_BLOCK_DECODER_BMI2)
+  if (trial % 2 == 1 && (DetectProcessor().extended_features & kFeatureBmi2) != 0) {
+    return methodZero ? DecodeBlockMethod0Bmi2 : DecodeBlockMethod1Bmi2;
+  }
+#endif
+  static_cast<void>(trial);
+  return methodZero ? DecodeBlockMethod0 : DecodeBlockMethod1;
+}
+
 TEST(BlockDecodeTest, EqualsTheStepByStepDecodeOnRandomTablesAndData) {
   std::mt19937 random(20240611);
   for (int trial = 0; trial < 1500; ++trial) {
@@ -379,9 +392,8 @@ TEST(BlockDecodeTest, EqualsTheStepByStepDecodeOnRandomTablesAndData) {
     for (int blockIndex = 0; blockIndex < 400; ++blockIndex) {
       const bool skip = random() % 4 == 0;
       if (!skip) fastBlock = CoefficientBlock{};  // as the MCU's clear leaves it
-      const int fastResult = skip ? SkipBlockPlain(*fast.stream, dc, ac, fastPrediction, nullptr, fastBlock)
-                                  : (methodZero ? DecodeBlockMethod0 : DecodeBlockMethod1)(
-                                        *fast.stream, dc, ac, fastPrediction, factors.data(), fastBlock);
+      const DecodeBlockKernel decode = skip ? SkipBlockPlain : BlockDecoderFor(methodZero, trial);
+      const int fastResult = decode(*fast.stream, dc, ac, fastPrediction, factors.data(), fastBlock);
       const int stepwiseResult = BlockStepwise(*stepwise.stream, dc, ac, skip, stepwisePrediction, stepwiseBlock);
       if (!skip)
         (methodZero ? DequantizeBlockMethod0Plain : DequantizeBlockMethod1Plain)(stepwiseBlock, factors.data(),
