@@ -115,8 +115,8 @@ HALVORA_SYMBOL_STEP int DecodeAc(BitWindow& window, JpegStream& stream, const Hu
 // then the AC codes, with the bits in locals throughout. A marker met inside
 // the block ends it without error.
 template <typename Store>
-HALVORA_SYMBOL_STEP int DecodeBlock(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac, int16_t& prediction,
-                Store store) {
+HALVORA_SYMBOL_STEP int DecodeBlock(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                                    int16_t& prediction, Store store) {
   BitWindow window(stream);
   int result = DecodeDc(window, stream, dc, prediction);
   if (result == 0) {
@@ -128,8 +128,9 @@ HALVORA_SYMBOL_STEP int DecodeBlock(JpegStream& stream, const HuffmanDecodeTable
 }
 
 template <int16_t (*Dequantize)(int16_t, int32_t)>
-HALVORA_SYMBOL_STEP int DecodeDequantizedBlock(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
-                           int16_t& prediction, const int32_t* factors, CoefficientBlock& block) {
+HALVORA_SYMBOL_STEP int DecodeDequantizedBlock(JpegStream& stream, const HuffmanDecodeTable& dc,
+                                               const HuffmanDecodeTable& ac, int16_t& prediction,
+                                               const int32_t* factors, CoefficientBlock& block) {
   return DecodeBlock(stream, dc, ac, prediction, [&block, factors](int index, int32_t value) {
     const int32_t natural = kZigZagToNatural[index];
     block.values[natural] = Dequantize(static_cast<int16_t>(value), factors[natural]);
