@@ -176,13 +176,43 @@ struct RgbaOrder {
 
 uint8_t* RowAt(const McuTarget& target, int row) { return target.dib + (target.topLeft + row * target.lineBytes); }
 
-// 4:4:4: two rows of 8 pixels a step, luminance and chroma alike.
-template <class Terms, class Order>
+// Luminance rows `row` and `row + 1` of a 4:4:4 MCU: one block.
+struct WholeBlockLuma {
+  static __m256i Rows(const CoefficientBlock* blocks, int row) { return LoadRowPair(blocks, 0, row); }
+};
+
+// The same rows of a 4:2:0 MCU read at half size, 8x8 pixels: four blocks of
+// 4x4 samples in the top-left corner of each, two side by side a row.
+struct QuarterBlocksLuma {
+  static __m128i HalfRows(const CoefficientBlock* blocks, int row) {
+    const int left = (row / 4) * 2;
+    auto at = [&](int block) { return reinterpret_cast<const __m128i*>(blocks[block].values + 8 * (row % 4)); };
+    return _mm_unpacklo_epi64(_mm_loadl_epi64(at(left)), _mm_loadl_epi64(at(left + 1)));
+  }
+  static __m256i Rows(const CoefficientBlock* blocks, int row) {
+    return LowBytes(_mm256_set_m128i(HalfRows(blocks, row + 1), HalfRows(blocks, row)));
+  }
+};
+
+// Where the chroma of an 8x8 MCU whose chroma is not subsampled lies: blocks
+// 1 and 2 at full size, blocks 4 and 5 at half size (each read one size
+// larger, so one sample a pixel).
+template <int kCbBlock, class Luma>
+struct EightByEight {
+  static constexpr int kWidth = 8;
+  static constexpr int kHeight = 8;
+  static constexpr int kCb = kCbBlock;
+  using LumaRows = Luma;
+};
+using Layout444Mcu = EightByEight<Layout444::kCbBlock, WholeBlockLuma>;
+using Layout420HalfMcu = EightByEight<Layout420::kLumaBlocks, QuarterBlocksLuma>;
+
+// An 8x8 MCU of one chroma sample a pixel: two rows of 8 pixels a step.
+template <class Terms, class Order, class L = Layout444Mcu>
 void ConvertWhole444(const CoefficientBlock* blocks, const McuTarget& target) {
-  using L = Layout444;
   for (int row = 0; row < 8; row += 2) {
-    const ChromaTerms terms = Terms::Of(LoadRowPair(blocks, L::kCbBlock, row), LoadRowPair(blocks, L::kCrBlock, row));
-    Order::Store({RowAt(target, row), RowAt(target, row + 1)}, ApplyTerms(LoadRowPair(blocks, 0, row), terms));
+    const ChromaTerms terms = Terms::Of(LoadRowPair(blocks, L::kCb, row), LoadRowPair(blocks, L::kCb + 1, row));
+    Order::Store({RowAt(target, row), RowAt(target, row + 1)}, ApplyTerms(L::LumaRows::Rows(blocks, row), terms));
   }
 }
 
@@ -242,6 +272,13 @@ void OutputMcu(const McuBuffer& mcu, const McuTarget& target) {
   } else {
     kPlain(mcu, target);
   }
+}
+
+template <class Order>
+bool WriteHalfSizeGenericMcu(const CoefficientBlock* blocks, const McuTarget& target) {
+  if (!TakesWholeMcu<Layout420HalfMcu, Order>(target)) return false;
+  ConvertWhole444<GenericTerms, Order, Layout420HalfMcu>(blocks, target);
+  return true;
 }
 
 template <class L, class Order>
@@ -307,6 +344,16 @@ bool WriteGenericMcu420BgrAvx2(const CoefficientBlock* blocks, const McuTarget& 
 }
 bool WriteGenericMcu420RgbaAvx2(const CoefficientBlock* blocks, const McuTarget& target) {
   return WriteWholeGenericMcu<Layout420, RgbaOrder>(blocks, target);
+}
+
+bool WriteHalfSizeGenericMcu420RgbAvx2(const CoefficientBlock* blocks, const McuTarget& target) {
+  return WriteHalfSizeGenericMcu<RgbOrder>(blocks, target);
+}
+bool WriteHalfSizeGenericMcu420BgrAvx2(const CoefficientBlock* blocks, const McuTarget& target) {
+  return WriteHalfSizeGenericMcu<BgrOrder>(blocks, target);
+}
+bool WriteHalfSizeGenericMcu420RgbaAvx2(const CoefficientBlock* blocks, const McuTarget& target) {
+  return WriteHalfSizeGenericMcu<RgbaOrder>(blocks, target);
 }
 
 }  // namespace halvora::jpeg

@@ -416,6 +416,11 @@ void OutputMcuPerComponent(const CoefficientBlock* blocks, int blockCount, const
 
 void OutputReducedMcu(const CoefficientBlock* blocks, int blockCount, const ComponentOutputFormat& format,
                       int blockSize, bool simpleSampling, const McuTarget& target) {
+  // The half-size form reads the blocks of a three-component 4:2:0 MCU.
+  if (format.halfSizeMcu != nullptr && blockSize == 4 && simpleSampling && blocks != nullptr &&
+      blockCount >= BlocksBefore(format, 3) && format.halfSizeMcu(blocks, target)) {
+    return;
+  }
   OutputBlocks(blocks, blockCount, format, blockSize, simpleSampling, target);
 }
 

@@ -51,8 +51,10 @@ struct ComponentOutputFormat {
   int32_t vmax;
   int32_t convert;  // 1: convert the MCU's pixels after writing them (interleaved scans only)
   ConvertRowKernel convertRow = ConvertMcuRow;  // that conversion, in the record's kernel set
-  // A packed form of OutputMcuPerComponent for this format, or none.
+  // A packed form of OutputMcuPerComponent for this format, or none; and of
+  // OutputReducedMcu at half size under simple sampling.
   WholeMcuKernel wholeMcu = nullptr;
+  WholeMcuKernel halfSizeMcu = nullptr;
 };
 
 // True when every factor the routine uses lies in 1..4 and divides the
@@ -92,8 +94,9 @@ void WriteComponentPlanes(const McuPlanes& planes, const ComponentOutputFormat& 
                           int mcuHeight, const McuTarget& target);
 
 // The entry of the whole-MCU layouts (index 0..8 of kWholeMcuLayouts) that
-// `format` has, or -1.
+// `format` has, or -1. The 4:2:0 ones (6..8) also have half-size forms.
 int WholeMcuLayoutOf(const ComponentOutputFormat& format);
+inline constexpr int kFirst420Layout = 6;
 
 // One interleaved MCU at full size: (8 hmax) x (8 vmax) pixels.
 void OutputMcuPerComponent(const CoefficientBlock* blocks, int blockCount, const ComponentOutputFormat& format,

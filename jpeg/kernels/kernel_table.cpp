@@ -90,6 +90,7 @@ void FillPlainSet(KernelTable& table) {
   table.grey_to_colour = CopyMcuGreyToColourPlain;
   table.convert_row = ConvertMcuRow;
   for (WholeMcuKernel& kernel : table.whole_mcu) kernel = nullptr;
+  for (WholeMcuKernel& kernel : table.half_size_mcu) kernel = nullptr;
   table.upsample_smooth_2x1 = UpsampleSmooth2x1;
   table.upsample_smooth_2x2 = UpsampleSmooth2x2;
   table.decode_block_method0 = DecodeBlockMethod0;
@@ -168,6 +169,9 @@ void FillAvx2Set(KernelTable& table) {
       WriteGenericMcu420RgbAvx2, WriteGenericMcu420BgrAvx2, WriteGenericMcu420RgbaAvx2};
   static_assert(std::size(kAvx2WholeMcu) == kWholeMcuLayouts);
   for (int i = 0; i < kWholeMcuLayouts; ++i) table.whole_mcu[i] = kAvx2WholeMcu[i];
+  table.half_size_mcu[0] = WriteHalfSizeGenericMcu420RgbAvx2;
+  table.half_size_mcu[1] = WriteHalfSizeGenericMcu420BgrAvx2;
+  table.half_size_mcu[2] = WriteHalfSizeGenericMcu420RgbaAvx2;
   table.dib_convert[static_cast<int>(DibConversion::kBgrToYcc)] = ConvertBgrToYccAvx2;
   table.dib_convert[static_cast<int>(DibConversion::kRgbToYcc)] = ConvertRgbToYccAvx2;
   table.dib_convert[static_cast<int>(DibConversion::kRgbxToYcc)] = ConvertRgbxToYccAvx2;

@@ -79,6 +79,7 @@ struct KernelTable {
   McuOutputKernel grey_to_colour;  // one grey component into a three- or four-channel DIB
   ConvertRowKernel convert_row;  // the per-component output's colour conversion of a row
   WholeMcuKernel whole_mcu[kWholeMcuLayouts];  // its whole-MCU forms (none in the plain set)
+  WholeMcuKernel half_size_mcu[3];             // 4:2:0 at half size into RGB, BGR, RGBA
   SmoothUpsampleKernel upsample_smooth_2x1;
   SmoothUpsampleKernel upsample_smooth_2x2;
   DecodeBlockKernel decode_block_method0;  // decoding with the dequantisation of each method

@@ -57,6 +57,13 @@ bool WriteGenericMcu420RgbAvx2(const CoefficientBlock* blocks, const McuTarget& 
 bool WriteGenericMcu420BgrAvx2(const CoefficientBlock* blocks, const McuTarget& target);
 bool WriteGenericMcu420RgbaAvx2(const CoefficientBlock* blocks, const McuTarget& target);
 
+// The per-component routine for a whole 4:2:0 MCU of a half-size read (8x8
+// pixels: four luminance blocks of 4x4 samples, the chroma read one size
+// larger), likewise.
+bool WriteHalfSizeGenericMcu420RgbAvx2(const CoefficientBlock* blocks, const McuTarget& target);
+bool WriteHalfSizeGenericMcu420BgrAvx2(const CoefficientBlock* blocks, const McuTarget& target);
+bool WriteHalfSizeGenericMcu420RgbaAvx2(const CoefficientBlock* blocks, const McuTarget& target);
+
 // One 8x8 grey block into a one-channel DIB (twin of CopyMcuGreyPlain), with
 // the same hand-over to the plain routine as the colour output.
 void CopyMcuGreyAvx2(const McuBuffer& mcu, const McuTarget& target);

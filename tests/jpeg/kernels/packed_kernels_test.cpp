@@ -499,9 +499,9 @@ INSTANTIATE_TEST_SUITE_P(Avx2, PackedOutputTest, ::testing::ValuesIn(kAvx2Output
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The per-component routine of a three-component YCbCr MCU, with the
-// whole-MCU form the AVX2 table gives its layout, or with none (the planes).
+// whole-MCU forms the AVX2 table gives its layout, or with none (the planes).
 template <int kH, int kV, int kDibColor, bool kPacked>
-void PerComponentMcu(const McuBuffer& mcu, const McuTarget& target) {
+ComponentOutputFormat YccFormat() {
   ComponentOutputFormat format{};
   format.jpegColor = JpegColorYCbCr;
   format.dibColor = kDibColor;
@@ -513,9 +513,22 @@ void PerComponentMcu(const McuBuffer& mcu, const McuTarget& target) {
   if (kPacked) {
     KernelTable table;
     FillKernelTable(table, KernelSet::kAvx2);
-    format.wholeMcu = table.whole_mcu[WholeMcuLayoutOf(format)];
+    const int layout = WholeMcuLayoutOf(format);
+    format.wholeMcu = table.whole_mcu[layout];
+    if (layout >= kFirst420Layout) format.halfSizeMcu = table.half_size_mcu[layout - kFirst420Layout];
   }
-  OutputMcuPerComponent(mcu.blocks, kH * kV + 2, format, target);
+  return format;
+}
+
+template <int kH, int kV, int kDibColor, bool kPacked>
+void PerComponentMcu(const McuBuffer& mcu, const McuTarget& target) {
+  OutputMcuPerComponent(mcu.blocks, kH * kV + 2, YccFormat<kH, kV, kDibColor, kPacked>(), target);
+}
+
+// A 4:2:0 MCU read at half size: 4x4 luminance blocks, chroma one size larger.
+template <int kDibColor, bool kPacked>
+void HalfSizeMcu(const McuBuffer& mcu, const McuTarget& target) {
+  OutputReducedMcu(mcu.blocks, 6, YccFormat<2, 2, kDibColor, kPacked>(), 4, true, target);
 }
 
 template <int kH, int kV, int kDibColor, int kPixelBytes>
@@ -523,6 +536,11 @@ constexpr OutputTwins PerComponentTwins(const char* name) {
   const McuOutputKernel packed = PerComponentMcu<kH, kV, kDibColor, true>;
   const McuOutputKernel plain = PerComponentMcu<kH, kV, kDibColor, false>;
   return {name, KernelSet::kAvx2, packed, plain, 8 * kH, 8 * kV, kPixelBytes};
+}
+
+template <int kDibColor, int kPixelBytes>
+constexpr OutputTwins HalfSizeTwins(const char* name) {
+  return {name, KernelSet::kAvx2, HalfSizeMcu<kDibColor, true>, HalfSizeMcu<kDibColor, false>, 8, 8, kPixelBytes};
 }
 
 const OutputTwins kAvx2PerComponentTwins[] = {
@@ -535,6 +553,11 @@ const OutputTwins kAvx2PerComponentTwins[] = {
     PerComponentTwins<2, 2, JpegColorRgb, 3>("PerComponent420Rgb"),
     PerComponentTwins<2, 2, JpegColorBgr, 3>("PerComponent420Bgr"),
     PerComponentTwins<2, 2, JpegColorRgba, 4>("PerComponent420Rgba"),
+    // Their chroma blocks are 4 and 5, so the chroma cases below vary
+    // luminance there; the random MCUs cover the chroma.
+    HalfSizeTwins<JpegColorRgb, 3>("HalfSize420Rgb"),
+    HalfSizeTwins<JpegColorBgr, 3>("HalfSize420Bgr"),
+    HalfSizeTwins<JpegColorRgba, 4>("HalfSize420Rgba"),
 };
 INSTANTIATE_TEST_SUITE_P(Avx2PerComponent, PackedOutputTest, ::testing::ValuesIn(kAvx2PerComponentTwins),
                          [](const auto& info) { return std::string(info.param.name); });
