@@ -414,12 +414,44 @@ void OutputMcuPerComponent(const CoefficientBlock* blocks, int blockCount, const
   OutputBlocks(blocks, blockCount, format, 8, false, target);
 }
 
+bool WriteReducedYcc420Mcu(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int blockSize,
+                           const McuTarget& target) {
+  if (WholeMcuLayoutOf(format) < kFirst420Layout || !IsBlockSize(blockSize) || blockSize == 8) return false;
+  const int side = 2 * blockSize;
+  const int pixelBytes = format.dibColor == JpegColorRgba ? 4 : 3;
+  const PixelRect& v = target.visible;
+  // Rows that overlap would make the order of writes show: the planes keep it.
+  const ptrdiff_t stride = target.lineBytes < 0 ? -target.lineBytes : target.lineBytes;
+  if (v.left > 0 || v.top > 0 || v.right < side || v.bottom < side || target.channels != pixelBytes ||
+      stride < ptrdiff_t{side} * pixelBytes) {
+    return false;
+  }
+  const CoefficientBlock& cb = blocks[4];
+  const CoefficientBlock& cr = blocks[5];
+  uint8_t luma[8], blue[8], red[8];
+  for (int row = 0; row < side; ++row) {
+    const CoefficientBlock* pair = blocks + (row / blockSize) * 2;
+    const int line = 8 * (row % blockSize);
+    for (int x = 0; x < side; ++x) {
+      luma[x] = static_cast<uint8_t>(pair[x / blockSize].values[line + x % blockSize]);
+      blue[x] = static_cast<uint8_t>(cb.values[8 * row + x]);
+      red[x] = static_cast<uint8_t>(cr.values[8 * row + x]);
+    }
+    uint8_t* pixels = target.dib + target.topLeft + row * target.lineBytes;
+    format.convertRow(luma, blue, red, side, pixels, pixelBytes, format.dibColor, format.jpegColor);
+    if (pixelBytes == 4) {
+      for (int x = 0; x < side; ++x) pixels[4 * x + 3] = 255;
+    }
+  }
+  return true;
+}
+
 void OutputReducedMcu(const CoefficientBlock* blocks, int blockCount, const ComponentOutputFormat& format,
                       int blockSize, bool simpleSampling, const McuTarget& target) {
-  // The half-size form reads the blocks of a three-component 4:2:0 MCU.
-  if (format.halfSizeMcu != nullptr && blockSize == 4 && simpleSampling && blocks != nullptr &&
-      blockCount >= BlocksBefore(format, 3) && format.halfSizeMcu(blocks, target)) {
-    return;
+  // The whole-MCU forms read the blocks of a three-component 4:2:0 MCU.
+  if (simpleSampling && blocks != nullptr && blockCount >= BlocksBefore(format, 3)) {
+    if (format.halfSizeMcu != nullptr && blockSize == 4 && format.halfSizeMcu(blocks, target)) return;
+    if (format.reducedMcu != nullptr && format.reducedMcu(blocks, format, blockSize, target)) return;
   }
   OutputBlocks(blocks, blockCount, format, blockSize, simpleSampling, target);
 }

@@ -40,6 +40,13 @@ using WholeMcuKernel = bool (*)(const CoefficientBlock* blocks, const McuTarget&
 // sampled 1x1, 2x1 or 2x2 and the others 1x1, into RGB, BGR or RGBA pixels.
 inline constexpr int kWholeMcuLayouts = 9;
 
+struct ComponentOutputFormat;
+
+// Writes a wholly visible MCU of a reduced read (blocks of blockSize samples
+// a side) row by row, or answers false (nothing written).
+using ReducedMcuWriter = bool (*)(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int blockSize,
+                                  const McuTarget& target);
+
 struct ComponentOutputFormat {
   int32_t jpegColor;       // JpegColor of the data
   int32_t dibColor;        // JpegColor of the DIB
@@ -55,6 +62,8 @@ struct ComponentOutputFormat {
   // OutputReducedMcu at half size under simple sampling.
   WholeMcuKernel wholeMcu = nullptr;
   WholeMcuKernel halfSizeMcu = nullptr;
+  // The row-by-row form of OutputReducedMcu for this format, or none.
+  ReducedMcuWriter reducedMcu = nullptr;
 };
 
 // True when every factor the routine uses lies in 1..4 and divides the
@@ -97,6 +106,13 @@ void WriteComponentPlanes(const McuPlanes& planes, const ComponentOutputFormat& 
 // `format` has, or -1. The 4:2:0 ones (6..8) also have half-size forms.
 int WholeMcuLayoutOf(const ComponentOutputFormat& format);
 inline constexpr int kFirst420Layout = 6;
+
+// A whole 4:2:0 YCbCr MCU of a reduced read under simple sampling into RGB,
+// BGR or RGBA pixels, a row at a time: the row's luminance from its two
+// blocks, the chroma one sample a pixel, then the format's row conversion.
+// The same pixels as the planes give; false for anything else.
+bool WriteReducedYcc420Mcu(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int blockSize,
+                           const McuTarget& target);
 
 // One interleaved MCU at full size: (8 hmax) x (8 vmax) pixels.
 void OutputMcuPerComponent(const CoefficientBlock* blocks, int blockCount, const ComponentOutputFormat& format,

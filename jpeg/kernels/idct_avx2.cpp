@@ -1,4 +1,4 @@
-// The full-size inverse DCTs on 256-bit registers: eight 32-bit lanes, so a
+// The inverse DCTs on 256-bit registers: eight 32-bit lanes, so a
 // one-dimensional pass over all eight lines of a block runs at once. The
 // arithmetic is the plain kernels' own: every sum, difference and product is
 // taken modulo 2^32 (as the plain kernels' wrapping intermediates are) and
@@ -200,6 +200,15 @@ struct EvenOdd {
   }
 }
 
+// The quarter-size step of both passes: two outputs from the even input
+// x[0] and the odd ones.
+[[gnu::always_inline]] inline void QuarterStep(const Lanes (&x)[8], Lanes (&y)[2]) {
+  const Lanes e = x[0] << 15;
+  const Lanes a = x[1] * 29692 - x[3] * 10426 + x[5] * 6967 - x[7] * 5906;
+  y[0] = e + a;
+  y[1] = e - a;
+}
+
 // All ones in the lanes whose inputs other than x[0] and x[4] are all zero.
 Lanes DcOnlyLanes(const Lanes (&x)[8]) {
   const __m256i any = _mm256_or_si256(_mm256_or_si256(_mm256_or_si256(x[1].v, x[2].v), _mm256_or_si256(x[3].v, x[5].v)),
@@ -337,6 +346,44 @@ void InverseDct4x4Method1Avx2(CoefficientBlock& block) {
     const __m128i clamped = _mm_max_epi16(_mm_min_epi16(shifted, _mm_set1_epi16(255)), _mm_setzero_si128());
     _mm_storel_epi64(reinterpret_cast<__m128i*>(block.values + 8 * row), clamped);
   }
+}
+
+void InverseDct2x2Method1Avx2(CoefficientBlock& block) {
+  // Column pass: lane i is column i, input k is coefficient row k. Columns 2,
+  // 4 and 6, which the plain kernel skips, are transformed too and never
+  // read. A column of odd terms all zero gives 4 x DC either way (its product
+  // cannot wrap), so it needs no case of its own.
+  Lanes x[8];
+  LoadCoefficientRows(block, x);
+  Lanes y[2];
+  QuarterStep(x, y);
+  // Row pass: transposed, lane i is workspace row i (lanes 2 to 7 unused),
+  // input k is workspace column k. A row whose odd terms are all zero is
+  // descaled on its own, as in the plain kernel, where the full formula could
+  // wrap differently.
+  Lanes rows[8];
+  rows[0] = (y[0] + 4096) >> 13;
+  rows[1] = (y[1] + 4096) >> 13;
+  for (int j = 2; j < 8; ++j) rows[j].v = _mm256_setzero_si256();
+  Transpose(rows);
+  QuarterStep(rows, y);
+  const __m256i odd = _mm256_or_si256(_mm256_or_si256(rows[1].v, rows[3].v), _mm256_or_si256(rows[5].v, rows[7].v));
+  const __m256i oddZero = _mm256_cmpeq_epi32(odd, _mm256_setzero_si256());
+  const __m256i dcSample = ((rows[0] + 16) >> 5).v;
+  // Lane i of column j's vector is sample (i, j); both rows' four samples are
+  // level-shifted and clamped together, as the full size does.
+  const __m256i column0 = _mm256_blendv_epi8(((y[0] + 524288) >> 20).v, dcSample, oddZero);
+  const __m256i column1 = _mm256_blendv_epi8(((y[1] + 524288) >> 20).v, dcSample, oddZero);
+  const __m128i pairs = _mm_unpacklo_epi32(_mm256_castsi256_si128(column0), _mm256_castsi256_si128(column1));
+  const __m128i shifted = _mm_adds_epi16(_mm_packs_epi32(pairs, pairs), _mm_set1_epi16(128));
+  const __m128i clamped = _mm_max_epi16(_mm_min_epi16(shifted, _mm_set1_epi16(255)), _mm_setzero_si128());
+  // Words 0, 1: row 0; words 2, 3: row 1.
+  const uint32_t row0 = static_cast<uint32_t>(_mm_cvtsi128_si32(clamped));
+  const uint32_t row1 = static_cast<uint32_t>(_mm_extract_epi32(clamped, 1));
+  block.values[0] = static_cast<int16_t>(row0 & 0xFFFF);
+  block.values[1] = static_cast<int16_t>(row0 >> 16);
+  block.values[8] = static_cast<int16_t>(row1 & 0xFFFF);
+  block.values[9] = static_cast<int16_t>(row1 >> 16);
 }
 
 void InverseDct8x8Method0Avx2(CoefficientBlock& block) {

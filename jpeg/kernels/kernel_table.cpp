@@ -153,6 +153,7 @@ void FillAvx2Set(KernelTable& table) {
   table.inverse_dct_method0[0] = InverseDct8x8Method0Avx2;
   table.inverse_dct_method1[0] = InverseDct8x8Method1Avx2;
   table.inverse_dct_method1[1] = InverseDct4x4Method1Avx2;
+  table.inverse_dct_method1[2] = InverseDct2x2Method1Avx2;
   table.dequantize_method1 = DequantizeBlockMethod1Avx2;
   for (size_t i = 0; i < std::size(kAvx2OutputPaths); ++i) table.output_paths[i] = kAvx2OutputPaths[i];
   table.grey_copy = CopyMcuGreyAvx2;

@@ -27,6 +27,8 @@ void InverseDct8x8Method1Avx2(CoefficientBlock& block);
 void InverseDct8x8Method0Avx2(CoefficientBlock& block);
 // The half-size inverse DCT of method 1 (twin of InverseDct4x4Method1Plain).
 void InverseDct4x4Method1Avx2(CoefficientBlock& block);
+// The quarter-size inverse DCT of method 1 (twin of InverseDct2x2Method1Plain).
+void InverseDct2x2Method1Avx2(CoefficientBlock& block);
 
 // Fused YCbCr -> colour output (twins of the OutputMcu...Plain routines of the
 // same name). A whole, unclipped MCU is converted here; a clipped MCU, or a

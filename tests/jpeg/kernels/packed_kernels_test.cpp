@@ -184,6 +184,7 @@ const IdctTwins kAvx2IdctTwins[] = {
     {"Method1_8x8", KernelSet::kAvx2, InverseDct8x8Method1Avx2, InverseDct8x8Method1Plain},
     {"Method0_8x8", KernelSet::kAvx2, InverseDct8x8Method0Avx2, InverseDct8x8Method0Plain},
     {"Method1_4x4", KernelSet::kAvx2, InverseDct4x4Method1Avx2, InverseDct4x4Method1Plain},
+    {"Method1_2x2", KernelSet::kAvx2, InverseDct2x2Method1Avx2, InverseDct2x2Method1Plain},
 };
 INSTANTIATE_TEST_SUITE_P(Avx2, PackedIdctTest, ::testing::ValuesIn(kAvx2IdctTwins),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -479,25 +480,6 @@ TEST_P(PackedOutputTest, EveryLumaAgainstChromaExtremes) {
 INSTANTIATE_TEST_SUITE_P(Sse2, PackedOutputTest, ::testing::ValuesIn(kSse2OutputTwins),
                          [](const auto& info) { return std::string(info.param.name); });
 
-#if defined(HALVORA_JPEG_AVX2)
-const OutputTwins kAvx2OutputTwins[] = {
-    {"Path1_444Rgb", KernelSet::kAvx2, OutputMcu444RgbAvx2, OutputMcu444RgbPlain, 8, 8, 3},
-    {"Path2_444Bgr", KernelSet::kAvx2, OutputMcu444BgrAvx2, OutputMcu444BgrPlain, 8, 8, 3},
-    {"Path3_420Rgb", KernelSet::kAvx2, OutputMcu420RgbAvx2, OutputMcu420RgbPlain, 16, 16, 3},
-    {"Path4_420Bgr", KernelSet::kAvx2, OutputMcu420BgrAvx2, OutputMcu420BgrPlain, 16, 16, 3},
-    {"Path5_422Rgb", KernelSet::kAvx2, OutputMcu422RgbAvx2, OutputMcu422RgbPlain, 16, 8, 3},
-    {"Path6_422Bgr", KernelSet::kAvx2, OutputMcu422BgrAvx2, OutputMcu422BgrPlain, 16, 8, 3},
-    {"Path7_444Rgba", KernelSet::kAvx2, OutputMcu444RgbaAvx2, OutputMcu444RgbaPlain, 8, 8, 4},
-    {"Path8_420Rgba", KernelSet::kAvx2, OutputMcu420RgbaAvx2, OutputMcu420RgbaPlain, 16, 16, 4},
-    {"Path9_422Rgba", KernelSet::kAvx2, OutputMcu422RgbaAvx2, OutputMcu422RgbaPlain, 16, 8, 4},
-    // The grey copies read block 0 only: the chroma cases vary nothing else for them.
-    {"GreyCopy", KernelSet::kAvx2, CopyMcuGreyAvx2, CopyMcuGreyPlain, 8, 8, 1},
-    {"GreyToColour", KernelSet::kAvx2, CopyMcuGreyToColourAvx2, CopyMcuGreyToColourPlain, 8, 8, 3},
-    {"GreyToColourAlpha", KernelSet::kAvx2, CopyMcuGreyToColourAvx2, CopyMcuGreyToColourPlain, 8, 8, 4},
-};
-INSTANTIATE_TEST_SUITE_P(Avx2, PackedOutputTest, ::testing::ValuesIn(kAvx2OutputTwins),
-                         [](const auto& info) { return std::string(info.param.name); });
-
 // The per-component routine of a three-component YCbCr MCU, with the
 // whole-MCU forms the AVX2 table gives its layout, or with none (the planes).
 template <int kH, int kV, int kDibColor, bool kPacked>
@@ -531,6 +513,34 @@ void HalfSizeMcu(const McuBuffer& mcu, const McuTarget& target) {
   OutputReducedMcu(mcu.blocks, 6, YccFormat<2, 2, kDibColor, kPacked>(), 4, true, target);
 }
 
+// A 4:2:0 MCU of a reduced read of blocks of kBlockSize samples a side,
+// written a row at a time or through the planes.
+template <int kBlockSize, int kDibColor, bool kByRows>
+void ReducedMcu(const McuBuffer& mcu, const McuTarget& target) {
+  ComponentOutputFormat format = YccFormat<2, 2, kDibColor, false>();
+  if (kByRows) format.reducedMcu = WriteReducedYcc420Mcu;
+  OutputReducedMcu(mcu.blocks, 6, format, kBlockSize, true, target);
+}
+
+#if defined(HALVORA_JPEG_AVX2)
+const OutputTwins kAvx2OutputTwins[] = {
+    {"Path1_444Rgb", KernelSet::kAvx2, OutputMcu444RgbAvx2, OutputMcu444RgbPlain, 8, 8, 3},
+    {"Path2_444Bgr", KernelSet::kAvx2, OutputMcu444BgrAvx2, OutputMcu444BgrPlain, 8, 8, 3},
+    {"Path3_420Rgb", KernelSet::kAvx2, OutputMcu420RgbAvx2, OutputMcu420RgbPlain, 16, 16, 3},
+    {"Path4_420Bgr", KernelSet::kAvx2, OutputMcu420BgrAvx2, OutputMcu420BgrPlain, 16, 16, 3},
+    {"Path5_422Rgb", KernelSet::kAvx2, OutputMcu422RgbAvx2, OutputMcu422RgbPlain, 16, 8, 3},
+    {"Path6_422Bgr", KernelSet::kAvx2, OutputMcu422BgrAvx2, OutputMcu422BgrPlain, 16, 8, 3},
+    {"Path7_444Rgba", KernelSet::kAvx2, OutputMcu444RgbaAvx2, OutputMcu444RgbaPlain, 8, 8, 4},
+    {"Path8_420Rgba", KernelSet::kAvx2, OutputMcu420RgbaAvx2, OutputMcu420RgbaPlain, 16, 16, 4},
+    {"Path9_422Rgba", KernelSet::kAvx2, OutputMcu422RgbaAvx2, OutputMcu422RgbaPlain, 16, 8, 4},
+    // The grey copies read block 0 only: the chroma cases vary nothing else for them.
+    {"GreyCopy", KernelSet::kAvx2, CopyMcuGreyAvx2, CopyMcuGreyPlain, 8, 8, 1},
+    {"GreyToColour", KernelSet::kAvx2, CopyMcuGreyToColourAvx2, CopyMcuGreyToColourPlain, 8, 8, 3},
+    {"GreyToColourAlpha", KernelSet::kAvx2, CopyMcuGreyToColourAvx2, CopyMcuGreyToColourPlain, 8, 8, 4},
+};
+INSTANTIATE_TEST_SUITE_P(Avx2, PackedOutputTest, ::testing::ValuesIn(kAvx2OutputTwins),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 template <int kH, int kV, int kDibColor, int kPixelBytes>
 constexpr OutputTwins PerComponentTwins(const char* name) {
   const McuOutputKernel packed = PerComponentMcu<kH, kV, kDibColor, true>;
@@ -562,6 +572,24 @@ const OutputTwins kAvx2PerComponentTwins[] = {
 INSTANTIATE_TEST_SUITE_P(Avx2PerComponent, PackedOutputTest, ::testing::ValuesIn(kAvx2PerComponentTwins),
                          [](const auto& info) { return std::string(info.param.name); });
 #endif
+
+// The row-by-row writing of reduced reads is plain code, checked here against
+// the planes with the same cases (its MCUs are 8, 4 and 2 pixels a side).
+template <int kBlockSize, int kDibColor, int kPixelBytes>
+constexpr OutputTwins ReducedRowTwins(const char* name) {
+  const McuOutputKernel byRows = ReducedMcu<kBlockSize, kDibColor, true>;
+  const McuOutputKernel byPlanes = ReducedMcu<kBlockSize, kDibColor, false>;
+  return {name, KernelSet::kSse2, byRows, byPlanes, 2 * kBlockSize, 2 * kBlockSize, kPixelBytes};
+}
+
+const OutputTwins kReducedRowTwins[] = {
+    ReducedRowTwins<4, JpegColorBgr, 3>("Half420Bgr"),      ReducedRowTwins<4, JpegColorRgba, 4>("Half420Rgba"),
+    ReducedRowTwins<2, JpegColorRgb, 3>("Quarter420Rgb"),   ReducedRowTwins<2, JpegColorBgr, 3>("Quarter420Bgr"),
+    ReducedRowTwins<2, JpegColorRgba, 4>("Quarter420Rgba"), ReducedRowTwins<1, JpegColorBgr, 3>("Eighth420Bgr"),
+    ReducedRowTwins<1, JpegColorRgba, 4>("Eighth420Rgba"),
+};
+INSTANTIATE_TEST_SUITE_P(ReducedRows, PackedOutputTest, ::testing::ValuesIn(kReducedRowTwins),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace halvora::jpeg
