@@ -426,22 +426,28 @@ bool WriteReducedYcc420Mcu(const CoefficientBlock* blocks, const ComponentOutput
       stride < ptrdiff_t{side} * pixelBytes) {
     return false;
   }
+  // The MCU's samples in raster order, converted in one run (the conversion
+  // works eight pixels at a time, more than a row of a quarter- or
+  // eighth-size MCU holds), then placed row by row.
   const CoefficientBlock& cb = blocks[4];
   const CoefficientBlock& cr = blocks[5];
-  uint8_t luma[8], blue[8], red[8];
+  uint8_t luma[64], blue[64], red[64];
   for (int row = 0; row < side; ++row) {
     const CoefficientBlock* pair = blocks + (row / blockSize) * 2;
     const int line = 8 * (row % blockSize);
     for (int x = 0; x < side; ++x) {
-      luma[x] = static_cast<uint8_t>(pair[x / blockSize].values[line + x % blockSize]);
-      blue[x] = static_cast<uint8_t>(cb.values[8 * row + x]);
-      red[x] = static_cast<uint8_t>(cr.values[8 * row + x]);
+      luma[row * side + x] = static_cast<uint8_t>(pair[x / blockSize].values[line + x % blockSize]);
+      blue[row * side + x] = static_cast<uint8_t>(cb.values[8 * row + x]);
+      red[row * side + x] = static_cast<uint8_t>(cr.values[8 * row + x]);
     }
-    uint8_t* pixels = target.dib + target.topLeft + row * target.lineBytes;
-    format.convertRow(luma, blue, red, side, pixels, pixelBytes, format.dibColor, format.jpegColor);
-    if (pixelBytes == 4) {
-      for (int x = 0; x < side; ++x) pixels[4 * x + 3] = 255;
-    }
+  }
+  // Four-byte pixels are opaque; the conversion keeps their byte 3.
+  uint8_t converted[64 * 4];
+  const int rowBytes = side * pixelBytes;
+  if (pixelBytes == 4) std::memset(converted, 255, sizeof converted);
+  format.convertRow(luma, blue, red, side * side, converted, pixelBytes, format.dibColor, format.jpegColor);
+  for (int row = 0; row < side; ++row) {
+    std::memcpy(target.dib + target.topLeft + row * target.lineBytes, converted + row * rowBytes, rowBytes);
   }
   return true;
 }
