@@ -166,29 +166,57 @@ UnitWindow ReconstructMcu(PrivateState& state, int column, int row, int blockCou
   return self;
 }
 
+namespace {
+
+// The transform of each block of the scan's MCU, as TransformBlocks picks them.
+void PlanTransforms(const PrivateState& state, const ReadSize& size, DirectOutput& direct) {
+  const InverseDctKernel* transforms = state.input.kernels->active_inverse_dct;
+  const int index = TransformIndex(size.scale);
+  const JpegScan& scan = *state.progression.scan;
+  int next = 0;
+  for (int i = 0; i < scan.ns && next < kMcuBufferBlocks; ++i) {
+    const ScanComponent& component = scan.components[i];
+    const int blocks = scan.ns == 1 ? 1 : component.h * component.v;
+    const bool larger = size.simple_sampling && component.h * component.v == 1;
+    const InverseDctKernel transform = transforms[larger ? index - 1 : index];
+    for (int b = 0; b < blocks && next < kMcuBufferBlocks; ++b) direct.transforms[next++] = transform;
+  }
+  while (next < kMcuBufferBlocks) direct.transforms[next++] = transforms[index];
+}
+
+}  // namespace
+
 std::optional<DirectOutput> PlanDirectOutput(const PrivateState& state) {
   const PixelRect& region = state.region.scan_region;
   const bool wholeImage = region.left == 0 && region.top == 0 && region.right == 0 && region.bottom == 0;
-  if (!wholeImage || RawPlaneList(state) != nullptr || state.output.per_component_output != 0 ||
-      OutputScale(state.read.io_type) != 1) {
+  const bool interpolated = state.output.per_component_output == 2 && HasContextPlanes(state);
+  if (!wholeImage || RawPlaneList(state) != nullptr || interpolated || state.progression.non_interleaved != 0 ||
+      state.progression.scan == nullptr) {
     return std::nullopt;
   }
+  const ReadSize size = ReadSizeOf(state, false);
   const WorkingFields& work = state.read.work;
   const JpegFrame& frame = state.markers.frame;
-  const KernelTable& kernels = *state.input.kernels;
-  return DirectOutput{kernels.active_inverse_dct[TransformIndex(1)],
-                      kernels.output_mcu,
-                      state.input.top_line,
-                      work.dib_line_bytes,
-                      work.dib_channels,
-                      frame.mcu_width,
-                      frame.mcu_height,
-                      work.dib_width,
-                      work.dib_height < 0 ? -work.dib_height : work.dib_height};
+  DirectOutput direct{};
+  PlanTransforms(state, size, direct);
+  // The reduced reads have no fused routines.
+  const bool fused = state.output.per_component_output == 0 && size.scale == 1;
+  direct.output = fused ? state.input.kernels->output_mcu : nullptr;
+  if (!fused) direct.format = MakeComponentOutputFormat(state, FormatComponents::kScan);
+  direct.block_size = size.block_size;
+  direct.simple_sampling = size.simple_sampling;
+  direct.top_line = state.input.top_line;
+  direct.line_bytes = work.dib_line_bytes;
+  direct.channels = work.dib_channels;
+  direct.mcu_width = frame.mcu_width / size.scale;
+  direct.mcu_height = frame.mcu_height / size.scale;
+  direct.dib_width = work.dib_width;
+  direct.dib_height = work.dib_height < 0 ? -work.dib_height : work.dib_height;
+  return direct;
 }
 
 UnitWindow ReconstructMcuDirect(const DirectOutput& direct, McuBuffer& mcu, int column, int row, int blockCount) {
-  for (int i = 0; i < blockCount; ++i) direct.transform(mcu.blocks[i]);
+  for (int i = 0; i < blockCount; ++i) direct.transforms[i](mcu.blocks[i]);
   const int64_t x0 = int64_t{column} * direct.mcu_width;
   const int64_t y0 = int64_t{row} * direct.mcu_height;
   // Past a DIB narrower or shorter than the image there is nothing to write.
@@ -198,7 +226,13 @@ UnitWindow ReconstructMcuDirect(const DirectOutput& direct, McuBuffer& mcu, int 
         direct.channels,
         PixelRect{0, 0, static_cast<int32_t>(std::min<int64_t>(direct.mcu_width, direct.dib_width - x0)),
                   static_cast<int32_t>(std::min<int64_t>(direct.mcu_height, direct.dib_height - y0))}};
-    direct.output(mcu, target);
+    if (direct.output != nullptr) {
+      direct.output(mcu, target);
+    } else if (direct.block_size == 8) {
+      OutputMcuPerComponent(mcu.blocks, blockCount, direct.format, target);
+    } else {
+      OutputReducedMcu(mcu.blocks, blockCount, direct.format, direct.block_size, direct.simple_sampling, target);
+    }
   }
   return UnitWindow{column, column + 1, row, row + 1};
 }

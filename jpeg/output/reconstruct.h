@@ -7,6 +7,7 @@
 
 #include "jpeg/entropy/region_index.h"
 #include "jpeg/interface/private_state.h"
+#include "jpeg/kernels/component_output.h"
 
 namespace halvora::jpeg {
 
@@ -18,24 +19,28 @@ namespace halvora::jpeg {
 // whose output runs behind the decoding, those the MCU completes).
 UnitWindow ReconstructMcu(PrivateState& state, int column, int row, int blockCount);
 
-// What the common read (the whole image at full size through a fused
-// routine, into a DIB that holds it all) settles once per scan, so that each
-// MCU goes straight from its transform to its place in the DIB.
+// What a read of the whole image into a DIB that holds it all settles once
+// per scan of all components, so that each MCU goes straight from its
+// transforms to its place in the DIB: through the image's fused routine, or
+// through the per-component routines (their format worked out once).
 struct DirectOutput {
-  InverseDctKernel transform;
-  McuOutputKernel output;
+  InverseDctKernel transforms[kMcuBufferBlocks];  // by block of the MCU
+  McuOutputKernel output;                         // the fused routine, or none
+  ComponentOutputFormat format;                   // else the per-component routines'
+  int32_t block_size;                             // samples a side of a transformed block
+  bool simple_sampling;
   uint8_t* top_line;
   std::ptrdiff_t line_bytes;
   int32_t channels;
-  int32_t mcu_width;
+  int32_t mcu_width;  // pixels at the read's size
   int32_t mcu_height;
   int32_t dib_width;
   int32_t dib_height;  // its magnitude
 };
 
 // The direct output of the scan being read, or nullopt when the read takes
-// ReconstructMcu's longer way (reduced sizes, per-component or raw output, a
-// region of interest).
+// ReconstructMcu's longer way (raw planes, interpolated chroma, a scan of
+// fewer components than the frame, a region of interest).
 std::optional<DirectOutput> PlanDirectOutput(const PrivateState& state);
 
 // ReconstructMcu for a read with a direct output, writing the same bytes.
