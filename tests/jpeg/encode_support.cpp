@@ -25,6 +25,16 @@ size_t LineBytes(const WriteRequest& request, int width) {
 
 }  // namespace
 
+WriteRequest RequestFor(int dibColor, int dibChannels, int jpegColor, int channels, int subsampling) {
+  WriteRequest request;
+  request.dib_color = dibColor;
+  request.dib_channels = dibChannels;
+  request.jpeg_color = jpegColor;
+  request.channels = channels;
+  request.subsampling = subsampling;
+  return request;
+}
+
 Dib MakeDib(const WriteRequest& request, int width, int height) {
   Dib dib;
   dib.width = width;

@@ -26,6 +26,11 @@ struct WriteRequest {
   std::string comment;
 };
 
+// A request to write those DIB colours and channels as that stream colour,
+// channels and sampling, the other fields as above.
+WriteRequest RequestFor(int dibColor, int dibChannels, int jpegColor, int channels,
+                        int subsampling = JpegSubsamplingNone);
+
 // A DIB of `width` x `height` pixels laid out as `request` says, each
 // channel a picture of its own: smooth gradients with fine texture and one
 // sharp edge, the kind of content a photograph has, different per channel.

@@ -55,12 +55,7 @@ std::vector<uint8_t> Payloads(const std::vector<uint8_t>& stream, uint8_t code) 
 }
 
 WriteRequest Request(int dibColor, int dibChannels, int jpegColor, int channels, int subsampling) {
-  WriteRequest request;
-  request.dib_color = dibColor;
-  request.dib_channels = dibChannels;
-  request.jpeg_color = jpegColor;
-  request.channels = channels;
-  request.subsampling = subsampling;
+  WriteRequest request = testing::RequestFor(dibColor, dibChannels, jpegColor, channels, subsampling);
   request.quality = 90;
   request.comment = "interop";
   return request;

@@ -35,6 +35,7 @@ using testing::DibRequest;
 using testing::DibResult;
 using testing::PixelOf;
 using testing::Record;
+using testing::RequestFor;
 using testing::WriteRequest;
 using testing::WriteStream;
 
@@ -55,16 +56,6 @@ struct RoundTripCase {
   bool jfif;
   int adobe_transform;  // -1: no Adobe segment
 };
-
-WriteRequest Write(int dibColor, int dibChannels, int jpegColor, int channels, int subsampling = 0) {
-  WriteRequest request;
-  request.dib_color = dibColor;
-  request.dib_channels = dibChannels;
-  request.jpeg_color = jpegColor;
-  request.channels = channels;
-  request.subsampling = subsampling;
-  return request;
-}
 
 DibRequest Read(int color, int channels, int jpegColor = 0) {
   DibRequest request;
@@ -142,24 +133,25 @@ INSTANTIATE_TEST_SUITE_P(
     Pairings, RoundTripTest,
     ::testing::Values(
         // Grey at quality 100 comes back within 1, as grey or as YCbCr.
-        RoundTripCase{"GreyToGrey", Write(4, 1, 4, 1), Read(4, 1), Expect::kSame, 1, true, -1},
-        RoundTripCase{"GreyToYCbCr", Write(4, 1, 3, 3), Read(4, 1), Expect::kSame, 1, true, -1},
-        RoundTripCase{"BgrToYCbCr", Write(2, 3, 3, 3), Read(2, 3), Expect::kSame, 4, true, -1},
-        RoundTripCase{"RgbToYCbCr", Write(1, 3, 3, 3), Read(1, 3), Expect::kSame, 4, true, -1},
-        RoundTripCase{"BgrToYCbCr422", Write(2, 3, 3, 3, 2), Read(2, 3), Expect::kSame, 10, true, -1},
-        RoundTripCase{"BgrToYCbCr420", Write(2, 3, 3, 3, 1), Read(2, 3), Expect::kSame, 10, true, -1},
-        RoundTripCase{"RgbToGrey", Write(1, 3, 4, 1), Read(4, 1), Expect::kLuma, 1, true, -1},
-        RoundTripCase{"BgrToGrey", Write(2, 3, 4, 1), Read(4, 1), Expect::kLuma, 1, true, -1},
-        RoundTripCase{"BgrStoredAsRgb", Write(2, 3, 1, 3), Read(2, 3), Expect::kSame, 1, false, 0},
-        RoundTripCase{"RgbStoredAsRgb420", Write(1, 3, 1, 3, 1), Read(1, 3), Expect::kSame, 30, false, 0},
-        RoundTripCase{"RgbInFourBytesToYCbCr", Write(1, 4, 3, 3), Read(5, 4), Expect::kDropFourth, 4, true, -1},
-        RoundTripCase{"RgbaStored", Write(5, 4, 5, 4), Read(5, 4), Expect::kSame, 1, false, 0},
-        RoundTripCase{"RgbaStored420", Write(5, 4, 5, 4, 3), Read(5, 4), Expect::kSame, 30, false, 0},
-        RoundTripCase{"RgbaToYCbCrAndAlpha", Write(5, 4, 6, 4), Read(5, 4), Expect::kSame, 4, false, 2},
-        RoundTripCase{"RgbaToYCbCrAndAlpha422", Write(5, 4, 6, 4, 4), Read(5, 4), Expect::kSame, 10, false, 2},
-        RoundTripCase{"YCbCrStored", Write(3, 3, 3, 3), Read(255, 3, 255), Expect::kSame, 1, true, -1},
-        RoundTripCase{"OtherStored", Write(255, 3, 255, 3), Read(255, 3, 255), Expect::kSame, 1, false, 0},
-        RoundTripCase{"OtherFirstTwoOfFour", Write(255, 4, 255, 2), Read(255, 2, 255), Expect::kSame, 1, false, 0}),
+        RoundTripCase{"GreyToGrey", RequestFor(4, 1, 4, 1), Read(4, 1), Expect::kSame, 1, true, -1},
+        RoundTripCase{"GreyToYCbCr", RequestFor(4, 1, 3, 3), Read(4, 1), Expect::kSame, 1, true, -1},
+        RoundTripCase{"BgrToYCbCr", RequestFor(2, 3, 3, 3), Read(2, 3), Expect::kSame, 4, true, -1},
+        RoundTripCase{"RgbToYCbCr", RequestFor(1, 3, 3, 3), Read(1, 3), Expect::kSame, 4, true, -1},
+        RoundTripCase{"BgrToYCbCr422", RequestFor(2, 3, 3, 3, 2), Read(2, 3), Expect::kSame, 10, true, -1},
+        RoundTripCase{"BgrToYCbCr420", RequestFor(2, 3, 3, 3, 1), Read(2, 3), Expect::kSame, 10, true, -1},
+        RoundTripCase{"RgbToGrey", RequestFor(1, 3, 4, 1), Read(4, 1), Expect::kLuma, 1, true, -1},
+        RoundTripCase{"BgrToGrey", RequestFor(2, 3, 4, 1), Read(4, 1), Expect::kLuma, 1, true, -1},
+        RoundTripCase{"BgrStoredAsRgb", RequestFor(2, 3, 1, 3), Read(2, 3), Expect::kSame, 1, false, 0},
+        RoundTripCase{"RgbStoredAsRgb420", RequestFor(1, 3, 1, 3, 1), Read(1, 3), Expect::kSame, 30, false, 0},
+        RoundTripCase{"RgbInFourBytesToYCbCr", RequestFor(1, 4, 3, 3), Read(5, 4), Expect::kDropFourth, 4, true, -1},
+        RoundTripCase{"RgbaStored", RequestFor(5, 4, 5, 4), Read(5, 4), Expect::kSame, 1, false, 0},
+        RoundTripCase{"RgbaStored420", RequestFor(5, 4, 5, 4, 3), Read(5, 4), Expect::kSame, 30, false, 0},
+        RoundTripCase{"RgbaToYCbCrAndAlpha", RequestFor(5, 4, 6, 4), Read(5, 4), Expect::kSame, 4, false, 2},
+        RoundTripCase{"RgbaToYCbCrAndAlpha422", RequestFor(5, 4, 6, 4, 4), Read(5, 4), Expect::kSame, 10, false, 2},
+        RoundTripCase{"YCbCrStored", RequestFor(3, 3, 3, 3), Read(255, 3, 255), Expect::kSame, 1, true, -1},
+        RoundTripCase{"OtherStored", RequestFor(255, 3, 255, 3), Read(255, 3, 255), Expect::kSame, 1, false, 0},
+        RoundTripCase{"OtherFirstTwoOfFour", RequestFor(255, 4, 255, 2), Read(255, 2, 255), Expect::kSame, 1, false,
+                      0}),
     [](const ::testing::TestParamInfo<RoundTripCase>& info) { return std::string(info.param.name); });
 
 // ---- Stream forms that decode identically -----------------------------------------------
@@ -169,17 +161,17 @@ std::vector<WriteRequest> Variants() {
   std::vector<WriteRequest> variants;
   for (int subsampling : {0, 1, 2}) {
     for (int restart : {0, 1, 5}) {
-      WriteRequest request = Write(JpegColorBgr, 3, JpegColorYCbCr, 3, subsampling);
+      WriteRequest request = RequestFor(JpegColorBgr, 3, JpegColorYCbCr, 3, subsampling);
       request.quality = 85;
       request.restart_interval = restart;
       variants.push_back(request);
     }
   }
-  WriteRequest grey = Write(JpegColorGrey, 1, JpegColorGrey, 1);
+  WriteRequest grey = RequestFor(JpegColorGrey, 1, JpegColorGrey, 1);
   grey.restart_interval = 3;
   variants.push_back(grey);
-  variants.push_back(Write(JpegColorRgba, 4, JpegColorYCbCrAlpha, 4, JpegSubsampling420Four));
-  variants.push_back(Write(JpegColorRgb, 3, JpegColorRgb, 3));
+  variants.push_back(RequestFor(JpegColorRgba, 4, JpegColorYCbCrAlpha, 4, JpegSubsampling420Four));
+  variants.push_back(RequestFor(JpegColorRgb, 3, JpegColorRgb, 3));
   return variants;
 }
 
@@ -258,7 +250,7 @@ fs::path TemporaryPath(const std::string& name) { return test_support::ScratchPa
 std::vector<uint8_t> WrittenFile(const fs::path& path) { return testing::ReadFileBytes(path); }
 
 TEST(IdentityTest, FileWritesEqualBufferWrites) {
-  WriteRequest request = Write(JpegColorBgr, 3, JpegColorYCbCr, 3, JpegSubsampling420);
+  WriteRequest request = RequestFor(JpegColorBgr, 3, JpegColorYCbCr, 3, JpegSubsampling420);
   request.quality = 75;
   request.comment = "file";
   Dib dib = testing::MakeDib(request, 300, 200);
@@ -306,7 +298,7 @@ TEST(IdentityTest, EveryKernelSetWritesTheSameStream) {
 TEST(CapacityTest, TheBoundHoldsForNoise) {
   for (bool progressive : {false, true}) {
     for (int subsampling : {0, 1}) {
-      WriteRequest request = Write(JpegColorBgr, 3, JpegColorYCbCr, 3, subsampling);
+      WriteRequest request = RequestFor(JpegColorBgr, 3, JpegColorYCbCr, 3, subsampling);
       request.progressive = progressive;
       request.restart_interval = 1;
       Dib dib = testing::MakeDib(request, 67, 33);
@@ -326,7 +318,7 @@ TEST(CapacityTest, TheBoundHoldsForNoise) {
 // written past it (each buffer is exactly that large, so the sanitizers see
 // an overrun).
 TEST(CapacityTest, EveryCapacityShortOfTheStreamIsRefused) {
-  WriteRequest request = Write(JpegColorBgr, 3, JpegColorYCbCr, 3, JpegSubsampling420);
+  WriteRequest request = RequestFor(JpegColorBgr, 3, JpegColorYCbCr, 3, JpegSubsampling420);
   request.comment = "capacity";
   Dib dib = testing::MakeDib(request, 20, 12);
   std::vector<uint8_t> expected;
@@ -484,7 +476,7 @@ INSTANTIATE_TEST_SUITE_P(
 // ---- Memory ----------------------------------------------------------------------------------
 
 TEST(MemoryTest, ASequentialWriteHoldsOneMcuRow) {
-  WriteRequest request = Write(JpegColorBgr, 3, JpegColorYCbCr, 3, JpegSubsampling420);
+  WriteRequest request = RequestFor(JpegColorBgr, 3, JpegColorYCbCr, 3, JpegSubsampling420);
   Dib dib = testing::MakeDib(request, 64, 2048);
   Record record;
   std::vector<uint8_t> stream;
@@ -498,7 +490,7 @@ TEST(MemoryTest, ASequentialWriteHoldsOneMcuRow) {
 }
 
 TEST(MemoryTest, AProgressiveWriteStaysWithinTheBudget) {
-  WriteRequest request = Write(JpegColorBgr, 3, JpegColorYCbCr, 3);
+  WriteRequest request = RequestFor(JpegColorBgr, 3, JpegColorYCbCr, 3);
   request.progressive = true;
   Dib dib = testing::MakeDib(request, 1024, 1024);  // 49152 blocks, 6 MiB of coefficients
   Record record;
