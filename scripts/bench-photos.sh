@@ -28,8 +28,7 @@ done
 
 scripts/install-packages.sh --bench-photos
 if [[ ${#photos[@]} -eq 0 ]]; then
-  photos=(/usr/share/backgrounds/mate/nature/*.jpg /usr/share/backgrounds/mate/abstract/Elephants_5640x3172.jpg)
-  mapfile -t -O "${#photos[@]}" photos < <(dpkg -L ukui-wallpapers | grep '\.jpg$')
+  mapfile -t photos < <(scripts/default-photos.sh)
 fi
 scripts/build.sh native --target hjpeg >/dev/null
 
