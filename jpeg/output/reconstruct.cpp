@@ -5,6 +5,7 @@
 
 #include "jpeg/output/component_format.h"
 #include "jpeg/output/smooth_output.h"
+#include "jpeg/kernels/clip_mcu.h"
 #include "jpeg/kernels/kernel_table.h"
 #include "jpeg/kernels/component_output.h"
 #include "jpeg/output/read_size.h"
@@ -14,23 +15,30 @@ namespace halvora::jpeg {
 
 namespace {
 
-// The inverse DCT of the MCU's blocks at the read's size; under simple
-// sampling the blocks of a component of one block per MCU one size larger.
-void TransformBlocks(const PrivateState& state, McuBuffer& mcu, int blockCount, const ReadSize& size) {
+// The inverse DCT of each block of the scan's MCU at the read's size; under
+// simple sampling the blocks of a component of one block per MCU one size
+// larger.
+void PickBlockTransforms(const PrivateState& state, const ReadSize& size,
+                         InverseDctKernel (&picked)[kMcuBufferBlocks]) {
   const InverseDctKernel* transforms = state.input.kernels->active_inverse_dct;
   const int index = TransformIndex(size.scale);
-  if (!size.simple_sampling) {
-    for (int i = 0; i < blockCount; ++i) transforms[index](mcu.blocks[i]);
-    return;
-  }
-  const JpegScan& scan = *state.progression.scan;
   int next = 0;
-  for (int i = 0; i < scan.ns && next < blockCount; ++i) {
-    const ScanComponent& component = scan.components[i];
-    const int blocks = scan.ns == 1 ? 1 : component.h * component.v;
-    const InverseDctKernel transform = transforms[component.h * component.v == 1 ? index - 1 : index];
-    for (int b = 0; b < blocks && next < blockCount; ++b, ++next) transform(mcu.blocks[next]);
+  if (size.simple_sampling) {
+    const JpegScan& scan = *state.progression.scan;
+    for (int i = 0; i < scan.ns && next < kMcuBufferBlocks; ++i) {
+      const ScanComponent& component = scan.components[i];
+      const int blocks = scan.ns == 1 ? 1 : component.h * component.v;
+      const InverseDctKernel transform = transforms[component.h * component.v == 1 ? index - 1 : index];
+      for (int b = 0; b < blocks && next < kMcuBufferBlocks; ++b) picked[next++] = transform;
+    }
   }
+  while (next < kMcuBufferBlocks) picked[next++] = transforms[index];
+}
+
+void TransformBlocks(const PrivateState& state, McuBuffer& mcu, int blockCount, const ReadSize& size) {
+  InverseDctKernel transforms[kMcuBufferBlocks];
+  PickBlockTransforms(state, size, transforms);
+  for (int i = 0; i < blockCount; ++i) transforms[i](mcu.blocks[i]);
 }
 
 // Block (bx, by) of a component of a partial scan covers its replicated
@@ -166,26 +174,6 @@ UnitWindow ReconstructMcu(PrivateState& state, int column, int row, int blockCou
   return self;
 }
 
-namespace {
-
-// The transform of each block of the scan's MCU, as TransformBlocks picks them.
-void PlanTransforms(const PrivateState& state, const ReadSize& size, DirectOutput& direct) {
-  const InverseDctKernel* transforms = state.input.kernels->active_inverse_dct;
-  const int index = TransformIndex(size.scale);
-  const JpegScan& scan = *state.progression.scan;
-  int next = 0;
-  for (int i = 0; i < scan.ns && next < kMcuBufferBlocks; ++i) {
-    const ScanComponent& component = scan.components[i];
-    const int blocks = scan.ns == 1 ? 1 : component.h * component.v;
-    const bool larger = size.simple_sampling && component.h * component.v == 1;
-    const InverseDctKernel transform = transforms[larger ? index - 1 : index];
-    for (int b = 0; b < blocks && next < kMcuBufferBlocks; ++b) direct.transforms[next++] = transform;
-  }
-  while (next < kMcuBufferBlocks) direct.transforms[next++] = transforms[index];
-}
-
-}  // namespace
-
 std::optional<DirectOutput> PlanDirectOutput(const PrivateState& state) {
   const PixelRect& region = state.region.scan_region;
   const bool wholeImage = region.left == 0 && region.top == 0 && region.right == 0 && region.bottom == 0;
@@ -198,7 +186,7 @@ std::optional<DirectOutput> PlanDirectOutput(const PrivateState& state) {
   const WorkingFields& work = state.read.work;
   const JpegFrame& frame = state.markers.frame;
   DirectOutput direct{};
-  PlanTransforms(state, size, direct);
+  PickBlockTransforms(state, size, direct.transforms);
   // The reduced reads have no fused routines.
   const bool fused = state.output.per_component_output == 0 && size.scale == 1;
   direct.output = fused ? state.input.kernels->output_mcu : nullptr;
@@ -211,21 +199,18 @@ std::optional<DirectOutput> PlanDirectOutput(const PrivateState& state) {
   direct.mcu_width = frame.mcu_width / size.scale;
   direct.mcu_height = frame.mcu_height / size.scale;
   direct.dib_width = work.dib_width;
-  direct.dib_height = work.dib_height < 0 ? -work.dib_height : work.dib_height;
+  direct.dib_height = work.dib_height;
   return direct;
 }
 
 UnitWindow ReconstructMcuDirect(const DirectOutput& direct, McuBuffer& mcu, int column, int row, int blockCount) {
   for (int i = 0; i < blockCount; ++i) direct.transforms[i](mcu.blocks[i]);
-  const int64_t x0 = int64_t{column} * direct.mcu_width;
-  const int64_t y0 = int64_t{row} * direct.mcu_height;
+  McuTarget target{};
+  ClipMcu(PixelRect{}, direct.mcu_width, direct.mcu_height, column, row, direct.channels, direct.line_bytes,
+          direct.top_line, direct.dib_width, direct.dib_height, &target);
   // Past a DIB narrower or shorter than the image there is nothing to write.
-  if (x0 < direct.dib_width && y0 < direct.dib_height) {
-    const McuTarget target{
-        direct.top_line, static_cast<std::ptrdiff_t>(x0 * direct.channels + y0 * direct.line_bytes), direct.line_bytes,
-        direct.channels,
-        PixelRect{0, 0, static_cast<int32_t>(std::min<int64_t>(direct.mcu_width, direct.dib_width - x0)),
-                  static_cast<int32_t>(std::min<int64_t>(direct.mcu_height, direct.dib_height - y0))}};
+  const PixelRect& visible = target.visible;
+  if (visible.left < visible.right && visible.top < visible.bottom) {
     if (direct.output != nullptr) {
       direct.output(mcu, target);
     } else if (direct.block_size == 8) {

@@ -35,7 +35,7 @@ struct DirectOutput {
   int32_t mcu_width;  // pixels at the read's size
   int32_t mcu_height;
   int32_t dib_width;
-  int32_t dib_height;  // its magnitude
+  int32_t dib_height;
 };
 
 // The direct output of the scan being read, or nullopt when the read takes
