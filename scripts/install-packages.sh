@@ -17,8 +17,9 @@ packages=(
 case "${1:-}" in
   viewer) ;;
   --bench-photos)
-    # Real photographs for the decoder benchmark; no build or test needs them.
-    packages=(mate-backgrounds ukui-wallpapers libjpeg-turbo-progs)
+    # Real photographs for the decoder benchmark (no build or test needs
+    # them), the cjpeg that re-encodes them, and libjpeg-turbo as the peer.
+    packages=(mate-backgrounds ukui-wallpapers libjpeg-turbo-progs libturbojpeg0-dev)
     ;;
   *)
     packages+=(
