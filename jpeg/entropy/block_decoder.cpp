@@ -1,7 +1,6 @@
 #include "jpeg/entropy/block_decoder.h"
 
-#include "jpeg/input/bit_reader.h"
-#include "jpeg/input/bit_window.h"
+#include "jpeg/entropy/coded_symbol.h"
 #include "jpeg/kernels/quant.h"
 
 namespace halvora::jpeg {
@@ -9,75 +8,6 @@ namespace halvora::jpeg {
 namespace {
 
 constexpr int kZeroRunLength = 0xF0;  // 16 zero coefficients
-
-// The symbol step runs for nearly every coefficient: it must sit inside the
-// block loop rather than be called from it.
-#if defined(__GNUC__)
-#define HALVORA_SYMBOL_STEP inline __attribute__((always_inline))
-#elif defined(_MSC_VER)
-#define HALVORA_SYMBOL_STEP __forceinline
-#else
-#define HALVORA_SYMBOL_STEP inline
-#endif
-
-// A symbol and the value of its magnitude bits (its low nibble; 0 when it
-// has none). Returned whole so that the block loop keeps both in registers.
-struct CodedSymbol {
-  int result;  // 0, kMarkerReached or a negative code
-  int symbol;
-  int32_t value;
-};
-
-// Takes `category` value bits (with a fill when too few are held) and extends
-// them to a signed value.
-CodedSymbol ReceiveExtended(JpegStream& stream, int symbol, int category) {
-  if (stream.bit_count < category) {
-    const int result = FillBits(stream, category);
-    if (result != 0) return {result, symbol, 0};
-  }
-  return {JpegSuccess, symbol, ExtendReceived(GetBits(stream, category), category)};
-}
-
-// A symbol and its value read through the stream with every check of the
-// careful path: fills byte by byte, markers, the end of the data.
-CodedSymbol DecodeCodedOnStream(JpegStream& stream, const HuffmanDecodeTable& table) {
-  int symbol = 0;
-  const int result = DecodeHuffman(stream, table, symbol);
-  if (result != 0) return {result, symbol, 0};
-  const int size = symbol & 15;
-  return size == 0 ? CodedSymbol{JpegSuccess, symbol, 0} : ReceiveExtended(stream, symbol, size);
-}
-
-// Hands the bits to a careful step on the stream and takes them back.
-template <typename Step>
-CodedSymbol OnStream(BitWindow& window, JpegStream& stream, Step step) {
-  window.Store(stream);
-  const CodedSymbol coded = step();
-  window.Load(stream);
-  return coded;
-}
-
-// One symbol and its value from the bits in locals: the lookahead gives the
-// symbol of most codes, and its magnitude bits follow. Whenever the bits held
-// call for a fill the one-step fill cannot make, or a code is longer than the
-// lookahead, the step goes through the stream instead, making the same fills
-// at the same points.
-HALVORA_SYMBOL_STEP CodedSymbol DecodeCoded(BitWindow& window, JpegStream& stream, const HuffmanDecodeTable& table) {
-  if (window.bit_count < kLookaheadBits && (window.bit_count >= kDecodeFloorBits || !window.Fill(stream))) {
-    return OnStream(window, stream, [&] { return DecodeCodedOnStream(stream, table); });
-  }
-  const uint32_t entry = table.lookahead[window.Peek(kLookaheadBits)];
-  const int symbol = LookaheadSymbol(entry);
-  const int length = LookaheadCodeLength(entry);
-  if (length == 0) return OnStream(window, stream, [&] { return DecodeCodedOnStream(stream, table); });
-  window.bit_count -= length;
-  const int size = symbol & 15;
-  if (size == 0) return {JpegSuccess, symbol, 0};
-  if (window.bit_count < size && !window.Fill(stream)) {
-    return OnStream(window, stream, [&] { return ReceiveExtended(stream, symbol, size); });
-  }
-  return {JpegSuccess, symbol, ExtendNonZero(window.Take(size), size)};
-}
 
 // Steps 2 and 3 of a block: the DC difference added to the prediction. 0,
 // kMarkerReached (block over, prediction unchanged) or a negative code.

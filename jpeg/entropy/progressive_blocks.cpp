@@ -2,7 +2,7 @@
 
 #include <bit>
 
-#include "jpeg/input/bit_reader.h"
+#include "jpeg/entropy/coded_symbol.h"
 
 namespace halvora::jpeg {
 
@@ -13,22 +13,14 @@ constexpr int kZeroRunLength = 0xF0;  // sixteen zero coefficients
 // A marker inside the block ends it without error.
 int BlockResult(int result) { return result == kMarkerReached ? JpegSuccess : result; }
 
-// The next `count` bits (0 to 16), with a fill when too few are held.
-// 0, kMarkerReached or a negative code. Bits already held are taken here
-// rather than by a call to GetBits: a refinement takes one bit for every
-// nonzero coefficient it passes, and the call was much of its time.
-int ReadBits(JpegStream& stream, int count, uint32_t& bits) {
-  bits = 0;
-  if (count == 0) return JpegSuccess;
-  if (stream.bit_count >= count) {
-    stream.bit_count -= count;
-    bits = static_cast<uint32_t>(stream.accumulator >> stream.bit_count) & ((1u << count) - 1);
-    return JpegSuccess;
-  }
-  const int result = FillBits(stream, count);
-  if (result != 0) return result;
-  bits = GetBits(stream, count);
-  return JpegSuccess;
+// Every routine keeps the bits in locals while it walks its block and
+// hands them back to the stream when it returns.
+template <typename Walk>
+int WithWindow(JpegStream& stream, Walk walk) {
+  BitWindow window(stream);
+  const int result = walk(window);
+  window.Store(stream);
+  return BlockResult(result);
 }
 
 int16_t Wrap16(int32_t value) { return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(value))); }
@@ -38,11 +30,10 @@ int16_t ShiftedValue(int32_t value, int al) { return Wrap16(static_cast<int32_t>
 
 // The length of an end-of-band run coded with `r` extra bits, counting the
 // current block. 0, kMarkerReached or a negative code.
-int ReadEndOfBandRun(JpegStream& stream, int r, int32_t& run) {
-  uint32_t extra = 0;
-  const int result = ReadBits(stream, r, extra);
-  if (result != 0) return result;
-  run = (int32_t{1} << r) + static_cast<int32_t>(extra);
+HALVORA_SYMBOL_STEP int ReadEndOfBandRun(BitWindow& window, JpegStream& stream, int r, int32_t& run) {
+  const CodedSymbol extra = TakeBits(window, stream, r);
+  if (extra.result != 0) return extra.result;
+  run = (int32_t{1} << r) + extra.value;
   return JpegSuccess;
 }
 
@@ -71,14 +62,14 @@ uint64_t NonzeroPositions(const CoefficientBlock& block, int ss, int se) {
 
 // Sharpens the coefficient at each of `positions` (all nonzero) by one
 // correction bit, in order.
-int SharpenCoefficients(JpegStream& stream, CoefficientBlock& block, uint64_t positions, int al) {
+HALVORA_SYMBOL_STEP int SharpenCoefficients(BitWindow& window, JpegStream& stream, CoefficientBlock& block,
+                                            uint64_t positions, int al) {
   const int32_t p1 = int32_t{1} << al;
   for (; positions != 0; positions &= positions - 1) {
-    uint32_t bit = 0;
-    const int result = ReadBits(stream, 1, bit);
-    if (result != 0) return result;
+    const CodedSymbol bit = TakeBits(window, stream, 1);
+    if (bit.result != 0) return bit.result;
     int16_t& coefficient = block.values[kZigZagToNatural[std::countr_zero(positions)]];
-    const int32_t step = bit != 0 && (coefficient & p1) == 0 ? (coefficient >= 0 ? p1 : -p1) : 0;
+    const int32_t step = bit.value != 0 && (coefficient & p1) == 0 ? (coefficient >= 0 ? p1 : -p1) : 0;
     coefficient = Wrap16(coefficient + step);
   }
   return JpegSuccess;
@@ -95,42 +86,66 @@ int PositionAfterZeros(uint64_t nonzero, uint64_t band, int k, int zeros, int se
 
 // A coefficient placed by the band's walk lies behind the walk's position,
 // so the nonzero positions found at the start stay right for the rest of it.
-int AcRefineBand(JpegStream& stream, CoefficientBlock& block, const HuffmanDecodeTable& ac, int ss, int se, int al) {
+int AcRefineBand(BitWindow& window, JpegStream& stream, CoefficientBlock& block, const HuffmanDecodeTable& ac, int ss,
+                 int se, int al) {
   const uint64_t band = PositionsFrom(ss) & ~PositionsFrom(se + 1);
   const uint64_t nonzero = NonzeroPositions(block, ss, se);
   int k = ss;
   if (stream.end_of_band_run == 0) {
     for (; k <= se; ++k) {
-      int runSize = 0;
-      int result = DecodeHuffman(stream, ac, runSize);
-      if (result != 0) return result;
-      const int r = runSize >> 4;
-      const int s = runSize & 15;
+      const CodedSymbol coded = DecodeSymbol(window, stream, ac);
+      if (coded.result != 0) return coded.result;
+      const int r = coded.symbol >> 4;
+      const bool placesNew = (coded.symbol & 15) != 0;
       int16_t value = 0;
-      if (s != 0) {
-        uint32_t sign = 0;
-        result = ReadBits(stream, 1, sign);
-        if (result != 0) return result;
-        value = ShiftedValue(sign != 0 ? 1 : -1, al);
-      } else if (runSize != kZeroRunLength) {
-        result = ReadEndOfBandRun(stream, r, stream.end_of_band_run);
+      if (placesNew) {
+        // A new coefficient has magnitude 2^al, whatever size the code names.
+        const CodedSymbol sign = TakeBits(window, stream, 1);
+        if (sign.result != 0) return sign.result;
+        value = ShiftedValue(sign.value != 0 ? 1 : -1, al);
+      } else if (coded.symbol != kZeroRunLength) {
+        const int result = ReadEndOfBandRun(window, stream, r, stream.end_of_band_run);
         if (result != 0) return result;
         break;
       }
       // Every nonzero coefficient passed on the way to the r+1-th zero
       // takes a correction bit.
       const int stop = PositionAfterZeros(nonzero, band, k, r, se);
-      result = SharpenCoefficients(stream, block, nonzero & PositionsFrom(k) & ~PositionsFrom(stop), al);
+      const int result =
+          SharpenCoefficients(window, stream, block, nonzero & PositionsFrom(k) & ~PositionsFrom(stop), al);
       if (result != 0) return result;
       k = stop;
       // k <= 64 here; the padded zig-zag table keeps the store inside the block.
-      if (s != 0) block.values[kZigZagToNatural[k]] = value;
+      if (placesNew) block.values[kZigZagToNatural[k]] = value;
     }
   }
   if (stream.end_of_band_run > 0) {
-    const int result = SharpenCoefficients(stream, block, nonzero & PositionsFrom(k), al);
+    const int result = SharpenCoefficients(window, stream, block, nonzero & PositionsFrom(k), al);
     if (result != 0) return result;
     stream.end_of_band_run -= 1;
+  }
+  return JpegSuccess;
+}
+
+int AcFirstBand(BitWindow& window, JpegStream& stream, CoefficientBlock& block, const HuffmanDecodeTable& ac, int ss,
+                int se, int al) {
+  for (int k = ss; k <= se;) {
+    const CodedSymbol coded = DecodeCoded(window, stream, ac);
+    if (coded.result != 0) return coded.result;
+    const int r = coded.symbol >> 4;
+    if ((coded.symbol & 15) != 0) {
+      // k + r <= se + 15 stays inside the padded zig-zag table.
+      k += r;
+      block.values[kZigZagToNatural[k]] = ShiftedValue(coded.value, al);
+      k += 1;
+    } else if (coded.symbol == kZeroRunLength) {
+      k += 16;
+    } else {
+      const int result = ReadEndOfBandRun(window, stream, r, stream.end_of_band_run);
+      if (result != 0) return result;
+      stream.end_of_band_run -= 1;  // this block is the first of the run
+      return JpegSuccess;
+    }
   }
   return JpegSuccess;
 }
@@ -139,24 +154,22 @@ int AcRefineBand(JpegStream& stream, CoefficientBlock& block, const HuffmanDecod
 
 int DecodeDcFirst(JpegStream& stream, const HuffmanDecodeTable& dc, CoefficientBlock& block, int16_t& prediction,
                   int al) {
-  int category = 0;
-  int result = DecodeHuffman(stream, dc, category);
-  if (result != 0) return BlockResult(result);
-  category &= 15;
-  uint32_t bits = 0;
-  result = ReadBits(stream, category, bits);
-  if (result != 0) return BlockResult(result);
-  prediction = Wrap16(prediction + ExtendReceived(bits, category));
-  block.values[0] = ShiftedValue(prediction, al);
-  return JpegSuccess;
+  return WithWindow(stream, [&](BitWindow& window) -> int {
+    const CodedSymbol coded = DecodeCoded(window, stream, dc);
+    if (coded.result != 0) return coded.result;
+    prediction = Wrap16(prediction + coded.value);
+    block.values[0] = ShiftedValue(prediction, al);
+    return JpegSuccess;
+  });
 }
 
 int DecodeDcRefine(JpegStream& stream, CoefficientBlock& block, int al) {
-  uint32_t bit = 0;
-  const int result = ReadBits(stream, 1, bit);
-  if (result != 0) return BlockResult(result);
-  if (bit != 0) block.values[0] = Wrap16(block.values[0] | (int32_t{1} << al));
-  return JpegSuccess;
+  return WithWindow(stream, [&](BitWindow& window) -> int {
+    const CodedSymbol bit = TakeBits(window, stream, 1);
+    if (bit.result != 0) return bit.result;
+    if (bit.value != 0) block.values[0] = Wrap16(block.values[0] | (int32_t{1} << al));
+    return JpegSuccess;
+  });
 }
 
 int DecodeAcFirst(JpegStream& stream, CoefficientBlock& block, const HuffmanDecodeTable& ac, int ss, int se, int al) {
@@ -164,35 +177,12 @@ int DecodeAcFirst(JpegStream& stream, CoefficientBlock& block, const HuffmanDeco
     stream.end_of_band_run -= 1;
     return JpegSuccess;
   }
-  for (int k = ss; k <= se;) {
-    int runSize = 0;
-    int result = DecodeHuffman(stream, ac, runSize);
-    if (result != 0) return BlockResult(result);
-    const int r = runSize >> 4;
-    const int s = runSize & 15;
-    if (s != 0) {
-      // k + r <= se + 15 stays inside the padded zig-zag table.
-      k += r;
-      uint32_t bits = 0;
-      result = ReadBits(stream, s, bits);
-      if (result != 0) return BlockResult(result);
-      block.values[kZigZagToNatural[k]] = ShiftedValue(ExtendReceived(bits, s), al);
-      k += 1;
-    } else if (runSize == kZeroRunLength) {
-      k += 16;
-    } else {
-      result = ReadEndOfBandRun(stream, r, stream.end_of_band_run);
-      if (result != 0) return BlockResult(result);
-      stream.end_of_band_run -= 1;  // this block is the first of the run
-      return JpegSuccess;
-    }
-  }
-  return JpegSuccess;
+  return WithWindow(stream, [&](BitWindow& window) { return AcFirstBand(window, stream, block, ac, ss, se, al); });
 }
 
 int DecodeAcRefine(JpegStream& stream, CoefficientBlock& block, const HuffmanDecodeTable& ac, int ss, int se,
                    int al) {
-  return BlockResult(AcRefineBand(stream, block, ac, ss, se, al));
+  return WithWindow(stream, [&](BitWindow& window) { return AcRefineBand(window, stream, block, ac, ss, se, al); });
 }
 
 }  // namespace halvora::jpeg

@@ -38,63 +38,6 @@ UnitGrid GridOf(const PrivateState& state, const JpegScan& scan) {
   return {CeilDiv(columns, 8), CeilDiv(rows, 8)};
 }
 
-void DecodeDcBlock(JpegStream& stream, JpegScan& scan, int index, CoefficientBlock& block) {
-  const ScanComponent& component = scan.components[index];
-  if (scan.ah != 0) {
-    DecodeDcRefine(stream, block, scan.al);
-    return;
-  }
-  std::memset(block.values, 0, sizeof block.values);
-  auto prediction = static_cast<int16_t>(scan.dc_predictions[index]);
-  DecodeDcFirst(stream, *component.dc_table, block, prediction, scan.al);
-  scan.dc_predictions[index] = prediction;
-}
-
-// One unit of the scan. Block decoders' failures are not looked at: damaged
-// data decodes as far as it goes and the scan goes on.
-void DecodeUnit(PrivateState& state, const CoefficientLayout& layout, JpegScan& scan, int column, int row) {
-  JpegStream& stream = state.input;
-  if (scan.ns > 1) {
-    // Each component's blocks sit at that component's own place in the MCU,
-    // whatever set of components the scan names and in whatever order.
-    for (int i = 0; i < scan.ns; ++i) {
-      const ScanComponent& component = scan.components[i];
-      for (int v = 0; v < component.v; ++v) {
-        for (int h = 0; h < component.h; ++h) {
-          DecodeDcBlock(stream, scan, i,
-                        CoefficientBlockAt(state, layout, column, row, component.frame_index, h, v));
-        }
-      }
-    }
-    return;
-  }
-  const ScanComponent& component = scan.components[0];
-  CoefficientBlock& block = CoefficientBlockAt(state, layout, column / component.h, row / component.v,
-                                               component.frame_index, column % component.h, row % component.v);
-  if (IsDcScan(scan)) {
-    DecodeDcBlock(stream, scan, 0, block);
-  } else if (scan.ah == 0) {
-    DecodeAcFirst(stream, block, *component.ac_table, scan.ss, scan.se, scan.al);
-  } else {
-    DecodeAcRefine(stream, block, *component.ac_table, scan.ss, scan.se, scan.al);
-  }
-}
-
-bool EndsRestartInterval(const JpegScan& scan, const UnitGrid& grid, int column, int row) {
-  if (scan.restart_interval == 0) return false;
-  const int64_t decoded = int64_t{row} * grid.per_row + column + 1;
-  return decoded % scan.restart_interval == 0 && decoded < int64_t{grid.rows} * grid.per_row;
-}
-
-// After a unit: the restart marker that ends an interval. An end-of-band run
-// never crosses it, so one corrupt run cannot skip blocks of the next interval.
-int FinishUnit(JpegStream& stream, JpegScan& scan, const UnitGrid& grid, int column, int row) {
-  const bool restarts = EndsRestartInterval(scan, grid, column, row);
-  if (HandleRestart(stream, scan, grid.per_row, grid.rows, column, row) < 0) return JpegErrBadRst;
-  if (restarts) stream.end_of_band_run = 0;
-  return JpegSuccess;
-}
-
 // The last unit of the restart interval that `unit` lies in (of the scan
 // when it has no restart intervals).
 int64_t LastUnitOfInterval(const JpegScan& scan, int64_t unit, int64_t units) {
@@ -102,39 +45,143 @@ int64_t LastUnitOfInterval(const JpegScan& scan, int64_t unit, int64_t units) {
   return std::min((unit / scan.restart_interval + 1) * scan.restart_interval - 1, units - 1);
 }
 
-}  // namespace
+// At the end of a restart interval (not the scan's last): the restart
+// marker. An end-of-band run never crosses it, so one corrupt run cannot
+// skip blocks of the next interval.
+int FinishInterval(JpegStream& stream, JpegScan& scan, const UnitGrid& grid, int column, int row) {
+  if (HandleRestart(stream, scan, grid.per_row, grid.rows, column, row) < 0) return JpegErrBadRst;
+  stream.end_of_band_run = 0;
+  return JpegSuccess;
+}
 
-int DecodeProgressiveScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& record) {
-  PrivateState& state = Private(record);
-  if (!IsValidProgressiveScan(scan) || state.progression.progressive_scans > kMaxProgressiveScans) return JpegErrData;
-  const bool fresh = scan.resume_column == 0 && scan.resume_row == 0;
-  // Valid encoders close every end-of-band run inside its scan.
-  if (fresh) stream.end_of_band_run = 0;
+// Where the blocks of the scan's components lie: each component's plane,
+// its blocks a row, and the blocks it has in a unit (H x V in an MCU of an
+// interleaved scan; one in a scan of one component, whose units are blocks).
+struct ScanPlanes {
+  CoefficientBlock* plane[kMaxComponents];
+  int64_t blocks_across[kMaxComponents];
+  int h[kMaxComponents];
+  int v[kMaxComponents];
+};
+
+ScanPlanes PlanesOf(PrivateState& state, const JpegScan& scan) {
   const CoefficientLayout layout = LayoutOf(state);
-  const UnitGrid grid = GridOf(state, scan);
+  auto* buffer = reinterpret_cast<CoefficientBlock*>(state.progression.coefficient_buffer);
+  ScanPlanes planes{};
+  for (int i = 0; i < scan.ns; ++i) {
+    const int c = scan.components[i].frame_index;
+    planes.plane[i] = buffer + layout.plane_start[c];
+    planes.blocks_across[i] = layout.blocks_across[c];
+    planes.h[i] = scan.ns > 1 ? layout.horizontal[c] : 1;
+    planes.v[i] = scan.ns > 1 ? layout.vertical[c] : 1;
+  }
+  return planes;
+}
+
+// The blocks of each scan component in unit (column, row), in the order
+// they are coded: each at its component's own place, whatever set of
+// components the scan names and in whatever order.
+template <typename DecodeBlock>
+void ForEachBlockOfUnit(const JpegScan& scan, const ScanPlanes& planes, int column, int row, DecodeBlock decode) {
+  for (int i = 0; i < scan.ns; ++i) {
+    for (int v = 0; v < planes.v[i]; ++v) {
+      CoefficientBlock* blocks =
+          planes.plane[i] + (int64_t{row} * planes.v[i] + v) * planes.blocks_across[i] + int64_t{column} * planes.h[i];
+      for (int h = 0; h < planes.h[i]; ++h) decode(i, blocks[h]);
+    }
+  }
+}
+
+void DecodeDcFirstUnit(JpegStream& stream, JpegScan& scan, const ScanPlanes& planes, int column, int row) {
+  ForEachBlockOfUnit(scan, planes, column, row, [&](int i, CoefficientBlock& block) {
+    std::memset(block.values, 0, sizeof block.values);
+    auto prediction = static_cast<int16_t>(scan.dc_predictions[i]);
+    DecodeDcFirst(stream, *scan.components[i].dc_table, block, prediction, scan.al);
+    scan.dc_predictions[i] = prediction;
+  });
+}
+
+void DecodeDcRefineUnit(JpegStream& stream, JpegScan& scan, const ScanPlanes& planes, int column, int row) {
+  ForEachBlockOfUnit(scan, planes, column, row,
+                     [&](int, CoefficientBlock& block) { DecodeDcRefine(stream, block, scan.al); });
+}
+
+// Whether the data is used up; no call is needed while bits are held.
+bool NoDataLeft(JpegStream& stream) { return stream.bit_count <= 0 && DataRanOut(stream); }
+
+// Decodes the scan's units from where it stands, `decodeUnit(column, row)`
+// a unit. Block decoders' failures are not looked at: damaged data decodes
+// as far as it goes and the scan goes on. The position is kept as a column
+// and a row besides the unit's number, and the restart boundary ahead as a
+// unit number, so that no unit pays for a division.
+template <typename DecodeUnit>
+int WalkUnits(JPEG_PROPERTIES& record, JpegStream& stream, JpegScan& scan, const UnitGrid& grid,
+              DecodeUnit decodeUnit) {
+  PrivateState& state = Private(record);
   const int64_t units = int64_t{grid.rows} * grid.per_row;
-  for (int64_t unit = int64_t{scan.resume_row} * grid.per_row + scan.resume_column; unit < units; ++unit) {
-    // Once the data is used up no block changes before the next restart
-    // boundary, so the work a scan costs follows the data it holds, not the
-    // size the frame declares. A DC first scan then clears nothing either.
-    if (DataRanOut(stream)) {
-      unit = LastUnitOfInterval(scan, unit, units);
+  int column = scan.resume_column;
+  int row = scan.resume_row;
+  int64_t unit = int64_t{row} * grid.per_row + column;
+  int64_t intervalEnd = LastUnitOfInterval(scan, unit, units);
+  for (; unit < units; ++unit) {
+    if (NoDataLeft(stream)) {
+      // No block changes before the next restart boundary, so the work a
+      // scan costs follows the data it holds, not the size the frame
+      // declares. A DC first scan then clears nothing either.
+      unit = intervalEnd;
+      column = static_cast<int>(unit % grid.per_row);
+      row = static_cast<int>(unit / grid.per_row);
     } else {
-      DecodeUnit(state, layout, scan, static_cast<int>(unit % grid.per_row), static_cast<int>(unit / grid.per_row));
+      decodeUnit(column, row);
       ++state.progression.units_decoded;
     }
-    const int column = static_cast<int>(unit % grid.per_row);
-    const int row = static_cast<int>(unit / grid.per_row);
-    const int result = FinishUnit(stream, scan, grid, column, row);
-    if (result < 0) return result;
+    if (unit == intervalEnd && unit + 1 < units) {
+      if (FinishInterval(stream, scan, grid, column, row) < 0) return JpegErrBadRst;
+      intervalEnd = LastUnitOfInterval(scan, unit + 1, units);
+    }
     if (record.state.interrupt_request != 0) {
       return StopAfterUnit(scan, record.state.region, grid.per_row, grid.rows, column, row,
                            JpegRegion{column, row, column, row});
+    }
+    if (++column == grid.per_row) {
+      column = 0;
+      ++row;
     }
   }
   scan.resume_column = 0;
   scan.resume_row = 0;
   return JpegSuccess;
+}
+
+}  // namespace
+
+int DecodeProgressiveScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& record) {
+  PrivateState& state = Private(record);
+  if (!IsValidProgressiveScan(scan) || state.progression.progressive_scans > kMaxProgressiveScans) return JpegErrData;
+  // Valid encoders close every end-of-band run inside its scan.
+  if (scan.resume_column == 0 && scan.resume_row == 0) stream.end_of_band_run = 0;
+  const UnitGrid grid = GridOf(state, scan);
+  const ScanPlanes planes = PlanesOf(state, scan);
+  if (IsDcScan(scan)) {
+    if (scan.ah == 0) {
+      return WalkUnits(record, stream, scan, grid,
+                       [&](int column, int row) { DecodeDcFirstUnit(stream, scan, planes, column, row); });
+    }
+    return WalkUnits(record, stream, scan, grid,
+                     [&](int column, int row) { DecodeDcRefineUnit(stream, scan, planes, column, row); });
+  }
+  // An AC scan codes one component, and walks its plane in memory order.
+  const HuffmanDecodeTable& ac = *scan.components[0].ac_table;
+  CoefficientBlock* const plane = planes.plane[0];
+  const int64_t across = planes.blocks_across[0];
+  if (scan.ah == 0) {
+    return WalkUnits(record, stream, scan, grid, [&](int column, int row) {
+      DecodeAcFirst(stream, plane[row * across + column], ac, scan.ss, scan.se, scan.al);
+    });
+  }
+  return WalkUnits(record, stream, scan, grid, [&](int column, int row) {
+    DecodeAcRefine(stream, plane[row * across + column], ac, scan.ss, scan.se, scan.al);
+  });
 }
 
 }  // namespace halvora::jpeg
