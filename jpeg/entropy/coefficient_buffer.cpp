@@ -8,6 +8,8 @@
 namespace halvora::jpeg {
 
 static_assert(sizeof(CoefficientBlock) == 64 * sizeof(int16_t));
+// The masks after the blocks are aligned as the blocks are.
+static_assert(sizeof(CoefficientBlock) % alignof(uint64_t) == 0);
 
 CoefficientLayout LayoutOf(const PrivateState& state) {
   CoefficientLayout layout{};
@@ -32,15 +34,16 @@ int AllocateCoefficientBuffer(PrivateState& state) {
   if (blocks <= 0) return JpegErrComp;
   // Frames reach 65535 x 65535 pixels: the byte count can exceed what a
   // size_t of a 32-bit build holds, and the read's budget long before that.
-  if (static_cast<uint64_t>(blocks) > std::numeric_limits<size_t>::max() / sizeof(CoefficientBlock)) {
-    return JpegErrMemory;
-  }
-  const int64_t bytes = blocks * int64_t{sizeof(CoefficientBlock)};
+  constexpr size_t kBlockBytes = sizeof(CoefficientBlock) + sizeof(uint64_t);
+  if (static_cast<uint64_t>(blocks) > std::numeric_limits<size_t>::max() / kBlockBytes) return JpegErrMemory;
+  const int64_t bytes = blocks * int64_t{kBlockBytes};
   if (!WorkMemoryFits(state, bytes)) return JpegErrMemory;
   // calloc hands out untouched zero pages for large images.
-  void* memory = std::calloc(static_cast<size_t>(blocks), sizeof(CoefficientBlock));
+  void* memory = std::calloc(static_cast<size_t>(blocks), kBlockBytes);
   if (memory == nullptr) return JpegErrMemory;
-  state.progression.coefficient_buffer = static_cast<int16_t*>(memory);
+  auto* blockArray = static_cast<CoefficientBlock*>(memory);
+  state.progression.coefficient_buffer = blockArray->values;
+  state.progression.nonzero_positions = reinterpret_cast<uint64_t*>(blockArray + blocks);
   state.progression.coefficient_bytes = bytes;
   return JpegSuccess;
 }

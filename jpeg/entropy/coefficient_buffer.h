@@ -12,8 +12,9 @@
 namespace halvora::jpeg {
 
 // Allocates the zero-filled buffer for the frame's MCU grid (an AC first scan
-// never clears a block, so every block must start at zero). The size is
-// worked out in 64 bits; -5 when it cannot be had.
+// never clears a block, so every block must start at zero), with the
+// blocks' nonzero positions after them. The size is worked out in 64 bits;
+// -5 when it cannot be had.
 int AllocateCoefficientBuffer(PrivateState& state);
 
 // Where the blocks of each frame component start inside an MCU, and where

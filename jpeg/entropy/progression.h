@@ -15,7 +15,11 @@ struct ProgressionState {
   // The current scan has fewer components than the frame, in a sequential image.
   int32_t non_interleaved;
   int16_t* coefficient_buffer;
-  int64_t coefficient_bytes;  // its size
+  // Inside the buffer, after the blocks: one mask a block of the zig-zag
+  // positions (1 to 63) whose coefficient is nonzero, which a refinement
+  // reads instead of testing every coefficient of its band.
+  uint64_t* nonzero_positions;
+  int64_t coefficient_bytes;  // the buffer's size
   // The number of the current scan among the image's scans, counted from the
   // first scan the read met (-1 before it).
   int32_t scan_ordinal;

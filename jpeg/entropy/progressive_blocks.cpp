@@ -40,24 +40,16 @@ HALVORA_SYMBOL_STEP int ReadEndOfBandRun(BitWindow& window, JpegStream& stream, 
 // Zig-zag positions as bits of a mask, bit k for position k.
 uint64_t PositionsFrom(int k) { return k >= 64 ? 0 : ~uint64_t{0} << k; }
 
-// True when no coefficient but the DC term is nonzero, as in most blocks of
-// flat areas. The rows below the first take a loop of fixed length the
-// compiler packs; the test costs far less than the walk of the band it saves.
-bool AcTermsAreZero(const CoefficientBlock& block) {
-  int16_t any = 0;
-  for (int i = 8; i < 64; ++i) any = static_cast<int16_t>(any | block.values[i]);
-  for (int i = 1; i < 8; ++i) any = static_cast<int16_t>(any | block.values[i]);
-  return any == 0;
-}
+// The mask bit of the coefficient a store at zig-zag position k (up to 78)
+// reaches: past 63 the padded zig-zag table lands on position 63.
+uint64_t PositionBit(int k) { return uint64_t{1} << (k < 64 ? k : 63); }
 
-// The positions ss..se whose coefficient is nonzero. The refinement visits
-// these directly: testing each coefficient as it walks the band costs a
-// branch the processor cannot predict.
-uint64_t NonzeroPositions(const CoefficientBlock& block, int ss, int se) {
-  if (ss > 0 && AcTermsAreZero(block)) return 0;
-  uint64_t positions = 0;
-  for (int k = ss; k <= se; ++k) positions |= uint64_t{block.values[kZigZagToNatural[k]] != 0} << k;
-  return positions;
+// Stores `value` at zig-zag position k and keeps the mask of nonzero
+// positions right: a value shifted out of 16 bits can be zero.
+void StoreCoefficient(CoefficientBlock& block, uint64_t& nonzero, int k, int16_t value) {
+  block.values[kZigZagToNatural[k]] = value;
+  const uint64_t bit = PositionBit(k);
+  nonzero = value != 0 ? nonzero | bit : nonzero & ~bit;
 }
 
 // Sharpens the coefficient at each of `positions` (all nonzero) by one
@@ -85,11 +77,12 @@ int PositionAfterZeros(uint64_t nonzero, uint64_t band, int k, int zeros, int se
 }
 
 // A coefficient placed by the band's walk lies behind the walk's position,
-// so the nonzero positions found at the start stay right for the rest of it.
-int AcRefineBand(BitWindow& window, JpegStream& stream, CoefficientBlock& block, const HuffmanDecodeTable& ac, int ss,
-                 int se, int al) {
+// so the band's nonzero positions as the walk starts stay right for the rest
+// of it.
+int AcRefineBand(BitWindow& window, JpegStream& stream, CoefficientBlock& block, uint64_t& nonzeroPositions,
+                 const HuffmanDecodeTable& ac, int ss, int se, int al) {
   const uint64_t band = PositionsFrom(ss) & ~PositionsFrom(se + 1);
-  const uint64_t nonzero = NonzeroPositions(block, ss, se);
+  const uint64_t nonzero = nonzeroPositions & band;
   int k = ss;
   if (stream.end_of_band_run == 0) {
     for (; k <= se; ++k) {
@@ -116,7 +109,7 @@ int AcRefineBand(BitWindow& window, JpegStream& stream, CoefficientBlock& block,
       if (result != 0) return result;
       k = stop;
       // k <= 64 here; the padded zig-zag table keeps the store inside the block.
-      if (placesNew) block.values[kZigZagToNatural[k]] = value;
+      if (placesNew) StoreCoefficient(block, nonzeroPositions, k, value);
     }
   }
   if (stream.end_of_band_run > 0) {
@@ -127,8 +120,8 @@ int AcRefineBand(BitWindow& window, JpegStream& stream, CoefficientBlock& block,
   return JpegSuccess;
 }
 
-int AcFirstBand(BitWindow& window, JpegStream& stream, CoefficientBlock& block, const HuffmanDecodeTable& ac, int ss,
-                int se, int al) {
+int AcFirstBand(BitWindow& window, JpegStream& stream, CoefficientBlock& block, uint64_t& nonzero,
+                const HuffmanDecodeTable& ac, int ss, int se, int al) {
   for (int k = ss; k <= se;) {
     const CodedSymbol coded = DecodeCoded(window, stream, ac);
     if (coded.result != 0) return coded.result;
@@ -136,7 +129,7 @@ int AcFirstBand(BitWindow& window, JpegStream& stream, CoefficientBlock& block, 
     if ((coded.symbol & 15) != 0) {
       // k + r <= se + 15 stays inside the padded zig-zag table.
       k += r;
-      block.values[kZigZagToNatural[k]] = ShiftedValue(coded.value, al);
+      StoreCoefficient(block, nonzero, k, ShiftedValue(coded.value, al));
       k += 1;
     } else if (coded.symbol == kZeroRunLength) {
       k += 16;
@@ -172,17 +165,20 @@ int DecodeDcRefine(JpegStream& stream, CoefficientBlock& block, int al) {
   });
 }
 
-int DecodeAcFirst(JpegStream& stream, CoefficientBlock& block, const HuffmanDecodeTable& ac, int ss, int se, int al) {
+int DecodeAcFirst(JpegStream& stream, CoefficientBlock& block, uint64_t& nonzero, const HuffmanDecodeTable& ac, int ss,
+                  int se, int al) {
   if (stream.end_of_band_run > 0) {
     stream.end_of_band_run -= 1;
     return JpegSuccess;
   }
-  return WithWindow(stream, [&](BitWindow& window) { return AcFirstBand(window, stream, block, ac, ss, se, al); });
+  return WithWindow(stream,
+                    [&](BitWindow& window) { return AcFirstBand(window, stream, block, nonzero, ac, ss, se, al); });
 }
 
-int DecodeAcRefine(JpegStream& stream, CoefficientBlock& block, const HuffmanDecodeTable& ac, int ss, int se,
-                   int al) {
-  return WithWindow(stream, [&](BitWindow& window) { return AcRefineBand(window, stream, block, ac, ss, se, al); });
+int DecodeAcRefine(JpegStream& stream, CoefficientBlock& block, uint64_t& nonzero, const HuffmanDecodeTable& ac, int ss,
+                   int se, int al) {
+  return WithWindow(stream,
+                    [&](BitWindow& window) { return AcRefineBand(window, stream, block, nonzero, ac, ss, se, al); });
 }
 
 }  // namespace halvora::jpeg

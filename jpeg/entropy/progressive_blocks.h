@@ -22,13 +22,18 @@ int DecodeDcFirst(JpegStream& stream, const HuffmanDecodeTable& dc, CoefficientB
 // One more bit of coefficient 0: bit `al` is set when the coded bit is 1.
 int DecodeDcRefine(JpegStream& stream, CoefficientBlock& block, int al);
 
+// The AC routines keep `nonzero`, the block's mask of zig-zag positions
+// (bit k for position k, 1 to 63) whose coefficient is nonzero, up to date
+// with every coefficient they store.
+
 // The first pass over zig-zag positions ss..se, each value shifted left by
 // `al`. A block inside an end-of-band run is left unchanged and shortens the run.
-int DecodeAcFirst(JpegStream& stream, CoefficientBlock& block, const HuffmanDecodeTable& ac, int ss, int se, int al);
+int DecodeAcFirst(JpegStream& stream, CoefficientBlock& block, uint64_t& nonzero, const HuffmanDecodeTable& ac, int ss,
+                  int se, int al);
 
 // One more bit plane (bit `al`) of positions ss..se: new coefficients of
 // magnitude 2^al, and one correction bit for each coefficient already nonzero.
-int DecodeAcRefine(JpegStream& stream, CoefficientBlock& block, const HuffmanDecodeTable& ac, int ss, int se,
-                   int al);
+int DecodeAcRefine(JpegStream& stream, CoefficientBlock& block, uint64_t& nonzero, const HuffmanDecodeTable& ac, int ss,
+                   int se, int al);
 
 }  // namespace halvora::jpeg

@@ -59,6 +59,7 @@ int FinishInterval(JpegStream& stream, JpegScan& scan, const UnitGrid& grid, int
 // interleaved scan; one in a scan of one component, whose units are blocks).
 struct ScanPlanes {
   CoefficientBlock* plane[kMaxComponents];
+  uint64_t* nonzero[kMaxComponents];  // the masks of the plane's blocks
   int64_t blocks_across[kMaxComponents];
   int h[kMaxComponents];
   int v[kMaxComponents];
@@ -71,6 +72,7 @@ ScanPlanes PlanesOf(PrivateState& state, const JpegScan& scan) {
   for (int i = 0; i < scan.ns; ++i) {
     const int c = scan.components[i].frame_index;
     planes.plane[i] = buffer + layout.plane_start[c];
+    planes.nonzero[i] = state.progression.nonzero_positions + layout.plane_start[c];
     planes.blocks_across[i] = layout.blocks_across[c];
     planes.h[i] = scan.ns > 1 ? layout.horizontal[c] : 1;
     planes.v[i] = scan.ns > 1 ? layout.vertical[c] : 1;
@@ -85,16 +87,16 @@ template <typename DecodeBlock>
 void ForEachBlockOfUnit(const JpegScan& scan, const ScanPlanes& planes, int column, int row, DecodeBlock decode) {
   for (int i = 0; i < scan.ns; ++i) {
     for (int v = 0; v < planes.v[i]; ++v) {
-      CoefficientBlock* blocks =
-          planes.plane[i] + (int64_t{row} * planes.v[i] + v) * planes.blocks_across[i] + int64_t{column} * planes.h[i];
-      for (int h = 0; h < planes.h[i]; ++h) decode(i, blocks[h]);
+      const int64_t first = (int64_t{row} * planes.v[i] + v) * planes.blocks_across[i] + int64_t{column} * planes.h[i];
+      for (int h = 0; h < planes.h[i]; ++h) decode(i, planes.plane[i][first + h], planes.nonzero[i][first + h]);
     }
   }
 }
 
 void DecodeDcFirstUnit(JpegStream& stream, JpegScan& scan, const ScanPlanes& planes, int column, int row) {
-  ForEachBlockOfUnit(scan, planes, column, row, [&](int i, CoefficientBlock& block) {
+  ForEachBlockOfUnit(scan, planes, column, row, [&](int i, CoefficientBlock& block, uint64_t& nonzero) {
     std::memset(block.values, 0, sizeof block.values);
+    nonzero = 0;
     auto prediction = static_cast<int16_t>(scan.dc_predictions[i]);
     DecodeDcFirst(stream, *scan.components[i].dc_table, block, prediction, scan.al);
     scan.dc_predictions[i] = prediction;
@@ -103,7 +105,7 @@ void DecodeDcFirstUnit(JpegStream& stream, JpegScan& scan, const ScanPlanes& pla
 
 void DecodeDcRefineUnit(JpegStream& stream, JpegScan& scan, const ScanPlanes& planes, int column, int row) {
   ForEachBlockOfUnit(scan, planes, column, row,
-                     [&](int, CoefficientBlock& block) { DecodeDcRefine(stream, block, scan.al); });
+                     [&](int, CoefficientBlock& block, uint64_t&) { DecodeDcRefine(stream, block, scan.al); });
 }
 
 // Whether the data is used up; no call is needed while bits are held.
@@ -173,14 +175,17 @@ int DecodeProgressiveScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& r
   // An AC scan codes one component, and walks its plane in memory order.
   const HuffmanDecodeTable& ac = *scan.components[0].ac_table;
   CoefficientBlock* const plane = planes.plane[0];
+  uint64_t* const nonzero = planes.nonzero[0];
   const int64_t across = planes.blocks_across[0];
   if (scan.ah == 0) {
     return WalkUnits(record, stream, scan, grid, [&](int column, int row) {
-      DecodeAcFirst(stream, plane[row * across + column], ac, scan.ss, scan.se, scan.al);
+      const int64_t at = row * across + column;
+      DecodeAcFirst(stream, plane[at], nonzero[at], ac, scan.ss, scan.se, scan.al);
     });
   }
   return WalkUnits(record, stream, scan, grid, [&](int column, int row) {
-    DecodeAcRefine(stream, plane[row * across + column], ac, scan.ss, scan.se, scan.al);
+    const int64_t at = row * across + column;
+    DecodeAcRefine(stream, plane[at], nonzero[at], ac, scan.ss, scan.se, scan.al);
   });
 }
 

@@ -311,6 +311,7 @@ int ReleaseRecord(JPEG_PROPERTIES& record) {
   state.markers.frame.component_count = 0;
   std::free(state.progression.coefficient_buffer);
   state.progression.coefficient_buffer = nullptr;
+  state.progression.nonzero_positions = nullptr;
   state.progression.coefficient_bytes = 0;
   delete[] state.output.line_planes;
   state.output.line_planes = nullptr;

@@ -409,9 +409,9 @@ TEST(BlockDecodeTest, EqualsTheStepByStepDecodeOnRandomTablesAndData) {
 
 // ---- Progressive bands ----
 
-// The band decoders keep the bits in locals, and the refinement visits the
-// nonzero coefficients of the band through a mask of their positions. Both
-// must leave every block, result and stream state as the walk that tests
+// The band decoders keep the bits in locals and a mask of the nonzero
+// positions up to date, and the refinement visits the nonzero coefficients
+// of the band through that mask. Both must leave every block, result and stream state as the walk that tests
 // each coefficient in turn and reads each symbol and bit through the bit
 // reader's calls does.
 int BitStepwise(JpegStream& stream, int count, uint32_t& bits) {
@@ -508,6 +508,13 @@ int FirstBandStepwise(JpegStream& stream, CoefficientBlock& block, const Huffman
   return 0;
 }
 
+// The zig-zag positions 1 to 63 whose coefficient is nonzero.
+uint64_t NonzeroAcPositions(const CoefficientBlock& block) {
+  uint64_t positions = 0;
+  for (int k = 1; k < 64; ++k) positions |= uint64_t{block.values[kZigZagToNatural[k]] != 0} << k;
+  return positions;
+}
+
 // Blocks as earlier passes leave them: a DC term alone (a flat area), a few
 // nonzero coefficients, or about half of them, of any value, some with bit
 // `al` already set.
@@ -537,11 +544,14 @@ TEST(ProgressiveBandTest, EqualsTheStepByStepWalkOnRandomTablesAndData) {
     for (int blockIndex = 0; blockIndex < 400; ++blockIndex) {
       CoefficientBlock fastBlock = RandomRefinedBlock(random);
       CoefficientBlock stepwiseBlock = fastBlock;
-      const int fastResult = (refine ? DecodeAcRefine : DecodeAcFirst)(*fast.stream, fastBlock, ac, ss, se, al);
+      uint64_t nonzero = NonzeroAcPositions(fastBlock);
+      const int fastResult =
+          (refine ? DecodeAcRefine : DecodeAcFirst)(*fast.stream, fastBlock, nonzero, ac, ss, se, al);
       const int stepwiseResult =
           (refine ? RefineBandStepwise : FirstBandStepwise)(*stepwise.stream, stepwiseBlock, ac, ss, se, al);
       ASSERT_EQ(fastResult, stepwiseResult == kMarkerReached ? 0 : stepwiseResult) << "block " << blockIndex;
       ASSERT_EQ(std::memcmp(&fastBlock, &stepwiseBlock, sizeof fastBlock), 0) << "block " << blockIndex;
+      ASSERT_EQ(nonzero, NonzeroAcPositions(fastBlock)) << "block " << blockIndex;
       ASSERT_EQ(fast.stream->end_of_band_run, stepwise.stream->end_of_band_run) << "block " << blockIndex;
       ExpectSameState(*fast.stream, *stepwise.stream);
       if (fastResult != 0 || fast.stream->remaining == 0) break;
@@ -608,7 +618,7 @@ TEST(CoefficientBufferTest, IsSizedIn64BitsAndRefusedPastTheBudget) {
     state->output.mcus_across = c.mcus_across;
     state->output.mcus_down = c.mcus_down;
     state->read.memory_limit = c.limit;
-    const int64_t needed = int64_t{3} * c.mcus_across * c.mcus_down * 128;
+    const int64_t needed = int64_t{3} * c.mcus_across * c.mcus_down * (128 + 8);  // a block and its mask
     SCOPED_TRACE(::testing::Message() << needed << " bytes under a budget of " << c.limit);
     if (needed > c.limit) {
       EXPECT_EQ(AllocateCoefficientBuffer(*state), JpegErrMemory);

@@ -76,9 +76,10 @@ TEST(ProgressiveBlocksTest, EndOfBandRunLeavesTheFollowingBlocksAlone) {
   stream.end_of_band_run = 0;
   CoefficientBlock block{};
   block.values[1] = 9;
-  ASSERT_EQ(DecodeAcFirst(stream, block, ac, 1, 63, 0), JpegSuccess);
+  uint64_t nonzero = 2;
+  ASSERT_EQ(DecodeAcFirst(stream, block, nonzero, ac, 1, 63, 0), JpegSuccess);
   EXPECT_EQ(stream.end_of_band_run, 6);
-  for (int i = 0; i < 6; ++i) ASSERT_EQ(DecodeAcFirst(stream, block, ac, 1, 63, 0), JpegSuccess);
+  for (int i = 0; i < 6; ++i) ASSERT_EQ(DecodeAcFirst(stream, block, nonzero, ac, 1, 63, 0), JpegSuccess);
   EXPECT_EQ(stream.end_of_band_run, 0);
   EXPECT_EQ(block.values[1], 9);
 }
@@ -89,13 +90,15 @@ TEST(ProgressiveBlocksTest, RunsPastTheBandStayInsideTheBlock) {
   const HuffmanDecodeTable ac = EightBitTable({0xF1}, 1);
   BitSource first({0x00, 0x80});
   CoefficientBlock block{};
-  ASSERT_EQ(DecodeAcFirst(first.stream, block, ac, 63, 63, 0), JpegSuccess);
+  uint64_t nonzero = 0;
+  ASSERT_EQ(DecodeAcFirst(first.stream, block, nonzero, ac, 63, 63, 0), JpegSuccess);
   EXPECT_EQ(block.values[63], 1);
+  EXPECT_EQ(nonzero, uint64_t{1} << 63);
   // In a refinement the walk for the new value leaves the band.
   BitSource second({0x00, 0xC0});
   CoefficientBlock refined{};
   refined.values[63] = 4;
-  ASSERT_EQ(DecodeAcRefine(second.stream, refined, ac, 60, 63, 2), JpegSuccess);
+  ASSERT_EQ(DecodeAcRefine(second.stream, refined, nonzero, ac, 60, 63, 2), JpegSuccess);
   EXPECT_EQ(refined.values[63], 4);
   for (int i = 0; i < 63; ++i) EXPECT_EQ(refined.values[i], 0) << i;
 }
@@ -108,12 +111,14 @@ TEST(ProgressiveBlocksTest, RefinementCorrectsNonzeroCoefficientsAndPlacesNewOne
   BitSource source({0x00, 0xC0, 0x40, 0x00});
   CoefficientBlock block{};
   block.values[kZigZagToNatural[1]] = -4;  // nonzero: takes the correction bit
+  uint64_t nonzero = 2;
   source.stream.end_of_band_run = 0;
-  ASSERT_EQ(DecodeAcRefine(source.stream, block, ac, 1, 5, 1), JpegSuccess);
+  ASSERT_EQ(DecodeAcRefine(source.stream, block, nonzero, ac, 1, 5, 1), JpegSuccess);
   EXPECT_EQ(block.values[kZigZagToNatural[1]], -6);
   // Position 2 is the zero skipped; position 3 takes the new value +2.
   EXPECT_EQ(block.values[kZigZagToNatural[2]], 0);
   EXPECT_EQ(block.values[kZigZagToNatural[3]], 2);
+  EXPECT_EQ(nonzero, 0b1010u);
 }
 
 // ---- Whole streams ----
