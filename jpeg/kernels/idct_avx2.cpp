@@ -192,6 +192,65 @@ struct EvenOdd {
   y[2] = t12 - a;
 }
 
+// The column pass of the half-size transform, IntegerStep4 on the
+// coefficient rows, with the products of each pair of rows it combines
+// taken by one multiply-add: every factor fits 16 bits, and the sum of two
+// products is exact modulo 2^32.
+[[gnu::always_inline]] inline void HalfSizeColumnStep(const CoefficientBlock& block, Lanes (&y)[4]) {
+  auto row = [&block](int k) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(block.values + 8 * k)); };
+  // Lane i: coefficients (row a, row b) of column i.
+  auto pair = [&row](int a, int b) {
+    return RowPair{_mm256_set_m128i(_mm_unpackhi_epi16(row(a), row(b)), _mm_unpacklo_epi16(row(a), row(b)))};
+  };
+  const RowPair x13 = pair(1, 3), x57 = pair(5, 7), x26 = pair(2, 6);
+  const Lanes e = Lanes{_mm256_cvtepi16_epi32(row(0))} << 14;
+  const Lanes g = Dot(x26, 15137, -6270);
+  const Lanes t10 = e + g;
+  const Lanes t12 = e - g;
+  const Lanes a = Dot(x13, 8697, -17799) + Dot(x57, 11893, -1730);
+  const Lanes b = Dot(x13, 20995, 7373) + Dot(x57, -4926, -4176);
+  y[0] = t10 + b;
+  y[3] = t10 - b;
+  y[1] = t12 + a;
+  y[2] = t12 - a;
+}
+
+// Four lines of eight values into eight vectors, vector k holding value k of
+// line i in lane i (lanes 4 to 7 hold other values, never read).
+[[gnu::always_inline]] inline void TransposeFourRows(const Lanes (&w)[4], Lanes (&x)[8]) {
+  const __m256i t0 = _mm256_unpacklo_epi32(w[0].v, w[1].v);
+  const __m256i t1 = _mm256_unpackhi_epi32(w[0].v, w[1].v);
+  const __m256i t2 = _mm256_unpacklo_epi32(w[2].v, w[3].v);
+  const __m256i t3 = _mm256_unpackhi_epi32(w[2].v, w[3].v);
+  // Values k (lower half) and k + 4 (upper half) of the four lines.
+  const __m256i pairs[4] = {_mm256_unpacklo_epi64(t0, t2), _mm256_unpackhi_epi64(t0, t2), _mm256_unpacklo_epi64(t1, t3),
+                            _mm256_unpackhi_epi64(t1, t3)};
+#pragma GCC unroll 4
+  for (int k = 0; k < 4; ++k) {
+    x[k].v = pairs[k];
+    x[k + 4].v = _mm256_permute2x128_si256(pairs[k], pairs[k], 0x01);
+  }
+}
+
+// Four sample columns (vector j: column j, lane i: row i, lanes 0 to 3)
+// into the block's first four rows, level-shifted and clamped as the full
+// size does: packed to words, the 4 x 4 words are transposed by interleaving.
+[[gnu::always_inline]] inline void StoreFourByFour(const Lanes (&columns)[4], CoefficientBlock& block) {
+  auto low = [&columns](int j) { return _mm256_castsi256_si128(columns[j].v); };
+  const __m128i columns01 = _mm_packs_epi32(low(0), low(1));
+  const __m128i columns23 = _mm_packs_epi32(low(2), low(3));
+  const __m128i even = _mm_unpacklo_epi16(columns01, columns23);  // (row, column) (0, 0) (0, 2) (1, 0) (1, 2) ...
+  const __m128i odd = _mm_unpackhi_epi16(columns01, columns23);   // (0, 1) (0, 3) (1, 1) (1, 3) ...
+  const __m128i rowPairs[2] = {_mm_unpacklo_epi16(even, odd), _mm_unpackhi_epi16(even, odd)};
+#pragma GCC unroll 2
+  for (int i = 0; i < 2; ++i) {
+    const __m128i shifted = _mm_adds_epi16(rowPairs[i], _mm_set1_epi16(128));
+    const __m128i clamped = _mm_max_epi16(_mm_min_epi16(shifted, _mm_set1_epi16(255)), _mm_setzero_si128());
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(block.values + 8 * (2 * i)), clamped);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(block.values + 8 * (2 * i + 1)), _mm_unpackhi_epi64(clamped, clamped));
+  }
+}
+
 // The coefficients widened to 32 bits, vector k holding row k (lane i: column i).
 [[gnu::always_inline]] inline void LoadCoefficientRows(const CoefficientBlock& block, Lanes (&x)[8]) {
 #pragma GCC unroll 8
@@ -313,39 +372,23 @@ void InverseDct4x4Method1Avx2(CoefficientBlock& block) {
   // Column pass: lane i is column i, input k is coefficient row k. Column 4,
   // which the plain kernel skips, is transformed too and never read. A
   // column of DC alone gives 4 x DC either way, so it needs no case of its own.
-  Lanes x[8];
-  LoadCoefficientRows(block, x);
+  Lanes workspace[4];
+  HalfSizeColumnStep(block, workspace);
+#pragma GCC unroll 4
+  for (Lanes& w : workspace) w = (w + 2048) >> 12;
+  // Row pass: lane i is workspace row i (lanes 4 to 7 unused), input k is
+  // workspace column k. A row of DC alone is descaled on its own, as in the
+  // plain kernel, where the full formula could wrap differently.
+  Lanes columns[8];
+  TransposeFourRows(workspace, columns);
   Lanes y[4];
-  IntegerStep4(x, y);
-  // Row pass: transposed, lane i is workspace row i (lanes 4 to 7 unused),
-  // input k is workspace column k. A row of DC alone is descaled on its own,
-  // as in the plain kernel, where the full formula could wrap differently.
-  Lanes rows[8];
+  IntegerStep4(columns, y);
+  const __m256i dcOnly = DcOnlyLanes(columns).v;
+  const __m256i dcSample = ((columns[0] + 16) >> 5).v;
+  Lanes samples[4];
 #pragma GCC unroll 4
-  for (int j = 0; j < 4; ++j) {
-    rows[j] = (y[j] + 2048) >> 12;
-    rows[j + 4].v = _mm256_setzero_si256();
-  }
-  Transpose(rows);
-  IntegerStep4(rows, y);
-  const __m256i dcOnly = DcOnlyLanes(rows).v;
-  const __m256i dcSample = ((rows[0] + 16) >> 5).v;
-  Lanes samples[8];
-#pragma GCC unroll 4
-  for (int j = 0; j < 4; ++j) {
-    samples[j].v = _mm256_blendv_epi8(((y[j] + 262144) >> 19).v, dcSample, dcOnly);
-    samples[j + 4].v = _mm256_setzero_si256();
-  }
-  // Transposed back, vector i holds sample row i; its lanes 0 to 3 are the
-  // row's four samples, level-shifted and clamped as the full size does.
-  Transpose(samples);
-#pragma GCC unroll 4
-  for (int row = 0; row < 4; ++row) {
-    const __m128i four = _mm256_castsi256_si128(samples[row].v);
-    const __m128i shifted = _mm_adds_epi16(_mm_packs_epi32(four, four), _mm_set1_epi16(128));
-    const __m128i clamped = _mm_max_epi16(_mm_min_epi16(shifted, _mm_set1_epi16(255)), _mm_setzero_si128());
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(block.values + 8 * row), clamped);
-  }
+  for (int j = 0; j < 4; ++j) samples[j].v = _mm256_blendv_epi8(((y[j] + 262144) >> 19).v, dcSample, dcOnly);
+  StoreFourByFour(samples, block);
 }
 
 void InverseDct2x2Method1Avx2(CoefficientBlock& block) {
