@@ -41,30 +41,45 @@ HALVORA_SYMBOL_STEP int DecodeAc(BitWindow& window, JpegStream& stream, const Hu
   return JpegSuccess;
 }
 
-// The DC term, which becomes coefficient 0 (zig-zag index 0 to `store`),
-// then the AC codes, with the bits in locals throughout. A marker met inside
-// the block ends it without error.
-template <typename Store>
+// The DC term, which `storeDc` receives, then the AC codes, whose values
+// and zig-zag indexes `storeAc` receives, with the bits in locals throughout.
+// A marker met inside the block ends it without error.
+template <typename StoreDc, typename StoreAc>
 HALVORA_SYMBOL_STEP int DecodeBlock(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
-                                    int16_t& prediction, Store store) {
+                                    int16_t& prediction, StoreDc storeDc, StoreAc storeAc) {
   BitWindow window(stream);
   int result = DecodeDc(window, stream, dc, prediction);
   if (result == 0) {
-    store(0, prediction);
-    result = DecodeAc(window, stream, ac, store);
+    storeDc(prediction);
+    result = DecodeAc(window, stream, ac, storeAc);
   }
   window.Store(stream);
   return result == kMarkerReached ? JpegSuccess : result;
 }
 
+// The AC codes passed over: their bits are taken, their values never formed.
+constexpr auto kPassOver = [](int, int32_t) {};
+
 template <int16_t (*Dequantize)(int16_t, int32_t)>
 HALVORA_SYMBOL_STEP int DecodeDequantizedBlock(JpegStream& stream, const HuffmanDecodeTable& dc,
                                                const HuffmanDecodeTable& ac, int16_t& prediction,
                                                const int32_t* factors, CoefficientBlock& block) {
-  return DecodeBlock(stream, dc, ac, prediction, [&block, factors](int index, int32_t value) {
+  auto store = [&block, factors](int index, int32_t value) {
     const int32_t natural = kZigZagToNatural[index];
     block.values[natural] = Dequantize(static_cast<int16_t>(value), factors[natural]);
-  });
+  };
+  return DecodeBlock(
+      stream, dc, ac, prediction, [&store](int32_t value) { store(0, value); }, store);
+}
+
+template <int16_t (*Dequantize)(int16_t, int32_t)>
+HALVORA_SYMBOL_STEP int DecodeDequantizedDc(JpegStream& stream, const HuffmanDecodeTable& dc,
+                                            const HuffmanDecodeTable& ac, int16_t& prediction, const int32_t* factors,
+                                            CoefficientBlock& block) {
+  auto storeDc = [&block, factors](int32_t value) {
+    block.values[0] = Dequantize(static_cast<int16_t>(value), factors[0]);
+  };
+  return DecodeBlock(stream, dc, ac, prediction, storeDc, kPassOver);
 }
 
 }  // namespace
@@ -77,6 +92,16 @@ int DecodeBlockMethod0(JpegStream& stream, const HuffmanDecodeTable& dc, const H
 int DecodeBlockMethod1(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
                        int16_t& prediction, const int32_t* factors, CoefficientBlock& block) {
   return DecodeDequantizedBlock<DequantizedTermMethod1>(stream, dc, ac, prediction, factors, block);
+}
+
+int DecodeDcTermMethod0(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                        int16_t& prediction, const int32_t* factors, CoefficientBlock& block) {
+  return DecodeDequantizedDc<DequantizedTermMethod0>(stream, dc, ac, prediction, factors, block);
+}
+
+int DecodeDcTermMethod1(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                        int16_t& prediction, const int32_t* factors, CoefficientBlock& block) {
+  return DecodeDequantizedDc<DequantizedTermMethod1>(stream, dc, ac, prediction, factors, block);
 }
 
 #if defined(HALVORA_BLOCK_DECODER_BMI2)
@@ -95,13 +120,25 @@ int DecodeBlockMethod1(JpegStream& stream, const HuffmanDecodeTable& dc, const H
                                                    const int32_t* factors, CoefficientBlock& block) {
   return DecodeDequantizedBlock<DequantizedTermMethod1>(stream, dc, ac, prediction, factors, block);
 }
+
+[[gnu::target("bmi2")]] int DecodeDcTermMethod0Bmi2(JpegStream& stream, const HuffmanDecodeTable& dc,
+                                                    const HuffmanDecodeTable& ac, int16_t& prediction,
+                                                    const int32_t* factors, CoefficientBlock& block) {
+  return DecodeDequantizedDc<DequantizedTermMethod0>(stream, dc, ac, prediction, factors, block);
+}
+
+[[gnu::target("bmi2")]] int DecodeDcTermMethod1Bmi2(JpegStream& stream, const HuffmanDecodeTable& dc,
+                                                    const HuffmanDecodeTable& ac, int16_t& prediction,
+                                                    const int32_t* factors, CoefficientBlock& block) {
+  return DecodeDequantizedDc<DequantizedTermMethod1>(stream, dc, ac, prediction, factors, block);
+}
 #endif
 
 int SkipBlockPlain(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac, int16_t& prediction,
                    const int32_t*, CoefficientBlock& block) {
-  return DecodeBlock(stream, dc, ac, prediction, [&block](int index, int32_t value) {
-    if (index == 0) block.values[0] = static_cast<int16_t>(value);
-  });
+  return DecodeBlock(
+      stream, dc, ac, prediction, [&block](int32_t value) { block.values[0] = static_cast<int16_t>(value); },
+      kPassOver);
 }
 
 }  // namespace halvora::jpeg

@@ -21,6 +21,14 @@ int DecodeBlockMethod0(JpegStream& stream, const HuffmanDecodeTable& dc, const H
 int DecodeBlockMethod1(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
                        int16_t& prediction, const int32_t* factors, CoefficientBlock& block);
 
+// The DC term alone into coefficient 0, dequantised as above, for blocks
+// whose transform reads nothing else (a block of one sample); the AC codes
+// are passed over, their values never formed.
+int DecodeDcTermMethod0(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                        int16_t& prediction, const int32_t* factors, CoefficientBlock& block);
+int DecodeDcTermMethod1(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                        int16_t& prediction, const int32_t* factors, CoefficientBlock& block);
+
 // The same decoders built for BMI2, for the AVX2 set (whose processors have
 // it), where the compiler can build them so.
 #if defined(__GNUC__) && defined(__x86_64__)
@@ -29,6 +37,10 @@ int DecodeBlockMethod0Bmi2(JpegStream& stream, const HuffmanDecodeTable& dc, con
                            int16_t& prediction, const int32_t* factors, CoefficientBlock& block);
 int DecodeBlockMethod1Bmi2(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
                            int16_t& prediction, const int32_t* factors, CoefficientBlock& block);
+int DecodeDcTermMethod0Bmi2(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                            int16_t& prediction, const int32_t* factors, CoefficientBlock& block);
+int DecodeDcTermMethod1Bmi2(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                            int16_t& prediction, const int32_t* factors, CoefficientBlock& block);
 #endif
 
 // Decodes the DC term into coefficient 0, as it is (no factor), and passes

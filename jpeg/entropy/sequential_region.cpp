@@ -79,11 +79,13 @@ int DecodeRegionRow(JPEG_PROPERTIES& record, JpegScan& scan, const McuGrid& grid
   const bool rowInWindow = span.row >= window.first_row;
   const bool lastRow = span.row == window.end_row - 1;
   const UnitWindow region = RegionWindowOf(state, scan, grid, 0);
+  const McuDecoders decoding = DequantizingDecoders(*stream.kernels, nullptr);
+  const McuDecoders passing = PassingDecoders(*stream.kernels);
   for (int column = span.first_column; column < span.end_column; ++column) {
     const bool inside = rowInWindow && column >= window.first_column && column < window.end_column;
     const int counted = CountMcu(stream, state.progression, state, grid);
     if (counted < 0) return counted;
-    if (DecodeMcuBlocks(stream, scan, *state.output.mcu_buffer, !inside) < 0) return JpegErrData;
+    if (DecodeMcuBlocks(stream, scan, *state.output.mcu_buffer, inside ? decoding : passing) < 0) return JpegErrData;
     if (HandleRestart(stream, scan, grid.per_row, grid.rows, column, span.row) < 0) return JpegErrBadRst;
     if (!inside) continue;
     const UnitWindow written = InsideRegion(ReconstructMcu(state, column, span.row, grid.blocks), region);

@@ -31,20 +31,33 @@ McuGrid SequentialGridOf(const PrivateState& state, const JpegScan& scan) {
   return {state.output.mcus_across, state.output.mcus_down, McuBlockCount(scan)};
 }
 
-int DecodeMcuBlocks(JpegStream& stream, JpegScan& scan, McuBuffer& mcu, bool dcOnly) {
-  const KernelTable& kernels = *stream.kernels;
-  const DecodeBlockKernel decode = dcOnly ? kernels.skip_block : kernels.active_decode_block;
-  if (!dcOnly) std::memset(mcu.blocks, 0, sizeof(CoefficientBlock) * McuBlockCount(scan));
+McuDecoders DequantizingDecoders(const KernelTable& kernels, const bool* dcAlone) {
+  McuDecoders decoders{};
+  for (int i = 0; i < kMcuBufferBlocks; ++i) {
+    decoders.blocks[i] = dcAlone != nullptr && dcAlone[i] ? kernels.active_decode_dc : kernels.active_decode_block;
+  }
+  decoders.clear = true;
+  return decoders;
+}
+
+McuDecoders PassingDecoders(const KernelTable& kernels) {
+  McuDecoders decoders{};
+  for (DecodeBlockKernel& decoder : decoders.blocks) decoder = kernels.skip_block;
+  return decoders;
+}
+
+int DecodeMcuBlocks(JpegStream& stream, JpegScan& scan, McuBuffer& mcu, const McuDecoders& decoders) {
+  if (decoders.clear) std::memset(mcu.blocks, 0, sizeof(CoefficientBlock) * McuBlockCount(scan));
   int next = 0;
   for (int i = 0; i < scan.ns; ++i) {
     const ScanComponent& component = scan.components[i];
     const int blocks = scan.ns == 1 ? 1 : component.h * component.v;
     // The prediction is kept 16-bit wide: it wraps as the coded differences do.
     auto prediction = static_cast<int16_t>(scan.dc_predictions[i]);
-    const int32_t* factors = dcOnly ? nullptr : component.quant_table->entries;
+    const int32_t* factors = component.quant_table->entries;
     for (int b = 0; b < blocks; ++b, ++next) {
-      const int result =
-          decode(stream, *component.dc_table, *component.ac_table, prediction, factors, mcu.blocks[next]);
+      const int result = decoders.blocks[next](stream, *component.dc_table, *component.ac_table, prediction, factors,
+                                               mcu.blocks[next]);
       if (result < 0) return result;
     }
     scan.dc_predictions[i] = prediction;
@@ -73,11 +86,12 @@ int DecodeSequentialScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& re
   const int firstRow = scan.resume_row;
   const int firstColumn = scan.resume_column;
   const std::optional<DirectOutput> direct = PlanDirectOutput(state);
+  const McuDecoders decoders = DequantizingDecoders(*stream.kernels, direct ? direct->dc_alone : nullptr);
   for (int row = firstRow; row < grid.rows; ++row) {
     for (int column = row == firstRow ? firstColumn : 0; column < grid.per_row; ++column) {
       int result = CountMcu(stream, state.progression, state, grid);
       if (result < 0) return result;
-      result = DecodeMcuBlocks(stream, scan, *state.output.mcu_buffer, false);
+      result = DecodeMcuBlocks(stream, scan, *state.output.mcu_buffer, decoders);
       if (result < 0) return result;
       result = HandleRestart(stream, scan, grid.per_row, grid.rows, column, row);
       if (result < 0) return result;

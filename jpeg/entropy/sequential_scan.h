@@ -3,6 +3,7 @@
 
 #include <halvora/jpeg.h>
 #include "jpeg/interface/private_state.h"
+#include "jpeg/kernels/kernel_table.h"
 
 namespace halvora::jpeg {
 
@@ -22,10 +23,20 @@ struct McuGrid {
 };
 McuGrid SequentialGridOf(const PrivateState& state, const JpegScan& scan);
 
-// Entropy-decodes the blocks of one MCU into the MCU buffer and dequantises
-// them, or with `dcOnly` passes over them keeping only the DC predictions up
-// to date. 0 or a negative code.
-int DecodeMcuBlocks(JpegStream& stream, JpegScan& scan, McuBuffer& mcu, bool dcOnly);
+// The block decoder of each block of an MCU, and whether the MCU's blocks
+// are cleared first, as decoders that store only the coded terms need.
+struct McuDecoders {
+  DecodeBlockKernel blocks[kMcuBufferBlocks];
+  bool clear;
+};
+// Every block decoded and dequantised; with `dcAlone` (by block, or null)
+// the blocks whose transform reads only the DC term get that term alone.
+McuDecoders DequantizingDecoders(const KernelTable& kernels, const bool* dcAlone);
+// Every block passed over, keeping only the DC predictions up to date.
+McuDecoders PassingDecoders(const KernelTable& kernels);
+
+// Entropy-decodes the blocks of one MCU into the MCU buffer. 0 or a negative code.
+int DecodeMcuBlocks(JpegStream& stream, JpegScan& scan, McuBuffer& mcu, const McuDecoders& decoders);
 
 // Counts an MCU about to be decoded. An MCU that finds no data left is still
 // written (its blocks come out flat), but the read writes at most one image's

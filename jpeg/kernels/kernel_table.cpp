@@ -95,6 +95,8 @@ void FillPlainSet(KernelTable& table) {
   table.upsample_smooth_2x2 = UpsampleSmooth2x2;
   table.decode_block_method0 = DecodeBlockMethod0;
   table.decode_block_method1 = DecodeBlockMethod1;
+  table.decode_dc_method0 = DecodeDcTermMethod0;
+  table.decode_dc_method1 = DecodeDcTermMethod1;
   table.skip_block = SkipBlockPlain;
   table.dib_convert[static_cast<int>(DibConversion::kBgrToYcc)] = ConvertBgrToYccPlain;
   table.dib_convert[static_cast<int>(DibConversion::kRgbToYcc)] = ConvertRgbToYccPlain;
@@ -162,6 +164,8 @@ void FillAvx2Set(KernelTable& table) {
 #if defined(HALVORA_BLOCK_DECODER_BMI2)
   table.decode_block_method0 = DecodeBlockMethod0Bmi2;
   table.decode_block_method1 = DecodeBlockMethod1Bmi2;
+  table.decode_dc_method0 = DecodeDcTermMethod0Bmi2;
+  table.decode_dc_method1 = DecodeDcTermMethod1Bmi2;
 #endif
   // In the order of WholeMcuLayoutOf.
   constexpr WholeMcuKernel kAvx2WholeMcu[] = {
@@ -278,6 +282,7 @@ void ActivateDctMethod(KernelTable& table, int dctMethod) {
   for (int i = 0; i < kTransformSizes; ++i) table.active_inverse_dct[i] = source[i];
   table.active_dequantize = dctMethod == 1 ? table.dequantize_method1 : table.dequantize_method0;
   table.active_decode_block = dctMethod == 1 ? table.decode_block_method1 : table.decode_block_method0;
+  table.active_decode_dc = dctMethod == 1 ? table.decode_dc_method1 : table.decode_dc_method0;
 }
 
 }  // namespace halvora::jpeg

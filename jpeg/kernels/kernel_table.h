@@ -85,6 +85,9 @@ struct KernelTable {
   DecodeBlockKernel decode_block_method0;  // decoding with the dequantisation of each method
   DecodeBlockKernel decode_block_method1;
   DecodeBlockKernel active_decode_block;
+  DecodeBlockKernel decode_dc_method0;  // the DC term alone, for one-sample blocks
+  DecodeBlockKernel decode_dc_method1;
+  DecodeBlockKernel active_decode_dc;
   DecodeBlockKernel skip_block;
   DequantizeKernel dequantize_method0;
   DequantizeKernel dequantize_method1;

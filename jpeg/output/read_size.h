@@ -11,6 +11,8 @@ int OutputScale(int ioType);
 
 // The transform entry (0..3 for 8x8, 4x4, 2x2, 1x1 samples) of a scale.
 int TransformIndex(int scale);
+// The entry of blocks of one sample, which only their DC term makes.
+inline constexpr int kOneSampleTransform = 3;
 
 // The size the read reconstructs its blocks at.
 struct ReadSize {

@@ -18,9 +18,7 @@ namespace {
 // The inverse DCT of each block of the scan's MCU at the read's size; under
 // simple sampling the blocks of a component of one block per MCU one size
 // larger.
-void PickBlockTransforms(const PrivateState& state, const ReadSize& size,
-                         InverseDctKernel (&picked)[kMcuBufferBlocks]) {
-  const InverseDctKernel* transforms = state.input.kernels->active_inverse_dct;
+void PickTransformIndexes(const PrivateState& state, const ReadSize& size, int (&picked)[kMcuBufferBlocks]) {
   const int index = TransformIndex(size.scale);
   int next = 0;
   if (size.simple_sampling) {
@@ -28,11 +26,18 @@ void PickBlockTransforms(const PrivateState& state, const ReadSize& size,
     for (int i = 0; i < scan.ns && next < kMcuBufferBlocks; ++i) {
       const ScanComponent& component = scan.components[i];
       const int blocks = scan.ns == 1 ? 1 : component.h * component.v;
-      const InverseDctKernel transform = transforms[component.h * component.v == 1 ? index - 1 : index];
+      const int transform = component.h * component.v == 1 ? index - 1 : index;
       for (int b = 0; b < blocks && next < kMcuBufferBlocks; ++b) picked[next++] = transform;
     }
   }
-  while (next < kMcuBufferBlocks) picked[next++] = transforms[index];
+  while (next < kMcuBufferBlocks) picked[next++] = index;
+}
+
+void PickBlockTransforms(const PrivateState& state, const ReadSize& size,
+                         InverseDctKernel (&picked)[kMcuBufferBlocks]) {
+  int indexes[kMcuBufferBlocks];
+  PickTransformIndexes(state, size, indexes);
+  for (int i = 0; i < kMcuBufferBlocks; ++i) picked[i] = state.input.kernels->active_inverse_dct[indexes[i]];
 }
 
 void TransformBlocks(const PrivateState& state, McuBuffer& mcu, int blockCount, const ReadSize& size) {
@@ -186,7 +191,12 @@ std::optional<DirectOutput> PlanDirectOutput(const PrivateState& state) {
   const WorkingFields& work = state.read.work;
   const JpegFrame& frame = state.markers.frame;
   DirectOutput direct{};
-  PickBlockTransforms(state, size, direct.transforms);
+  int indexes[kMcuBufferBlocks];
+  PickTransformIndexes(state, size, indexes);
+  for (int i = 0; i < kMcuBufferBlocks; ++i) {
+    direct.transforms[i] = state.input.kernels->active_inverse_dct[indexes[i]];
+    direct.dc_alone[i] = indexes[i] == kOneSampleTransform;
+  }
   // The reduced reads have no fused routines.
   const bool fused = state.output.per_component_output == 0 && size.scale == 1;
   direct.output = fused ? state.input.kernels->output_mcu : nullptr;

@@ -25,6 +25,7 @@ UnitWindow ReconstructMcu(PrivateState& state, int column, int row, int blockCou
 // through the per-component routines (their format worked out once).
 struct DirectOutput {
   InverseDctKernel transforms[kMcuBufferBlocks];  // by block of the MCU
+  bool dc_alone[kMcuBufferBlocks];                // the block's transform reads its DC term alone
   McuOutputKernel output;                         // the fused routine, or none
   ComponentOutputFormat format;                   // else the per-component routines'
   int32_t block_size;                             // samples a side of a transformed block

@@ -359,15 +359,17 @@ void ExpectSameState(const JpegStream& fast, const JpegStream& stepwise) {
   }
 }
 
-// The block decoder of a method: every other trial its BMI2 build, where
-// this processor runs it.
-DecodeBlockKernel BlockDecoderFor(bool methodZero, int trial) {
+// The block decoder of a method, of the whole block or its DC term alone:
+// every other trial its BMI2 build, where this processor runs it.
+DecodeBlockKernel BlockDecoderFor(bool methodZero, bool dcTerm, int trial) {
 #if defined(HALVORA_BLOCK_DECODER_BMI2)
   if (trial % 2 == 1 && (DetectProcessor().extended_features & kFeatureBmi2) != 0) {
+    if (dcTerm) return methodZero ? DecodeDcTermMethod0Bmi2 : DecodeDcTermMethod1Bmi2;
     return methodZero ? DecodeBlockMethod0Bmi2 : DecodeBlockMethod1Bmi2;
   }
 #endif
   static_cast<void>(trial);
+  if (dcTerm) return methodZero ? DecodeDcTermMethod0 : DecodeDcTermMethod1;
   return methodZero ? DecodeBlockMethod0 : DecodeBlockMethod1;
 }
 
@@ -390,11 +392,14 @@ TEST(BlockDecodeTest, EqualsTheStepByStepDecodeOnRandomTablesAndData) {
     CoefficientBlock fastBlock{};
     CoefficientBlock stepwiseBlock{};
     for (int blockIndex = 0; blockIndex < 400; ++blockIndex) {
-      const bool skip = random() % 4 == 0;
+      // Passed over, the DC term alone, or the whole block.
+      const int kind = static_cast<int>(random() % 4);
+      const bool skip = kind == 0;
       if (!skip) fastBlock = CoefficientBlock{};  // as the MCU's clear leaves it
-      const DecodeBlockKernel decode = skip ? SkipBlockPlain : BlockDecoderFor(methodZero, trial);
+      const DecodeBlockKernel decode = skip ? SkipBlockPlain : BlockDecoderFor(methodZero, kind == 1, trial);
       const int fastResult = decode(*fast.stream, dc, ac, fastPrediction, factors.data(), fastBlock);
-      const int stepwiseResult = BlockStepwise(*stepwise.stream, dc, ac, skip, stepwisePrediction, stepwiseBlock);
+      if (kind == 1) stepwiseBlock = CoefficientBlock{};
+      const int stepwiseResult = BlockStepwise(*stepwise.stream, dc, ac, kind < 2, stepwisePrediction, stepwiseBlock);
       if (!skip)
         (methodZero ? DequantizeBlockMethod0Plain : DequantizeBlockMethod1Plain)(stepwiseBlock, factors.data(),
                                                                                  stepwiseBlock);
