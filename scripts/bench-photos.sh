@@ -11,7 +11,7 @@
 # its folder). The encoded files are kept and reused; delete the folder to
 # make them anew. The photographs themselves are never committed.
 #
-# Usage: scripts/bench-photos.sh [--rounds N] [--cpu N] [PHOTO.jpg...]
+# Usage: scripts/bench-photos.sh [--rounds N] [--scale N] [--cpu N] [PHOTO.jpg...]
 #   PHOTO...  the photographs to use; all of them (18, some 20 minutes of
 #             benchmark on two cores) when none is named
 set -euo pipefail
@@ -21,7 +21,7 @@ bench_options=()
 photos=()
 while [[ $# -gt 0 ]]; do
   case "$1" in
-    --rounds|--cpu) bench_options+=("$1" "${2:?bench-photos.sh: $1 needs a value}"); shift 2 ;;
+    --rounds|--scale|--cpu) bench_options+=("$1" "${2:?bench-photos.sh: $1 needs a value}"); shift 2 ;;
     *) photos+=("$1"); shift ;;
   esac
 done

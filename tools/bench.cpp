@@ -6,7 +6,9 @@
 // Each file is measured twice: our replicated chroma against libjpeg-turbo's
 // fast upsampling, then our interpolated chroma against its default (fancy)
 // upsampling. A file's kind, for the closing geometric means, is the name of
-// the folder it is in.
+// the folder it is in. With --scale 2, 4 or 8 both sides read the image at
+// half, quarter or eighth size; the rates still count the full-size image's
+// pixels, so that they compare with a full-size run's.
 //
 // hjpeg bench --encode FILE... [--quality N]: the same race for encoding.
 // Each file (a JPEG, decoded first, or an image file) is one BGR DIB as the
@@ -66,6 +68,7 @@ struct KindTotals {
 
 struct BenchOptions {
   int rounds = kDefaultRounds;
+  int scale = 1;
   int processor_kind = -1;
   bool encode = false;
   int quality = 90;
@@ -84,11 +87,10 @@ double TimedRate(double pixels, Decode decode) {
 // Our decodes and the peer's, alternating which goes first from round to
 // round so that neither always runs on caches the other warmed. Both DIBs
 // have their size already, so no round allocates or clears pixels.
-bool Race(int rounds, const DecodeRequest& request, TurboPeer& peer, bool interpolate, DibImage& ours,
+bool Race(int rounds, double pixels, const DecodeRequest& request, TurboPeer& peer, bool interpolate, DibImage& ours,
           DibImage& theirs, std::vector<double>& ourRates, std::vector<double>& theirRates) {
-  const double pixels = double(ours.width) * ours.height;
   auto decodeOurs = [&] { return DecodeJpeg(request, ours) == JpegSuccess; };
-  auto decodeTheirs = [&] { return peer.Decode(*request.buffer, theirs, interpolate); };
+  auto decodeTheirs = [&] { return peer.Decode(*request.buffer, theirs, interpolate, request.scale); };
   for (int round = 0; round < rounds; ++round) {
     const bool oursFirst = round % 2 == 0;
     if (oursFirst) ourRates.push_back(TimedRate(pixels, decodeOurs));
@@ -100,41 +102,66 @@ bool Race(int rounds, const DecodeRequest& request, TurboPeer& peer, bool interp
          std::none_of(theirRates.begin(), theirRates.end(), failed);
 }
 
+// How a line names a reduced read.
+const char* ScaleLabel(int scale) {
+  switch (scale) {
+    case 2:
+      return "1/2 ";
+    case 4:
+      return "1/4 ";
+    case 8:
+      return "1/8 ";
+    default:
+      return "";
+  }
+}
+
 std::string KindOf(const char* path) {
   const std::string folder = std::filesystem::absolute(path).parent_path().filename().string();
   return folder.empty() ? "/" : folder;
 }
 
+// Our decode of `request` into `image`, an error printed when it fails.
+bool DecodeUntimed(const char* path, const DecodeRequest& request, DibImage& image) {
+  const int result = DecodeJpeg(request, image);
+  if (result != JpegSuccess) std::fprintf(stderr, "%s: error %d: %s\n", path, result, JpegErrorText(result));
+  return result == JpegSuccess;
+}
+
 // One comparison of one file: its line, and its ratios into `totals`.
-bool Compare(const char* path, const std::vector<uint8_t>& stream, int rounds, TurboPeer& peer, int which,
-             KindTotals& totals) {
+bool Compare(const char* path, const std::vector<uint8_t>& stream, const BenchOptions& options, TurboPeer& peer,
+             int which, KindTotals& totals) {
   const Comparison& comparison = kComparisons[which];
   DecodeRequest request;
   request.buffer = &stream;
   request.smooth = comparison.interpolate;
+  // The untimed first decodes size the DIBs and show that both sides can
+  // decode the file; a reduced read's rates count the pixels of a full one.
+  DibImage full;
+  if (!DecodeUntimed(path, request, full)) return false;
+  const double pixels = double(full.width) * full.height;
+  request.scale = options.scale;
   DibImage ours;
   DibImage theirs;
-  // The untimed first decodes size the DIBs and show that both sides can
-  // decode the file.
-  const int result = DecodeJpeg(request, ours);
-  if (result != JpegSuccess) {
-    std::fprintf(stderr, "%s: error %d: %s\n", path, result, JpegErrorText(result));
+  if (options.scale == 1) {
+    ours = std::move(full);
+  } else if (!DecodeUntimed(path, request, ours)) {
     return false;
   }
   ShapeDib(theirs, ours.width, ours.height, ours.channels, ours.color, true);
-  if (peer.Available() && !peer.Decode(stream, theirs, comparison.interpolate)) {
+  if (peer.Available() && !peer.Decode(stream, theirs, comparison.interpolate, options.scale)) {
     std::fprintf(stderr, "%s: libjpeg-turbo cannot decode it\n", path);
     return false;
   }
   std::vector<double> ourRates;
   std::vector<double> theirRates;
-  if (!Race(rounds, request, peer, comparison.interpolate, ours, theirs, ourRates, theirRates)) {
+  if (!Race(options.rounds, pixels, request, peer, comparison.interpolate, ours, theirs, ourRates, theirRates)) {
     std::fprintf(stderr, "%s: a timed decode failed\n", path);
     return false;
   }
   const Rates mine = Summarise(ourRates);
-  std::printf("%s %dx%d %s: hjpeg median %.1f best %.1f MP/s", path, ours.width, ours.height, comparison.name,
-              mine.median, mine.best);
+  std::printf("%s %dx%d %s%s: hjpeg median %.1f best %.1f MP/s", path, ours.width, ours.height,
+              ScaleLabel(options.scale), comparison.name, mine.median, mine.best);
   if (peer.Available()) {
     const Rates peers = Summarise(theirRates);
     std::printf(", libjpeg-turbo median %.1f best %.1f MP/s, ratio median %.2f best %.2f", peers.median, peers.best,
@@ -165,6 +192,8 @@ bool ParseBenchOptions(int count, char** arguments, BenchOptions& options) {
     const bool hasValue = i + 1 < count;
     if (argument == "--rounds" && hasValue) {
       if (!ParseNumber(arguments[++i], 1, 100000, options.rounds)) return false;
+    } else if (argument == "--scale" && hasValue) {
+      if (!ParseNumber(arguments[++i], 1, 8, options.scale) || (options.scale & (options.scale - 1)) != 0) return false;
     } else if (argument == "--cpu" && hasValue) {
       if (!ParseNumber(arguments[++i], 0, 6, options.processor_kind)) return false;
     } else if (argument == "--encode") {
@@ -336,7 +365,7 @@ int BenchCommand(int count, char** arguments) {
     KindTotals file;
     bool ok = true;
     for (int which = 0; which < kComparisonCount && ok; ++which) {
-      ok = Compare(path, stream, options.rounds, peer, which, file);
+      ok = Compare(path, stream, options, peer, which, file);
     }
     if (!ok) {
       status = 1;

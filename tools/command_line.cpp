@@ -19,7 +19,7 @@ void PrintUsage(std::FILE* stream) {
                "                   [--max-memory MiB]\n"
                "       hjpeg encode IN OUT [--quality N] [--subsampling 444|422|420] [--grey|--rgb]\n"
                "                   [--progressive] [--optimize] [--restart N] [--comment TEXT]\n"
-               "       hjpeg bench [--encode [--quality N]] FILE... [--rounds N] [--cpu N]\n"
+               "       hjpeg bench [--encode [--quality N]] FILE... [--rounds N] [--scale N] [--cpu N]\n"
                "       hjpeg --help | --version\n"
                "\n"
                "info    prints the stream's parameters as key: value lines\n"
@@ -47,6 +47,8 @@ void PrintUsage(std::FILE* stream) {
                "bench   decodes each FILE from memory N rounds (default 15), alternating with\n"
                "        libjpeg-turbo, and prints median and best MP/s and their ratios; then the\n"
                "        geometric mean of the ratios per kind, a file's kind being its folder's name\n"
+               "  --scale   both sides read at half, quarter or eighth size (2, 4, 8); the rates\n"
+               "            count the full-size image's pixels\n"
                "  --encode  encodes each FILE's image (a JPEG is decoded first) instead, at quality N\n"
                "            (default 90) with chroma sampled 4:2:0 and 4:4:4, alternating with\n"
                "            libjpeg-turbo's tjCompress2, and prints the geometric means per sampling\n",

@@ -19,7 +19,7 @@ TurboPeer::~TurboPeer() {
 
 bool TurboPeer::Available() const { return handle_ != nullptr; }
 
-bool TurboPeer::Decode(const std::vector<uint8_t>& stream, DibImage& image, bool interpolate) {
+bool TurboPeer::Decode(const std::vector<uint8_t>& stream, DibImage& image, bool interpolate, int scale) {
   if (handle_ == nullptr) return false;
   auto* data = const_cast<unsigned char*>(stream.data());
   const auto size = static_cast<unsigned long>(stream.size());
@@ -27,10 +27,11 @@ bool TurboPeer::Decode(const std::vector<uint8_t>& stream, DibImage& image, bool
   int height = 0;
   int subsampling = 0;
   int colorspace = 0;
-  if (tjDecompressHeader3(handle_, data, size, &width, &height, &subsampling, &colorspace) != 0 ||
-      width != image.width || height != image.height) {
-    return false;
-  }
+  if (tjDecompressHeader3(handle_, data, size, &width, &height, &subsampling, &colorspace) != 0) return false;
+  const tjscalingfactor factor{1, scale};
+  width = TJSCALED(width, factor);
+  height = TJSCALED(height, factor);
+  if (width != image.width || height != image.height) return false;
   const int flags = TJFLAG_ACCURATEDCT | (interpolate ? 0 : TJFLAG_FASTUPSAMPLE) | (image.bottom_up ? TJFLAG_BOTTOMUP : 0);
   const int format = image.channels == 4 ? TJPF_CMYK : TJPF_BGR;
   return tjDecompress2(handle_, data, size, image.pixels.data(), width, image.line_bytes, height, format, flags) == 0;
@@ -58,7 +59,7 @@ size_t TurboPeer::EncodeBound(int width, int height) const {
 TurboPeer::TurboPeer() = default;
 TurboPeer::~TurboPeer() = default;
 bool TurboPeer::Available() const { return false; }
-bool TurboPeer::Decode(const std::vector<uint8_t>&, DibImage&, bool) { return false; }
+bool TurboPeer::Decode(const std::vector<uint8_t>&, DibImage&, bool, int) { return false; }
 bool TurboPeer::Encode(const DibImage&, int, bool, std::vector<uint8_t>&) { return false; }
 size_t TurboPeer::EncodeBound(int, int) const { return 0; }
 

@@ -22,9 +22,10 @@ class TurboPeer {
   // Decodes `stream` with the integer inverse DCT into `image`, which gives
   // the size, the row order and padding, and the pixels: BGR for three
   // channels, the four components for four. Chroma is replicated (fast
-  // upsampling) unless `interpolate`. False when the peer fails or the
-  // stream's size is not the image's.
-  bool Decode(const std::vector<uint8_t>& stream, DibImage& image, bool interpolate);
+  // upsampling) unless `interpolate`. A `scale` of 2, 4 or 8 reads at half,
+  // quarter or eighth size. False when the peer fails or the stream's size
+  // at that scale is not the image's.
+  bool Decode(const std::vector<uint8_t>& stream, DibImage& image, bool interpolate, int scale);
 
   // Encodes the BGR `image` (its rows as it holds them) at `quality` with
   // chroma sampled 2 x 2 (`subsampled`) or not at all, with the integer
