@@ -138,6 +138,13 @@ std::vector<RandomBlocks> RandomBlockKinds() {
          for (auto& v : block.values) v = static_cast<int16_t>(value(rng));
          return block;
        }},
+      {"dense in rows 0 to 3 over the whole int16 range", 60000,
+       [](std::mt19937& rng) {
+         std::uniform_int_distribution<int> value(-32768, 32767);
+         CoefficientBlock block{};
+         for (int i = 0; i < 32; ++i) block.values[i] = static_cast<int16_t>(value(rng));
+         return block;
+       }},
       {"sparse over the whole int16 range", 60000,
        [](std::mt19937& rng) {
          std::uniform_int_distribution<int> value(-32768, 32767), position(0, 63), count(1, 6);
