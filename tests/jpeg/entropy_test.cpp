@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "jpeg/input/bit_reader.h"
+#include "jpeg/input/bit_window.h"
 #include "jpeg/entropy/block_decoder.h"
 #include "jpeg/entropy/coefficient_buffer.h"
 #include "jpeg/entropy/huffman_table.h"
@@ -356,6 +357,53 @@ void ExpectSameState(const JpegStream& fast, const JpegStream& stepwise) {
   if (fast.bit_count > 0) {
     const uint64_t held = fast.bit_count >= 64 ? ~uint64_t{0} : (uint64_t{1} << fast.bit_count) - 1;
     ASSERT_EQ(fast.accumulator & held, stepwise.accumulator & held);
+  }
+}
+
+// The fill as the bit reader defines it: byte by byte up to the fill target,
+// a stuffed 0xFF taken as data, fill bytes skipped, a marker left pending.
+int FillByteByByte(JpegStream& stream, int need) {
+  while (stream.bit_count < kFillTarget) {
+    if (stream.pending_marker != 0) return stream.bit_count >= need ? 0 : kMarkerReached;
+    if (stream.remaining == 0) return 0;
+    uint8_t byte = *stream.position++;
+    --stream.remaining;
+    ++stream.consumed;
+    while (byte == 0xFF) {
+      if (stream.remaining == 0) return JpegErrData;
+      const uint8_t next = *stream.position++;
+      --stream.remaining;
+      ++stream.consumed;
+      if (next == 0x00) break;
+      if (next != 0xFF) {
+        stream.pending_marker = next;
+        return stream.bit_count >= need ? 0 : kMarkerReached;
+      }
+    }
+    stream.accumulator = (stream.accumulator << 8) | byte;
+    stream.bit_count += 8;
+  }
+  return 0;
+}
+
+// The one-step fill, which FillBits and the block decoders make where no
+// byte needs care, must take what the byte-by-byte fill takes.
+TEST(BitReaderTest, FillsTakeTheBytesOfTheByteByByteFill) {
+  std::mt19937 random(20261209);
+  for (int trial = 0; trial < 3000; ++trial) {
+    SCOPED_TRACE(trial);
+    const std::vector<uint8_t> bytes = RandomData(random);
+    Source fast(bytes, false);
+    Source model(bytes, false);
+    for (int step = 0; step < 2000; ++step) {
+      const int need = static_cast<int>(random() % 17);
+      const int fastResult = FillBits(*fast.stream, need);
+      ASSERT_EQ(fastResult, FillByteByByte(*model.stream, need)) << "step " << step;
+      ExpectSameState(*fast.stream, *model.stream);
+      if (fastResult != 0 || fast.stream->remaining == 0) break;
+      const int count = static_cast<int>(random() % 17);
+      ASSERT_EQ(GetBits(*fast.stream, count), GetBits(*model.stream, count)) << "step " << step;
+    }
   }
 }
 
