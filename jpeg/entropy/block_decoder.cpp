@@ -106,7 +106,7 @@ int DecodeDcTermMethod1(JpegStream& stream, const HuffmanDecodeTable& dc, const 
 
 #if defined(HALVORA_BLOCK_DECODER_BMI2)
 // The same steps, inlined here with BMI2's shifts and bit extraction, which
-// take a coefficient's bits in fewer instructions. Nothing but these two
+// take a coefficient's bits in fewer instructions. Nothing but these four
 // functions is built for BMI2: the inline steps they are made of keep their
 // plain forms everywhere else.
 [[gnu::target("bmi2")]] int DecodeBlockMethod0Bmi2(JpegStream& stream, const HuffmanDecodeTable& dc,

@@ -15,9 +15,9 @@ namespace halvora::jpeg {
 
 namespace {
 
-// The inverse DCT of each block of the scan's MCU at the read's size; under
-// simple sampling the blocks of a component of one block per MCU one size
-// larger.
+// The inverse DCT entry (as TransformIndex numbers them) of each block of
+// the scan's MCU at the read's size; under simple sampling the blocks of a
+// component of one block per MCU one size larger.
 void PickTransformIndexes(const PrivateState& state, const ReadSize& size, int (&picked)[kMcuBufferBlocks]) {
   const int index = TransformIndex(size.scale);
   int next = 0;
@@ -33,17 +33,10 @@ void PickTransformIndexes(const PrivateState& state, const ReadSize& size, int (
   while (next < kMcuBufferBlocks) picked[next++] = index;
 }
 
-void PickBlockTransforms(const PrivateState& state, const ReadSize& size,
-                         InverseDctKernel (&picked)[kMcuBufferBlocks]) {
+void TransformBlocks(const PrivateState& state, McuBuffer& mcu, int blockCount, const ReadSize& size) {
   int indexes[kMcuBufferBlocks];
   PickTransformIndexes(state, size, indexes);
-  for (int i = 0; i < kMcuBufferBlocks; ++i) picked[i] = state.input.kernels->active_inverse_dct[indexes[i]];
-}
-
-void TransformBlocks(const PrivateState& state, McuBuffer& mcu, int blockCount, const ReadSize& size) {
-  InverseDctKernel transforms[kMcuBufferBlocks];
-  PickBlockTransforms(state, size, transforms);
-  for (int i = 0; i < blockCount; ++i) transforms[i](mcu.blocks[i]);
+  for (int i = 0; i < blockCount; ++i) state.input.kernels->active_inverse_dct[indexes[i]](mcu.blocks[i]);
 }
 
 // Block (bx, by) of a component of a partial scan covers its replicated
