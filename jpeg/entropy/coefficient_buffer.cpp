@@ -45,6 +45,7 @@ int AllocateCoefficientBuffer(PrivateState& state) {
   state.progression.coefficient_buffer = blockArray->values;
   state.progression.nonzero_positions = reinterpret_cast<uint64_t*>(blockArray + blocks);
   state.progression.coefficient_bytes = bytes;
+  state.progression.components_coded = 0;
   return JpegSuccess;
 }
 

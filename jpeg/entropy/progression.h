@@ -20,6 +20,9 @@ struct ProgressionState {
   // reads instead of testing every coefficient of its band.
   uint64_t* nonzero_positions;
   int64_t coefficient_bytes;  // the buffer's size
+  // Bit c set once a scan has decoded blocks of frame component c: the
+  // blocks of the others are still as the buffer was allocated, all zero.
+  uint32_t components_coded;
   // The number of the current scan among the image's scans, counted from the
   // first scan the read met (-1 before it).
   int32_t scan_ordinal;

@@ -81,7 +81,7 @@ int PositionAfterZeros(uint64_t nonzero, uint64_t band, int k, int zeros, int se
 // of it.
 int AcRefineBand(BitWindow& window, JpegStream& stream, CoefficientBlock& block, uint64_t& nonzeroPositions,
                  const HuffmanDecodeTable& ac, int ss, int se, int al) {
-  const uint64_t band = PositionsFrom(ss) & ~PositionsFrom(se + 1);
+  const uint64_t band = BandPositions(ss, se);
   const uint64_t nonzero = nonzeroPositions & band;
   int k = ss;
   if (stream.end_of_band_run == 0) {

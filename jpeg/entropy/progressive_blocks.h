@@ -26,6 +26,23 @@ int DecodeDcRefine(JpegStream& stream, CoefficientBlock& block, int al);
 // (bit k for position k, 1 to 63) whose coefficient is nonzero, up to date
 // with every coefficient they store.
 
+// Zig-zag positions ss..se as a mask.
+inline uint64_t BandPositions(int ss, int se) {
+  const uint64_t fromSs = ~uint64_t{0} << ss;
+  return se >= 63 ? fromSs : fromSs & ~(~uint64_t{0} << (se + 1));
+}
+
+// A block inside an end-of-band run whose band (`nonzeroInBand`: its
+// nonzero positions in the band) holds no coefficient to correct: the block
+// changes in no way, and only the run is counted down. True when it was
+// such a block; the scans take it without a call to the routines below,
+// which would do the same.
+inline bool PassedInEndOfBandRun(JpegStream& stream, uint64_t nonzeroInBand) {
+  if (stream.end_of_band_run <= 0 || nonzeroInBand != 0) return false;
+  stream.end_of_band_run -= 1;
+  return true;
+}
+
 // The first pass over zig-zag positions ss..se, each value shifted left by
 // `al`. A block inside an end-of-band run is left unchanged and shortens the run.
 int DecodeAcFirst(JpegStream& stream, CoefficientBlock& block, uint64_t& nonzero, const HuffmanDecodeTable& ac, int ss,

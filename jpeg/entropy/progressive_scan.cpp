@@ -60,6 +60,7 @@ int FinishInterval(JpegStream& stream, JpegScan& scan, const UnitGrid& grid, int
 struct ScanPlanes {
   CoefficientBlock* plane[kMaxComponents];
   uint64_t* nonzero[kMaxComponents];  // the masks of the plane's blocks
+  bool all_zero[kMaxComponents];      // no scan has decoded blocks of the plane before
   int64_t blocks_across[kMaxComponents];
   int h[kMaxComponents];
   int v[kMaxComponents];
@@ -73,6 +74,7 @@ ScanPlanes PlanesOf(PrivateState& state, const JpegScan& scan) {
     const int c = scan.components[i].frame_index;
     planes.plane[i] = buffer + layout.plane_start[c];
     planes.nonzero[i] = state.progression.nonzero_positions + layout.plane_start[c];
+    planes.all_zero[i] = (state.progression.components_coded & (1u << c)) == 0;
     planes.blocks_across[i] = layout.blocks_across[c];
     planes.h[i] = scan.ns > 1 ? layout.horizontal[c] : 1;
     planes.v[i] = scan.ns > 1 ? layout.vertical[c] : 1;
@@ -95,8 +97,11 @@ void ForEachBlockOfUnit(const JpegScan& scan, const ScanPlanes& planes, int colu
 
 void DecodeDcFirstUnit(JpegStream& stream, JpegScan& scan, const ScanPlanes& planes, int column, int row) {
   ForEachBlockOfUnit(scan, planes, column, row, [&](int i, CoefficientBlock& block, uint64_t& nonzero) {
-    std::memset(block.values, 0, sizeof block.values);
-    nonzero = 0;
+    // A DC first scan starts the block afresh; one still as allocated needs no clear.
+    if (!planes.all_zero[i]) {
+      std::memset(block.values, 0, sizeof block.values);
+      nonzero = 0;
+    }
     auto prediction = static_cast<int16_t>(scan.dc_predictions[i]);
     DecodeDcFirst(stream, *scan.components[i].dc_table, block, prediction, scan.al);
     scan.dc_predictions[i] = prediction;
@@ -164,6 +169,7 @@ int DecodeProgressiveScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& r
   if (scan.resume_column == 0 && scan.resume_row == 0) stream.end_of_band_run = 0;
   const UnitGrid grid = GridOf(state, scan);
   const ScanPlanes planes = PlanesOf(state, scan);
+  for (int i = 0; i < scan.ns; ++i) state.progression.components_coded |= 1u << scan.components[i].frame_index;
   if (IsDcScan(scan)) {
     if (scan.ah == 0) {
       return WalkUnits(record, stream, scan, grid,
@@ -180,11 +186,14 @@ int DecodeProgressiveScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& r
   if (scan.ah == 0) {
     return WalkUnits(record, stream, scan, grid, [&](int column, int row) {
       const int64_t at = row * across + column;
-      DecodeAcFirst(stream, plane[at], nonzero[at], ac, scan.ss, scan.se, scan.al);
+      if (!PassedInEndOfBandRun(stream, 0))
+        DecodeAcFirst(stream, plane[at], nonzero[at], ac, scan.ss, scan.se, scan.al);
     });
   }
+  const uint64_t band = BandPositions(scan.ss, scan.se);
   return WalkUnits(record, stream, scan, grid, [&](int column, int row) {
     const int64_t at = row * across + column;
+    if (PassedInEndOfBandRun(stream, nonzero[at] & band)) return;
     DecodeAcRefine(stream, plane[at], nonzero[at], ac, scan.ss, scan.se, scan.al);
   });
 }

@@ -340,15 +340,33 @@ std::vector<uint8_t> Slice(const std::vector<uint8_t>& stream, size_t start, siz
   return {stream.begin() + static_cast<std::ptrdiff_t>(start), stream.begin() + static_cast<std::ptrdiff_t>(end)};
 }
 
-// The stream with `copies` more copies of its last scan before its EOI.
-std::vector<uint8_t> WithRepeatedLastScan(const std::vector<uint8_t>& stream, int copies) {
-  const std::vector<Segment> segments = Segments(stream);
-  const Segment& last = segments.back();
-  std::vector<uint8_t> longer = Slice(stream, 0, last.end);
-  const std::vector<uint8_t> scan = Slice(stream, last.start, last.end);
+// The stream with `copies` more copies of one of its scans before its EOI.
+std::vector<uint8_t> WithRepeatedScan(const std::vector<uint8_t>& stream, const Segment& scanSegment, int copies) {
+  std::vector<uint8_t> longer = Slice(stream, 0, Segments(stream).back().end);
+  const std::vector<uint8_t> scan = Slice(stream, scanSegment.start, scanSegment.end);
   for (int i = 0; i < copies; ++i) longer.insert(longer.end(), scan.begin(), scan.end());
   longer.insert(longer.end(), {0xFF, 0xD9});
   return longer;
+}
+
+std::vector<uint8_t> WithRepeatedLastScan(const std::vector<uint8_t>& stream, int copies) {
+  return WithRepeatedScan(stream, Segments(stream).back(), copies);
+}
+
+// A DC first scan met again, after every other scan, starts its blocks
+// afresh: the image is what its first scan alone gives.
+TEST(ManyScansTest, ADcFirstScanAgainClearsItsBlocks) {
+  const std::vector<uint8_t> stream = testing::ReadFileBytes(OracleFile("s420-64x48-progressive.jpg"));
+  const std::vector<Segment> segments = Segments(stream);
+  const Segment& first =
+      *std::find_if(segments.begin(), segments.end(), [](const Segment& s) { return s.code == 0xDA; });
+  std::vector<uint8_t> firstScanOnly = Slice(stream, 0, first.end);
+  firstScanOnly.insert(firstScanOnly.end(), {0xFF, 0xD9});
+  const DibResult again = DecodeIntoDib(WithRepeatedScan(stream, first, 1), DibRequest{});
+  const DibResult alone = DecodeIntoDib(firstScanOnly, DibRequest{});
+  ASSERT_EQ(again.result, JpegSuccess);
+  ASSERT_EQ(alone.result, JpegSuccess);
+  EXPECT_EQ(again.pixels, alone.pixels);
 }
 
 TEST(ManyScansTest, AreRefusedPastTheBound) {
