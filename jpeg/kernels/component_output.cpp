@@ -414,10 +414,15 @@ void OutputMcuPerComponent(const CoefficientBlock* blocks, int blockCount, const
   OutputBlocks(blocks, blockCount, format, 8, false, target);
 }
 
-bool WriteReducedYcc420Mcu(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int blockSize,
-                           const McuTarget& target) {
-  if (WholeMcuLayoutOf(format) < kFirst420Layout || !IsBlockSize(blockSize) || blockSize == 8) return false;
-  const int side = 2 * blockSize;
+bool WriteReducedYccMcu(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int blockSize,
+                        bool simpleSampling, const McuTarget& target) {
+  const int layout = WholeMcuLayoutOf(format);
+  const bool subsampled = layout >= kFirst420Layout;
+  if (layout < 0 || (layout >= kFirst422Layout && !subsampled) || subsampled != simpleSampling ||
+      !IsBlockSize(blockSize) || blockSize == 8) {
+    return false;
+  }
+  const int side = subsampled ? 2 * blockSize : blockSize;
   const int pixelBytes = format.dibColor == JpegColorRgba ? 4 : 3;
   const PixelRect& v = target.visible;
   // Rows that overlap would make the order of writes show: the planes keep it.
@@ -427,16 +432,17 @@ bool WriteReducedYcc420Mcu(const CoefficientBlock* blocks, const ComponentOutput
     return false;
   }
   // The MCU's samples in raster order, converted in one run (the conversion
-  // works eight pixels at a time, more than a row of a quarter- or
-  // eighth-size MCU holds), then placed row by row.
-  const CoefficientBlock& cb = blocks[4];
-  const CoefficientBlock& cr = blocks[5];
+  // works eight pixels at a time, more than a row of a reduced MCU holds),
+  // then placed row by row. The chroma has one sample a pixel either way.
+  const int lumaAcross = side / blockSize;
+  const CoefficientBlock& cb = blocks[lumaAcross * lumaAcross];
+  const CoefficientBlock& cr = blocks[lumaAcross * lumaAcross + 1];
   uint8_t luma[64], blue[64], red[64];
   for (int row = 0; row < side; ++row) {
-    const CoefficientBlock* pair = blocks + (row / blockSize) * 2;
+    const CoefficientBlock* lumaRow = blocks + (row / blockSize) * lumaAcross;
     const int line = 8 * (row % blockSize);
     for (int x = 0; x < side; ++x) {
-      luma[row * side + x] = static_cast<uint8_t>(pair[x / blockSize].values[line + x % blockSize]);
+      luma[row * side + x] = static_cast<uint8_t>(lumaRow[x / blockSize].values[line + x % blockSize]);
       blue[row * side + x] = static_cast<uint8_t>(cb.values[8 * row + x]);
       red[row * side + x] = static_cast<uint8_t>(cr.values[8 * row + x]);
     }
@@ -454,10 +460,10 @@ bool WriteReducedYcc420Mcu(const CoefficientBlock* blocks, const ComponentOutput
 
 void OutputReducedMcu(const CoefficientBlock* blocks, int blockCount, const ComponentOutputFormat& format,
                       int blockSize, bool simpleSampling, const McuTarget& target) {
-  // The whole-MCU forms read the blocks of a three-component 4:2:0 MCU.
-  if (simpleSampling && blocks != nullptr && blockCount >= BlocksBefore(format, 3)) {
-    if (format.halfSizeMcu != nullptr && blockSize == 4 && format.halfSizeMcu(blocks, target)) return;
-    if (format.reducedMcu != nullptr && format.reducedMcu(blocks, format, blockSize, target)) return;
+  // The whole-MCU forms read the blocks of a three-component MCU.
+  if (blocks != nullptr && blockCount >= BlocksBefore(format, 3)) {
+    if (simpleSampling && format.halfSizeMcu != nullptr && blockSize == 4 && format.halfSizeMcu(blocks, target)) return;
+    if (format.reducedMcu != nullptr && format.reducedMcu(blocks, format, blockSize, simpleSampling, target)) return;
   }
   OutputBlocks(blocks, blockCount, format, blockSize, simpleSampling, target);
 }

@@ -43,9 +43,10 @@ inline constexpr int kWholeMcuLayouts = 9;
 struct ComponentOutputFormat;
 
 // Writes a wholly visible MCU of a reduced read (blocks of blockSize samples
-// a side) row by row, or answers false (nothing written).
+// a side; simple sampling or not, as the read has it) row by row, or answers
+// false (nothing written).
 using ReducedMcuWriter = bool (*)(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int blockSize,
-                                  const McuTarget& target);
+                                  bool simpleSampling, const McuTarget& target);
 
 struct ComponentOutputFormat {
   int32_t jpegColor;       // JpegColor of the data
@@ -103,16 +104,19 @@ void WriteComponentPlanes(const McuPlanes& planes, const ComponentOutputFormat& 
                           int mcuHeight, const McuTarget& target);
 
 // The entry of the whole-MCU layouts (index 0..8 of kWholeMcuLayouts) that
-// `format` has, or -1. The 4:2:0 ones (6..8) also have half-size forms.
+// `format` has, or -1: 4:4:4 (0..2), 4:2:2 (3..5) and 4:2:0 (6..8), the
+// last with half-size forms too.
 int WholeMcuLayoutOf(const ComponentOutputFormat& format);
+inline constexpr int kFirst422Layout = 3;
 inline constexpr int kFirst420Layout = 6;
 
-// A whole 4:2:0 YCbCr MCU of a reduced read under simple sampling into RGB,
-// BGR or RGBA pixels, a row at a time: the row's luminance from its two
-// blocks, the chroma one sample a pixel, then the format's row conversion.
-// The same pixels as the planes give; false for anything else.
-bool WriteReducedYcc420Mcu(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int blockSize,
-                           const McuTarget& target);
+// A whole 4:4:4 YCbCr MCU of a reduced read, or a 4:2:0 one under simple
+// sampling (its chroma transformed one size larger), into RGB, BGR or RGBA
+// pixels: the MCU's samples in raster order, one row conversion for all of
+// them, then placed row by row. The same pixels as the planes give; false
+// for anything else.
+bool WriteReducedYccMcu(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int blockSize,
+                        bool simpleSampling, const McuTarget& target);
 
 // One interleaved MCU at full size: (8 hmax) x (8 vmax) pixels.
 void OutputMcuPerComponent(const CoefficientBlock* blocks, int blockCount, const ComponentOutputFormat& format,

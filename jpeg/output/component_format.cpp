@@ -53,7 +53,9 @@ ComponentOutputFormat MakeComponentOutputFormat(const PrivateState& state, Forma
   if (wholeMcuLayout >= 0) format.wholeMcu = state.input.kernels->whole_mcu[wholeMcuLayout];
   if (wholeMcuLayout >= kFirst420Layout) {
     format.halfSizeMcu = state.input.kernels->half_size_mcu[wholeMcuLayout - kFirst420Layout];
-    format.reducedMcu = WriteReducedYcc420Mcu;
+  }
+  if (wholeMcuLayout >= 0 && (wholeMcuLayout < kFirst422Layout || wholeMcuLayout >= kFirst420Layout)) {
+    format.reducedMcu = WriteReducedYccMcu;
   }
   return format;
 }

@@ -520,13 +520,14 @@ void HalfSizeMcu(const McuBuffer& mcu, const McuTarget& target) {
   OutputReducedMcu(mcu.blocks, 6, YccFormat<2, 2, kDibColor, kPacked>(), 4, true, target);
 }
 
-// A 4:2:0 MCU of a reduced read of blocks of kBlockSize samples a side,
-// written a row at a time or through the planes.
-template <int kBlockSize, int kDibColor, bool kByRows>
+// A 4:2:0 (kSide 2, under simple sampling) or 4:4:4 (kSide 1) MCU of a
+// reduced read of blocks of kBlockSize samples a side, written a row at a
+// time or through the planes.
+template <int kSide, int kBlockSize, int kDibColor, bool kByRows>
 void ReducedMcu(const McuBuffer& mcu, const McuTarget& target) {
-  ComponentOutputFormat format = YccFormat<2, 2, kDibColor, false>();
-  if (kByRows) format.reducedMcu = WriteReducedYcc420Mcu;
-  OutputReducedMcu(mcu.blocks, 6, format, kBlockSize, true, target);
+  ComponentOutputFormat format = YccFormat<kSide, kSide, kDibColor, false>();
+  if (kByRows) format.reducedMcu = WriteReducedYccMcu;
+  OutputReducedMcu(mcu.blocks, kSide * kSide + 2, format, kBlockSize, kSide == 2, target);
 }
 
 #if defined(HALVORA_JPEG_AVX2)
@@ -581,19 +582,21 @@ INSTANTIATE_TEST_SUITE_P(Avx2PerComponent, PackedOutputTest, ::testing::ValuesIn
 #endif
 
 // The row-by-row writing of reduced reads is plain code, checked here against
-// the planes with the same cases (its MCUs are 8, 4 and 2 pixels a side).
-template <int kBlockSize, int kDibColor, int kPixelBytes>
+// the planes with the same cases (its MCUs are 1 to 8 pixels a side).
+template <int kSide, int kBlockSize, int kDibColor, int kPixelBytes>
 constexpr OutputTwins ReducedRowTwins(const char* name) {
-  const McuOutputKernel byRows = ReducedMcu<kBlockSize, kDibColor, true>;
-  const McuOutputKernel byPlanes = ReducedMcu<kBlockSize, kDibColor, false>;
-  return {name, KernelSet::kSse2, byRows, byPlanes, 2 * kBlockSize, 2 * kBlockSize, kPixelBytes};
+  const McuOutputKernel byRows = ReducedMcu<kSide, kBlockSize, kDibColor, true>;
+  const McuOutputKernel byPlanes = ReducedMcu<kSide, kBlockSize, kDibColor, false>;
+  return {name, KernelSet::kSse2, byRows, byPlanes, kSide * kBlockSize, kSide * kBlockSize, kPixelBytes};
 }
 
 const OutputTwins kReducedRowTwins[] = {
-    ReducedRowTwins<4, JpegColorBgr, 3>("Half420Bgr"),      ReducedRowTwins<4, JpegColorRgba, 4>("Half420Rgba"),
-    ReducedRowTwins<2, JpegColorRgb, 3>("Quarter420Rgb"),   ReducedRowTwins<2, JpegColorBgr, 3>("Quarter420Bgr"),
-    ReducedRowTwins<2, JpegColorRgba, 4>("Quarter420Rgba"), ReducedRowTwins<1, JpegColorBgr, 3>("Eighth420Bgr"),
-    ReducedRowTwins<1, JpegColorRgba, 4>("Eighth420Rgba"),
+    ReducedRowTwins<2, 4, JpegColorBgr, 3>("Half420Bgr"),      ReducedRowTwins<2, 4, JpegColorRgba, 4>("Half420Rgba"),
+    ReducedRowTwins<2, 2, JpegColorRgb, 3>("Quarter420Rgb"),   ReducedRowTwins<2, 2, JpegColorBgr, 3>("Quarter420Bgr"),
+    ReducedRowTwins<2, 2, JpegColorRgba, 4>("Quarter420Rgba"), ReducedRowTwins<2, 1, JpegColorBgr, 3>("Eighth420Bgr"),
+    ReducedRowTwins<2, 1, JpegColorRgba, 4>("Eighth420Rgba"),  ReducedRowTwins<1, 4, JpegColorBgr, 3>("Half444Bgr"),
+    ReducedRowTwins<1, 4, JpegColorRgba, 4>("Half444Rgba"),    ReducedRowTwins<1, 2, JpegColorRgb, 3>("Quarter444Rgb"),
+    ReducedRowTwins<1, 1, JpegColorBgr, 3>("Eighth444Bgr"),
 };
 INSTANTIATE_TEST_SUITE_P(ReducedRows, PackedOutputTest, ::testing::ValuesIn(kReducedRowTwins),
                          [](const auto& info) { return std::string(info.param.name); });
