@@ -414,53 +414,133 @@ void OutputMcuPerComponent(const CoefficientBlock* blocks, int blockCount, const
   OutputBlocks(blocks, blockCount, format, 8, false, target);
 }
 
-bool WriteReducedYccMcu(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int blockSize,
-                        bool simpleSampling, const McuTarget& target) {
-  const int layout = WholeMcuLayoutOf(format);
-  const bool subsampled = layout >= kFirst420Layout;
-  if (layout < 0 || (layout >= kFirst422Layout && !subsampled) || subsampled != simpleSampling ||
-      !IsBlockSize(blockSize) || blockSize == 8) {
-    return false;
-  }
-  const int side = subsampled ? 2 * blockSize : blockSize;
-  const int pixelBytes = format.dibColor == JpegColorRgba ? 4 : 3;
+namespace {
+
+// A wholly visible MCU of width x height pixels whose rows lie apart: the
+// row writers below take it; anything else keeps the planes, whose order of
+// writes shows where rows overlap.
+bool TakesWholeReducedMcu(const McuTarget& target, int width, int height, int pixelBytes) {
   const PixelRect& v = target.visible;
-  // Rows that overlap would make the order of writes show: the planes keep it.
   const ptrdiff_t stride = target.lineBytes < 0 ? -target.lineBytes : target.lineBytes;
-  if (v.left > 0 || v.top > 0 || v.right < side || v.bottom < side || target.channels != pixelBytes ||
-      stride < ptrdiff_t{side} * pixelBytes) {
-    return false;
-  }
-  // The MCU's samples in raster order, converted in one run (the conversion
-  // works eight pixels at a time, more than a row of a reduced MCU holds),
-  // then placed row by row. The chroma has one sample a pixel either way.
-  const int lumaAcross = side / blockSize;
-  const CoefficientBlock& cb = blocks[lumaAcross * lumaAcross];
-  const CoefficientBlock& cr = blocks[lumaAcross * lumaAcross + 1];
+  return v.left <= 0 && v.top <= 0 && v.right >= width && v.bottom >= height && target.channels == pixelBytes &&
+         stride >= ptrdiff_t{width} * pixelBytes;
+}
+
+// The MCU's samples in raster order, converted in one run (the conversion
+// works eight pixels at a time, more than a row of a reduced MCU holds),
+// then placed row by row. Luminance has kH x kV blocks; the chroma has one
+// sample a pixel under simple sampling (4:2:0, transformed one size larger)
+// and is replicated by kH x kV otherwise.
+template <int kH, int kV, int kBlockSize>
+void WriteYccRows(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int pixelBytes,
+                  const McuTarget& target) {
+  constexpr bool kSimple = kH == 2 && kV == 2;
+  constexpr int kChromaShiftX = kSimple ? 0 : kH - 1, kChromaShiftY = kSimple ? 0 : kV - 1;
+  constexpr int kWidth = kBlockSize * kH, kHeight = kBlockSize * kV;
+  const CoefficientBlock& cb = blocks[kH * kV];
+  const CoefficientBlock& cr = blocks[kH * kV + 1];
   uint8_t luma[64], blue[64], red[64];
-  for (int row = 0; row < side; ++row) {
-    const CoefficientBlock* lumaRow = blocks + (row / blockSize) * lumaAcross;
-    const int line = 8 * (row % blockSize);
-    for (int x = 0; x < side; ++x) {
-      luma[row * side + x] = static_cast<uint8_t>(lumaRow[x / blockSize].values[line + x % blockSize]);
-      blue[row * side + x] = static_cast<uint8_t>(cb.values[8 * row + x]);
-      red[row * side + x] = static_cast<uint8_t>(cr.values[8 * row + x]);
+  for (int row = 0, at = 0; row < kHeight; ++row) {
+    const CoefficientBlock* lumaRow = blocks + (row / kBlockSize) * kH;
+    const int line = 8 * (row % kBlockSize);
+    const int chromaLine = 8 * (row >> kChromaShiftY);
+    for (int x = 0; x < kWidth; ++x, ++at) {
+      luma[at] = static_cast<uint8_t>(lumaRow[x / kBlockSize].values[line + x % kBlockSize]);
+      blue[at] = static_cast<uint8_t>(cb.values[chromaLine + (x >> kChromaShiftX)]);
+      red[at] = static_cast<uint8_t>(cr.values[chromaLine + (x >> kChromaShiftX)]);
     }
   }
   // Four-byte pixels are opaque; the conversion keeps their byte 3.
   uint8_t converted[64 * 4];
-  const int rowBytes = side * pixelBytes;
+  const int rowBytes = kWidth * pixelBytes;
   if (pixelBytes == 4) std::memset(converted, 255, sizeof converted);
-  format.convertRow(luma, blue, red, side * side, converted, pixelBytes, format.dibColor, format.jpegColor);
-  for (int row = 0; row < side; ++row) {
+  format.convertRow(luma, blue, red, kWidth * kHeight, converted, pixelBytes, format.dibColor, format.jpegColor);
+  for (int row = 0; row < kHeight; ++row) {
     std::memcpy(target.dib + target.topLeft + row * target.lineBytes, converted + row * rowBytes, rowBytes);
   }
+}
+
+using YccRowWriter = void (*)(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int pixelBytes,
+                              const McuTarget& target);
+
+// Bytes a pixel of grey data takes by the channel rules where the grey row
+// writer serves the DIB: one grey byte, three, or three and 255; else 0.
+int GreyPixelBytes(int dibColor) {
+  switch (dibColor) {
+    case JpegColorGrey:
+      return 1;
+    case JpegColorRgb:
+    case JpegColorBgr:
+      return 3;
+    case JpegColorRgba:
+      return 4;
+    default:
+      return 0;
+  }
+}
+
+// Each row is built whole, a four-byte word a pixel (those of three-byte
+// pixels overlapping by one), and stored in one copy of a known size.
+template <int kBlockSize, int kPixelBytes>
+void WriteGreyRows(const CoefficientBlock& block, const McuTarget& target) {
+  constexpr uint32_t kSpread = kPixelBytes == 1 ? 1 : 0x010101;
+  constexpr uint32_t kOpaqueByte = kPixelBytes == 4 ? 0xFF000000u : 0;
+  for (int row = 0; row < kBlockSize; ++row) {
+    uint8_t pixels[kBlockSize * kPixelBytes + 3];
+    for (int x = 0; x < kBlockSize; ++x) {
+      const uint32_t word = (block.values[8 * row + x] & 0xFFu) * kSpread | kOpaqueByte;
+      std::memcpy(pixels + x * kPixelBytes, &word, sizeof word);
+    }
+    std::memcpy(target.dib + target.topLeft + row * target.lineBytes, pixels, kBlockSize * kPixelBytes);
+  }
+}
+
+using GreyRowWriter = void (*)(const CoefficientBlock& block, const McuTarget& target);
+
+}  // namespace
+
+bool WriteReducedYccMcu(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int blockSize,
+                        bool simpleSampling, const McuTarget& target) {
+  // Only 4:2:0 has its chroma transformed one size larger under simple
+  // sampling; the other layouts replicate it by hmax x vmax.
+  const int layout = WholeMcuLayoutOf(format);
+  if (layout < 0 || (layout >= kFirst420Layout) != simpleSampling || !IsBlockSize(blockSize) || blockSize == 8) {
+    return false;
+  }
+  const int pixelBytes = format.dibColor == JpegColorRgba ? 4 : 3;
+  if (!TakesWholeReducedMcu(target, blockSize * format.hmax, blockSize * format.vmax, pixelBytes)) return false;
+  // Layouts come in threes (RGB, BGR, RGBA) of one sampling.
+  constexpr YccRowWriter kWriters[3][3] = {
+      {WriteYccRows<1, 1, 1>, WriteYccRows<1, 1, 2>, WriteYccRows<1, 1, 4>},
+      {WriteYccRows<2, 1, 1>, WriteYccRows<2, 1, 2>, WriteYccRows<2, 1, 4>},
+      {WriteYccRows<2, 2, 1>, WriteYccRows<2, 2, 2>, WriteYccRows<2, 2, 4>},
+  };
+  kWriters[layout / 3][std::countr_zero(static_cast<unsigned>(blockSize))](blocks, format, pixelBytes, target);
+  return true;
+}
+
+bool WriteReducedGreyMcu(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int blockSize,
+                         bool /*simpleSampling*/, const McuTarget& target) {
+  const int pixelBytes = GreyPixelBytes(format.dibColor);
+  if (format.jpegColor != JpegColorGrey || format.componentCount != 1 || format.hmax != 1 || format.vmax != 1 ||
+      pixelBytes == 0 || !IsBlockSize(blockSize) || blockSize == 8 ||
+      !TakesWholeReducedMcu(target, blockSize, blockSize, pixelBytes)) {
+    return false;
+  }
+  // By block size (1, 2, 4), then by pixel bytes (1, 3, 4).
+  constexpr GreyRowWriter kWriters[3][3] = {
+      {WriteGreyRows<1, 1>, WriteGreyRows<1, 3>, WriteGreyRows<1, 4>},
+      {WriteGreyRows<2, 1>, WriteGreyRows<2, 3>, WriteGreyRows<2, 4>},
+      {WriteGreyRows<4, 1>, WriteGreyRows<4, 3>, WriteGreyRows<4, 4>},
+  };
+  kWriters[std::countr_zero(static_cast<unsigned>(blockSize))][pixelBytes / 2](blocks[0], target);
   return true;
 }
 
 void OutputReducedMcu(const CoefficientBlock* blocks, int blockCount, const ComponentOutputFormat& format,
                       int blockSize, bool simpleSampling, const McuTarget& target) {
-  // The whole-MCU forms read the blocks of a three-component MCU.
+  // The whole-MCU forms read the blocks of a three-component MCU, or the
+  // one block of a grey one.
   if (blocks != nullptr && blockCount >= BlocksBefore(format, 3)) {
     if (simpleSampling && format.halfSizeMcu != nullptr && blockSize == 4 && format.halfSizeMcu(blocks, target)) return;
     if (format.reducedMcu != nullptr && format.reducedMcu(blocks, format, blockSize, simpleSampling, target)) return;

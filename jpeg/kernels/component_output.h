@@ -107,16 +107,20 @@ void WriteComponentPlanes(const McuPlanes& planes, const ComponentOutputFormat& 
 // `format` has, or -1: 4:4:4 (0..2), 4:2:2 (3..5) and 4:2:0 (6..8), the
 // last with half-size forms too.
 int WholeMcuLayoutOf(const ComponentOutputFormat& format);
-inline constexpr int kFirst422Layout = 3;
 inline constexpr int kFirst420Layout = 6;
 
-// A whole 4:4:4 YCbCr MCU of a reduced read, or a 4:2:0 one under simple
-// sampling (its chroma transformed one size larger), into RGB, BGR or RGBA
+// A whole YCbCr MCU of a reduced read (4:4:4, 4:2:2, or 4:2:0 under simple
+// sampling, its chroma transformed one size larger) into RGB, BGR or RGBA
 // pixels: the MCU's samples in raster order, one row conversion for all of
 // them, then placed row by row. The same pixels as the planes give; false
 // for anything else.
 bool WriteReducedYccMcu(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int blockSize,
                         bool simpleSampling, const McuTarget& target);
+
+// The block of a whole grey MCU of a reduced read, row by row, into a grey,
+// RGB, BGR or RGBA DIB by the channel rules; false for anything else.
+bool WriteReducedGreyMcu(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int blockSize,
+                         bool simpleSampling, const McuTarget& target);
 
 // One interleaved MCU at full size: (8 hmax) x (8 vmax) pixels.
 void OutputMcuPerComponent(const CoefficientBlock* blocks, int blockCount, const ComponentOutputFormat& format,

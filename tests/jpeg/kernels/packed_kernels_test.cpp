@@ -520,14 +520,25 @@ void HalfSizeMcu(const McuBuffer& mcu, const McuTarget& target) {
   OutputReducedMcu(mcu.blocks, 6, YccFormat<2, 2, kDibColor, kPacked>(), 4, true, target);
 }
 
-// A 4:2:0 (kSide 2, under simple sampling) or 4:4:4 (kSide 1) MCU of a
-// reduced read of blocks of kBlockSize samples a side, written a row at a
-// time or through the planes.
-template <int kSide, int kBlockSize, int kDibColor, bool kByRows>
+// A 4:4:4, 4:2:2 or 4:2:0 (under simple sampling) MCU of a reduced read of
+// blocks of kBlockSize samples a side, written a row at a time or through
+// the planes.
+template <int kH, int kV, int kBlockSize, int kDibColor, bool kByRows>
 void ReducedMcu(const McuBuffer& mcu, const McuTarget& target) {
-  ComponentOutputFormat format = YccFormat<kSide, kSide, kDibColor, false>();
+  ComponentOutputFormat format = YccFormat<kH, kV, kDibColor, false>();
   if (kByRows) format.reducedMcu = WriteReducedYccMcu;
-  OutputReducedMcu(mcu.blocks, kSide * kSide + 2, format, kBlockSize, kSide == 2, target);
+  OutputReducedMcu(mcu.blocks, kH * kV + 2, format, kBlockSize, kH == 2 && kV == 2, target);
+}
+
+// The same for a grey MCU, its one block.
+template <int kBlockSize, int kDibColor, bool kByRows>
+void ReducedGreyMcu(const McuBuffer& mcu, const McuTarget& target) {
+  ComponentOutputFormat format{};
+  format.jpegColor = JpegColorGrey;
+  format.dibColor = kDibColor;
+  format.componentCount = format.horizontal[0] = format.vertical[0] = format.hmax = format.vmax = 1;
+  if (kByRows) format.reducedMcu = WriteReducedGreyMcu;
+  OutputReducedMcu(mcu.blocks, 1, format, kBlockSize, false, target);
 }
 
 #if defined(HALVORA_JPEG_AVX2)
@@ -583,20 +594,42 @@ INSTANTIATE_TEST_SUITE_P(Avx2PerComponent, PackedOutputTest, ::testing::ValuesIn
 
 // The row-by-row writing of reduced reads is plain code, checked here against
 // the planes with the same cases (its MCUs are 1 to 8 pixels a side).
-template <int kSide, int kBlockSize, int kDibColor, int kPixelBytes>
+template <int kH, int kV, int kBlockSize, int kDibColor, int kPixelBytes>
 constexpr OutputTwins ReducedRowTwins(const char* name) {
-  const McuOutputKernel byRows = ReducedMcu<kSide, kBlockSize, kDibColor, true>;
-  const McuOutputKernel byPlanes = ReducedMcu<kSide, kBlockSize, kDibColor, false>;
-  return {name, KernelSet::kSse2, byRows, byPlanes, kSide * kBlockSize, kSide * kBlockSize, kPixelBytes};
+  const McuOutputKernel byRows = ReducedMcu<kH, kV, kBlockSize, kDibColor, true>;
+  const McuOutputKernel byPlanes = ReducedMcu<kH, kV, kBlockSize, kDibColor, false>;
+  return {name, KernelSet::kSse2, byRows, byPlanes, kH * kBlockSize, kV * kBlockSize, kPixelBytes};
+}
+
+template <int kBlockSize, int kDibColor, int kPixelBytes>
+constexpr OutputTwins ReducedGreyTwins(const char* name) {
+  const McuOutputKernel byRows = ReducedGreyMcu<kBlockSize, kDibColor, true>;
+  const McuOutputKernel byPlanes = ReducedGreyMcu<kBlockSize, kDibColor, false>;
+  return {name, KernelSet::kSse2, byRows, byPlanes, kBlockSize, kBlockSize, kPixelBytes};
 }
 
 const OutputTwins kReducedRowTwins[] = {
-    ReducedRowTwins<2, 4, JpegColorBgr, 3>("Half420Bgr"),      ReducedRowTwins<2, 4, JpegColorRgba, 4>("Half420Rgba"),
-    ReducedRowTwins<2, 2, JpegColorRgb, 3>("Quarter420Rgb"),   ReducedRowTwins<2, 2, JpegColorBgr, 3>("Quarter420Bgr"),
-    ReducedRowTwins<2, 2, JpegColorRgba, 4>("Quarter420Rgba"), ReducedRowTwins<2, 1, JpegColorBgr, 3>("Eighth420Bgr"),
-    ReducedRowTwins<2, 1, JpegColorRgba, 4>("Eighth420Rgba"),  ReducedRowTwins<1, 4, JpegColorBgr, 3>("Half444Bgr"),
-    ReducedRowTwins<1, 4, JpegColorRgba, 4>("Half444Rgba"),    ReducedRowTwins<1, 2, JpegColorRgb, 3>("Quarter444Rgb"),
-    ReducedRowTwins<1, 1, JpegColorBgr, 3>("Eighth444Bgr"),
+    ReducedRowTwins<2, 2, 4, JpegColorBgr, 3>("Half420Bgr"),
+    ReducedRowTwins<2, 2, 4, JpegColorRgba, 4>("Half420Rgba"),
+    ReducedRowTwins<2, 2, 2, JpegColorRgb, 3>("Quarter420Rgb"),
+    ReducedRowTwins<2, 2, 2, JpegColorBgr, 3>("Quarter420Bgr"),
+    ReducedRowTwins<2, 2, 2, JpegColorRgba, 4>("Quarter420Rgba"),
+    ReducedRowTwins<2, 2, 1, JpegColorBgr, 3>("Eighth420Bgr"),
+    ReducedRowTwins<2, 2, 1, JpegColorRgba, 4>("Eighth420Rgba"),
+    ReducedRowTwins<2, 1, 4, JpegColorBgr, 3>("Half422Bgr"),
+    ReducedRowTwins<2, 1, 4, JpegColorRgba, 4>("Half422Rgba"),
+    ReducedRowTwins<2, 1, 2, JpegColorRgb, 3>("Quarter422Rgb"),
+    ReducedRowTwins<2, 1, 1, JpegColorBgr, 3>("Eighth422Bgr"),
+    ReducedRowTwins<1, 1, 4, JpegColorBgr, 3>("Half444Bgr"),
+    ReducedRowTwins<1, 1, 4, JpegColorRgba, 4>("Half444Rgba"),
+    ReducedRowTwins<1, 1, 2, JpegColorRgb, 3>("Quarter444Rgb"),
+    ReducedRowTwins<1, 1, 1, JpegColorBgr, 3>("Eighth444Bgr"),
+    ReducedGreyTwins<4, JpegColorGrey, 1>("HalfGreyToGrey"),
+    ReducedGreyTwins<4, JpegColorBgr, 3>("HalfGreyToBgr"),
+    ReducedGreyTwins<2, JpegColorRgba, 4>("QuarterGreyToRgba"),
+    ReducedGreyTwins<2, JpegColorGrey, 1>("QuarterGreyToGrey"),
+    ReducedGreyTwins<1, JpegColorRgb, 3>("EighthGreyToRgb"),
+    ReducedGreyTwins<1, JpegColorRgba, 4>("EighthGreyToRgba"),
 };
 INSTANTIATE_TEST_SUITE_P(ReducedRows, PackedOutputTest, ::testing::ValuesIn(kReducedRowTwins),
                          [](const auto& info) { return std::string(info.param.name); });
