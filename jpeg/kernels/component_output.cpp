@@ -416,34 +416,26 @@ void OutputMcuPerComponent(const CoefficientBlock* blocks, int blockCount, const
 
 namespace {
 
-// A wholly visible MCU of width x height pixels whose rows lie apart: the
-// row writers below take it; anything else keeps the planes, whose order of
-// writes shows where rows overlap.
-bool TakesWholeReducedMcu(const McuTarget& target, int width, int height, int pixelBytes) {
-  const PixelRect& v = target.visible;
-  const ptrdiff_t stride = target.lineBytes < 0 ? -target.lineBytes : target.lineBytes;
-  return v.left <= 0 && v.top <= 0 && v.right >= width && v.bottom >= height && target.channels == pixelBytes &&
-         stride >= ptrdiff_t{width} * pixelBytes;
-}
-
 // The MCU's samples in raster order, converted in one run (the conversion
 // works eight pixels at a time, more than a row of a reduced MCU holds),
 // then placed row by row. Luminance has kH x kV blocks; the chroma has one
 // sample a pixel under simple sampling (4:2:0, transformed one size larger)
 // and is replicated by kH x kV otherwise.
 template <int kH, int kV, int kBlockSize>
-void WriteYccRows(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int pixelBytes,
-                  const McuTarget& target) {
+void WriteYccRows(const CoefficientBlock* blocks, const ComponentOutputFormat& format, const McuTarget& target) {
+  const int pixelBytes = target.channels;
   constexpr bool kSimple = kH == 2 && kV == 2;
   constexpr int kChromaShiftX = kSimple ? 0 : kH - 1, kChromaShiftY = kSimple ? 0 : kV - 1;
   constexpr int kWidth = kBlockSize * kH, kHeight = kBlockSize * kV;
   const CoefficientBlock& cb = blocks[kH * kV];
   const CoefficientBlock& cr = blocks[kH * kV + 1];
   uint8_t luma[64], blue[64], red[64];
+#pragma GCC unroll 8
   for (int row = 0, at = 0; row < kHeight; ++row) {
     const CoefficientBlock* lumaRow = blocks + (row / kBlockSize) * kH;
     const int line = 8 * (row % kBlockSize);
     const int chromaLine = 8 * (row >> kChromaShiftY);
+#pragma GCC unroll 8
     for (int x = 0; x < kWidth; ++x, ++at) {
       luma[at] = static_cast<uint8_t>(lumaRow[x / kBlockSize].values[line + x % kBlockSize]);
       blue[at] = static_cast<uint8_t>(cb.values[chromaLine + (x >> kChromaShiftX)]);
@@ -455,13 +447,11 @@ void WriteYccRows(const CoefficientBlock* blocks, const ComponentOutputFormat& f
   const int rowBytes = kWidth * pixelBytes;
   if (pixelBytes == 4) std::memset(converted, 255, sizeof converted);
   format.convertRow(luma, blue, red, kWidth * kHeight, converted, pixelBytes, format.dibColor, format.jpegColor);
+#pragma GCC unroll 8
   for (int row = 0; row < kHeight; ++row) {
     std::memcpy(target.dib + target.topLeft + row * target.lineBytes, converted + row * rowBytes, rowBytes);
   }
 }
-
-using YccRowWriter = void (*)(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int pixelBytes,
-                              const McuTarget& target);
 
 // Bytes a pixel of grey data takes by the channel rules where the grey row
 // writer serves the DIB: one grey byte, three, or three and 255; else 0.
@@ -482,11 +472,14 @@ int GreyPixelBytes(int dibColor) {
 // Each row is built whole, a four-byte word a pixel (those of three-byte
 // pixels overlapping by one), and stored in one copy of a known size.
 template <int kBlockSize, int kPixelBytes>
-void WriteGreyRows(const CoefficientBlock& block, const McuTarget& target) {
+void WriteGreyRows(const CoefficientBlock* blocks, const ComponentOutputFormat& /*format*/, const McuTarget& target) {
+  const CoefficientBlock& block = blocks[0];
   constexpr uint32_t kSpread = kPixelBytes == 1 ? 1 : 0x010101;
   constexpr uint32_t kOpaqueByte = kPixelBytes == 4 ? 0xFF000000u : 0;
+#pragma GCC unroll 4
   for (int row = 0; row < kBlockSize; ++row) {
     uint8_t pixels[kBlockSize * kPixelBytes + 3];
+#pragma GCC unroll 4
     for (int x = 0; x < kBlockSize; ++x) {
       const uint32_t word = (block.values[8 * row + x] & 0xFFu) * kSpread | kOpaqueByte;
       std::memcpy(pixels + x * kPixelBytes, &word, sizeof word);
@@ -495,45 +488,64 @@ void WriteGreyRows(const CoefficientBlock& block, const McuTarget& target) {
   }
 }
 
-using GreyRowWriter = void (*)(const CoefficientBlock& block, const McuTarget& target);
-
 }  // namespace
 
-bool WriteReducedYccMcu(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int blockSize,
-                        bool simpleSampling, const McuTarget& target) {
-  // Only 4:2:0 has its chroma transformed one size larger under simple
-  // sampling; the other layouts replicate it by hmax x vmax.
+namespace {
+
+// The writer of a YCbCr layout of the whole-MCU layouts into pixels of
+// `pixelBytes`, or none. Only 4:2:0 has its chroma transformed one size
+// larger under simple sampling; the other layouts replicate it by hmax x vmax.
+ReducedRowWriter YccRowWriterFor(const ComponentOutputFormat& format, int sizeIndex, bool simpleSampling,
+                                 int pixelBytes) {
   const int layout = WholeMcuLayoutOf(format);
-  if (layout < 0 || (layout >= kFirst420Layout) != simpleSampling || !IsBlockSize(blockSize) || blockSize == 8) {
-    return false;
-  }
-  const int pixelBytes = format.dibColor == JpegColorRgba ? 4 : 3;
-  if (!TakesWholeReducedMcu(target, blockSize * format.hmax, blockSize * format.vmax, pixelBytes)) return false;
+  if (layout < 0 || (layout >= kFirst420Layout) != simpleSampling) return nullptr;
+  if (pixelBytes != (format.dibColor == JpegColorRgba ? 4 : 3)) return nullptr;
   // Layouts come in threes (RGB, BGR, RGBA) of one sampling.
-  constexpr YccRowWriter kWriters[3][3] = {
+  constexpr ReducedRowWriter kWriters[3][3] = {
       {WriteYccRows<1, 1, 1>, WriteYccRows<1, 1, 2>, WriteYccRows<1, 1, 4>},
       {WriteYccRows<2, 1, 1>, WriteYccRows<2, 1, 2>, WriteYccRows<2, 1, 4>},
       {WriteYccRows<2, 2, 1>, WriteYccRows<2, 2, 2>, WriteYccRows<2, 2, 4>},
   };
-  kWriters[layout / 3][std::countr_zero(static_cast<unsigned>(blockSize))](blocks, format, pixelBytes, target);
-  return true;
+  return kWriters[layout / 3][sizeIndex];
 }
 
-bool WriteReducedGreyMcu(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int blockSize,
-                         bool /*simpleSampling*/, const McuTarget& target) {
-  const int pixelBytes = GreyPixelBytes(format.dibColor);
+ReducedRowWriter GreyRowWriterFor(const ComponentOutputFormat& format, int sizeIndex, int pixelBytes) {
   if (format.jpegColor != JpegColorGrey || format.componentCount != 1 || format.hmax != 1 || format.vmax != 1 ||
-      pixelBytes == 0 || !IsBlockSize(blockSize) || blockSize == 8 ||
-      !TakesWholeReducedMcu(target, blockSize, blockSize, pixelBytes)) {
-    return false;
+      pixelBytes != GreyPixelBytes(format.dibColor)) {
+    return nullptr;
   }
-  // By block size (1, 2, 4), then by pixel bytes (1, 3, 4).
-  constexpr GreyRowWriter kWriters[3][3] = {
+  // By pixel bytes (1, 3, 4).
+  constexpr ReducedRowWriter kWriters[3][3] = {
       {WriteGreyRows<1, 1>, WriteGreyRows<1, 3>, WriteGreyRows<1, 4>},
       {WriteGreyRows<2, 1>, WriteGreyRows<2, 3>, WriteGreyRows<2, 4>},
       {WriteGreyRows<4, 1>, WriteGreyRows<4, 3>, WriteGreyRows<4, 4>},
   };
-  kWriters[std::countr_zero(static_cast<unsigned>(blockSize))][pixelBytes / 2](blocks[0], target);
+  return kWriters[sizeIndex][pixelBytes / 2];
+}
+
+}  // namespace
+
+ReducedRowWriter ReducedRowWriterFor(const ComponentOutputFormat& format, int blockSize, bool simpleSampling,
+                                     int channels, ptrdiff_t lineBytes) {
+  if (!IsBlockSize(blockSize) || blockSize == 8 || !IsUsableComponentFormat(format)) return nullptr;
+  // Rows that overlap would make the order of writes show: the planes keep it.
+  const ptrdiff_t stride = lineBytes < 0 ? -lineBytes : lineBytes;
+  if (stride < ptrdiff_t{blockSize} * format.hmax * channels) return nullptr;
+  const int sizeIndex = std::countr_zero(static_cast<unsigned>(blockSize));
+  const ReducedRowWriter ycc = YccRowWriterFor(format, sizeIndex, simpleSampling, channels);
+  return ycc != nullptr ? ycc : GreyRowWriterFor(format, sizeIndex, channels);
+}
+
+bool WriteReducedMcuByRows(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int blockSize,
+                           bool simpleSampling, const McuTarget& target) {
+  const ReducedRowWriter writer =
+      ReducedRowWriterFor(format, blockSize, simpleSampling, target.channels, target.lineBytes);
+  const PixelRect& v = target.visible;
+  if (writer == nullptr || v.left > 0 || v.top > 0 || v.right < blockSize * format.hmax ||
+      v.bottom < blockSize * format.vmax) {
+    return false;
+  }
+  writer(blocks, format, target);
   return true;
 }
 

@@ -109,18 +109,25 @@ void WriteComponentPlanes(const McuPlanes& planes, const ComponentOutputFormat& 
 int WholeMcuLayoutOf(const ComponentOutputFormat& format);
 inline constexpr int kFirst420Layout = 6;
 
-// A whole YCbCr MCU of a reduced read (4:4:4, 4:2:2, or 4:2:0 under simple
-// sampling, its chroma transformed one size larger) into RGB, BGR or RGBA
-// pixels: the MCU's samples in raster order, one row conversion for all of
-// them, then placed row by row. The same pixels as the planes give; false
-// for anything else.
-bool WriteReducedYccMcu(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int blockSize,
-                        bool simpleSampling, const McuTarget& target);
+// Writes a wholly visible MCU of a reduced read row by row into a target
+// whose pixels and rows fit the writer (ReducedRowWriterFor chose it for them).
+using ReducedRowWriter = void (*)(const CoefficientBlock* blocks, const ComponentOutputFormat& format,
+                                  const McuTarget& target);
 
-// The block of a whole grey MCU of a reduced read, row by row, into a grey,
-// RGB, BGR or RGBA DIB by the channel rules; false for anything else.
-bool WriteReducedGreyMcu(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int blockSize,
-                         bool simpleSampling, const McuTarget& target);
+// The row writer for MCUs of `format` read at blockSize (4, 2 or 1) into
+// pixels of `channels` bytes on rows lineBytes apart, or none. There are
+// writers for the YCbCr whole-MCU layouts (4:4:4, 4:2:2, and 4:2:0 under
+// simple sampling, its chroma transformed one size larger), which take the
+// MCU's samples in raster order, convert them in one run and place them row
+// by row, and for grey data into grey, RGB, BGR or RGBA pixels by the channel
+// rules. Each gives the same pixels as the planes.
+ReducedRowWriter ReducedRowWriterFor(const ComponentOutputFormat& format, int blockSize, bool simpleSampling,
+                                     int channels, ptrdiff_t lineBytes);
+
+// A wholly visible MCU through the writer ReducedRowWriterFor gives its
+// target; false (nothing written) for any other MCU.
+bool WriteReducedMcuByRows(const CoefficientBlock* blocks, const ComponentOutputFormat& format, int blockSize,
+                           bool simpleSampling, const McuTarget& target);
 
 // One interleaved MCU at full size: (8 hmax) x (8 vmax) pixels.
 void OutputMcuPerComponent(const CoefficientBlock* blocks, int blockCount, const ComponentOutputFormat& format,

@@ -54,11 +54,7 @@ ComponentOutputFormat MakeComponentOutputFormat(const PrivateState& state, Forma
   if (wholeMcuLayout >= kFirst420Layout) {
     format.halfSizeMcu = state.input.kernels->half_size_mcu[wholeMcuLayout - kFirst420Layout];
   }
-  if (wholeMcuLayout >= 0) {
-    format.reducedMcu = WriteReducedYccMcu;
-  } else if (format.jpegColor == JpegColorGrey && format.componentCount == 1) {
-    format.reducedMcu = WriteReducedGreyMcu;
-  }
+  format.reducedMcu = WriteReducedMcuByRows;
   return format;
 }
 

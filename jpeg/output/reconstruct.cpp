@@ -1,6 +1,7 @@
 #include "jpeg/output/reconstruct.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 
 #include "jpeg/output/component_format.h"
@@ -203,26 +204,42 @@ std::optional<DirectOutput> PlanDirectOutput(const PrivateState& state) {
   direct.mcu_height = frame.mcu_height / size.scale;
   direct.dib_width = work.dib_width;
   direct.dib_height = work.dib_height;
+  direct.whole_columns = std::max(work.dib_width, 0) / direct.mcu_width;
+  direct.whole_rows = static_cast<int32_t>(std::abs(int64_t{work.dib_height}) / direct.mcu_height);
+  if (!fused && direct.format.reducedMcu != nullptr) {
+    direct.row_writer =
+        ReducedRowWriterFor(direct.format, size.block_size, size.simple_sampling, direct.channels, direct.line_bytes);
+  }
   return direct;
 }
 
 UnitWindow ReconstructMcuDirect(const DirectOutput& direct, McuBuffer& mcu, int column, int row, int blockCount) {
   for (int i = 0; i < blockCount; ++i) direct.transforms[i](mcu.blocks[i]);
+  const UnitWindow self{column, column + 1, row, row + 1};
   McuTarget target{};
-  ClipMcu(PixelRect{}, direct.mcu_width, direct.mcu_height, column, row, direct.channels, direct.line_bytes,
-          direct.top_line, direct.dib_width, direct.dib_height, &target);
-  // Past a DIB narrower or shorter than the image there is nothing to write.
-  const PixelRect& visible = target.visible;
-  if (visible.left < visible.right && visible.top < visible.bottom) {
-    if (direct.output != nullptr) {
-      direct.output(mcu, target);
-    } else if (direct.block_size == 8) {
-      OutputMcuPerComponent(mcu.blocks, blockCount, direct.format, target);
-    } else {
-      OutputReducedMcu(mcu.blocks, blockCount, direct.format, direct.block_size, direct.simple_sampling, target);
-    }
+  const bool inside = column < direct.whole_columns && row < direct.whole_rows;
+  if (inside) {
+    // What the clipping gives an MCU inside the DIB.
+    const ptrdiff_t left = ptrdiff_t{column} * direct.mcu_width * direct.channels;
+    target = {direct.top_line, left + ptrdiff_t{row} * direct.mcu_height * direct.line_bytes, direct.line_bytes,
+              direct.channels, PixelRect{0, 0, direct.mcu_width, direct.mcu_height}};
+  } else {
+    ClipMcu(PixelRect{}, direct.mcu_width, direct.mcu_height, column, row, direct.channels, direct.line_bytes,
+            direct.top_line, direct.dib_width, direct.dib_height, &target);
+    // Past a DIB narrower or shorter than the image there is nothing to write.
+    const PixelRect& visible = target.visible;
+    if (visible.left >= visible.right || visible.top >= visible.bottom) return self;
   }
-  return UnitWindow{column, column + 1, row, row + 1};
+  if (direct.output != nullptr) {
+    direct.output(mcu, target);
+  } else if (inside && direct.row_writer != nullptr) {
+    direct.row_writer(mcu.blocks, direct.format, target);
+  } else if (direct.block_size == 8) {
+    OutputMcuPerComponent(mcu.blocks, blockCount, direct.format, target);
+  } else {
+    OutputReducedMcu(mcu.blocks, blockCount, direct.format, direct.block_size, direct.simple_sampling, target);
+  }
+  return self;
 }
 
 }  // namespace halvora::jpeg

@@ -28,6 +28,7 @@ struct DirectOutput {
   bool dc_alone[kMcuBufferBlocks];                // the block's transform reads its DC term alone
   McuOutputKernel output;                         // the fused routine, or none
   ComponentOutputFormat format;                   // else the per-component routines'
+  ReducedRowWriter row_writer;                    // a reduced read's writer of MCUs inside the DIB, or none
   int32_t block_size;                             // samples a side of a transformed block
   bool simple_sampling;
   uint8_t* top_line;
@@ -37,6 +38,9 @@ struct DirectOutput {
   int32_t mcu_height;
   int32_t dib_width;
   int32_t dib_height;
+  // MCUs wholly inside the DIB, whose targets need no clipping.
+  int32_t whole_columns;
+  int32_t whole_rows;
 };
 
 // The direct output of the scan being read, or nullopt when the read takes

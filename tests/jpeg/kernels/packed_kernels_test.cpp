@@ -526,7 +526,7 @@ void HalfSizeMcu(const McuBuffer& mcu, const McuTarget& target) {
 template <int kH, int kV, int kBlockSize, int kDibColor, bool kByRows>
 void ReducedMcu(const McuBuffer& mcu, const McuTarget& target) {
   ComponentOutputFormat format = YccFormat<kH, kV, kDibColor, false>();
-  if (kByRows) format.reducedMcu = WriteReducedYccMcu;
+  if (kByRows) format.reducedMcu = WriteReducedMcuByRows;
   OutputReducedMcu(mcu.blocks, kH * kV + 2, format, kBlockSize, kH == 2 && kV == 2, target);
 }
 
@@ -537,7 +537,7 @@ void ReducedGreyMcu(const McuBuffer& mcu, const McuTarget& target) {
   format.jpegColor = JpegColorGrey;
   format.dibColor = kDibColor;
   format.componentCount = format.horizontal[0] = format.vertical[0] = format.hmax = format.vmax = 1;
-  if (kByRows) format.reducedMcu = WriteReducedGreyMcu;
+  if (kByRows) format.reducedMcu = WriteReducedMcuByRows;
   OutputReducedMcu(mcu.blocks, 1, format, kBlockSize, false, target);
 }
 
