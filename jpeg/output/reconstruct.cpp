@@ -206,7 +206,9 @@ std::optional<DirectOutput> PlanDirectOutput(const PrivateState& state) {
   direct.dib_height = work.dib_height;
   direct.whole_columns = std::max(work.dib_width, 0) / direct.mcu_width;
   direct.whole_rows = static_cast<int32_t>(std::abs(int64_t{work.dib_height}) / direct.mcu_height);
-  if (!fused && direct.format.reducedMcu != nullptr) {
+  // A packed half-size form, where there is one, goes before the row writer.
+  const bool packedHalfSize = size.block_size == 4 && size.simple_sampling && direct.format.halfSizeMcu != nullptr;
+  if (!fused && !packedHalfSize && direct.format.reducedMcu != nullptr) {
     direct.row_writer =
         ReducedRowWriterFor(direct.format, size.block_size, size.simple_sampling, direct.channels, direct.line_bytes);
   }
