@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "jpeg/interface/work_memory.h"
+#include "jpeg/output/read_size.h"
 
 namespace halvora::jpeg {
 
@@ -46,7 +47,25 @@ int AllocateCoefficientBuffer(PrivateState& state) {
   state.progression.nonzero_positions = reinterpret_cast<uint64_t*>(blockArray + blocks);
   state.progression.coefficient_bytes = bytes;
   state.progression.components_coded = 0;
+  state.progression.components_passed_over = 0;
   return JpegSuccess;
+}
+
+void ReleaseCoefficientBuffer(PrivateState& state) {
+  std::free(state.progression.coefficient_buffer);
+  state.progression.coefficient_buffer = nullptr;
+  state.progression.nonzero_positions = nullptr;
+  state.progression.coefficient_bytes = 0;
+  state.progression.components_coded = 0;
+  state.progression.components_passed_over = 0;
+  state.progression.progressive_scans = 0;
+}
+
+bool CoefficientsServeRead(const PrivateState& state) {
+  for (int c = 0; c < kMaxComponents; ++c) {
+    if ((state.progression.components_passed_over >> c & 1u) != 0 && !ReadsDcTermsAlone(state, c)) return false;
+  }
+  return true;
 }
 
 }  // namespace halvora::jpeg

@@ -17,6 +17,14 @@ namespace halvora::jpeg {
 // -5 when it cannot be had.
 int AllocateCoefficientBuffer(PrivateState& state);
 
+// Frees the buffer; the image's scans are then decoded again, from the first,
+// by the next read, as for an image never read.
+void ReleaseCoefficientBuffer(PrivateState& state);
+
+// Whether the coefficients kept serve the read: every component whose AC
+// scans were passed over shows its DC terms alone in it too.
+bool CoefficientsServeRead(const PrivateState& state);
+
 // Where the blocks of each frame component start inside an MCU, and where
 // its plane lies in the buffer.
 struct CoefficientLayout {

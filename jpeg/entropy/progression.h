@@ -23,6 +23,10 @@ struct ProgressionState {
   // Bit c set once a scan has decoded blocks of frame component c: the
   // blocks of the others are still as the buffer was allocated, all zero.
   uint32_t components_coded;
+  // Bit c set once an AC scan of frame component c was passed over, not
+  // decoded, by a read that transforms the component's blocks from their DC
+  // term alone: the buffer lacks the AC terms of that component.
+  uint32_t components_passed_over;
   // The number of the current scan among the image's scans, counted from the
   // first scan the read met (-1 before it).
   int32_t scan_ordinal;

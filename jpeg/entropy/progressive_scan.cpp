@@ -8,6 +8,8 @@
 #include "jpeg/entropy/progressive_blocks.h"
 #include "jpeg/entropy/scan_position.h"
 #include "jpeg/input/bit_reader.h"
+#include "jpeg/input/stream_input.h"
+#include "jpeg/output/read_size.h"
 
 namespace halvora::jpeg {
 
@@ -113,6 +115,29 @@ void DecodeDcRefineUnit(JpegStream& stream, JpegScan& scan, const ScanPlanes& pl
                      [&](int, CoefficientBlock& block, uint64_t&) { DecodeDcRefine(stream, block, scan.al); });
 }
 
+// Whether the read passes over this AC scan undecoded: a scan of a component
+// whose samples it makes from the DC terms alone (an eighth-size read). A
+// read that stops after every unit, or one resuming the scan, decodes it.
+bool PassesOverAcScan(JPEG_PROPERTIES& record, const JpegScan& scan) {
+  return record.state.interrupt_request == 0 && scan.resume_column == 0 && scan.resume_row == 0 &&
+         ReadsDcTermsAlone(Private(record), scan.components[0].frame_index);
+}
+
+// Takes what decoding the scan would take from the stream without decoding
+// it: at each restart boundary before its last unit the decoding takes the
+// next marker, whatever it is (one a damaged interval ends at early, or the
+// first after data it leaves over), and fails when none is left. The marker
+// search after the scan then walks past the rest of its data.
+int PassOverAcScan(JpegStream& stream, const JpegScan& scan, const UnitGrid& grid) {
+  if (scan.restart_interval == 0) return JpegSuccess;
+  const int64_t boundaries = (int64_t{grid.rows} * grid.per_row - 1) / scan.restart_interval;
+  for (int64_t i = 0; i < boundaries; ++i) {
+    int code = 0;
+    if (ReadMarker(stream, code) != JpegSuccess) return JpegErrBadRst;
+  }
+  return JpegSuccess;
+}
+
 // Whether the data is used up; no call is needed while bits are held.
 bool NoDataLeft(JpegStream& stream) { return stream.bit_count <= 0 && DataRanOut(stream); }
 
@@ -168,6 +193,10 @@ int DecodeProgressiveScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& r
   // Valid encoders close every end-of-band run inside its scan.
   if (scan.resume_column == 0 && scan.resume_row == 0) stream.end_of_band_run = 0;
   const UnitGrid grid = GridOf(state, scan);
+  if (!IsDcScan(scan) && PassesOverAcScan(record, scan)) {
+    state.progression.components_passed_over |= 1u << scan.components[0].frame_index;
+    return PassOverAcScan(stream, scan, grid);
+  }
   const ScanPlanes planes = PlanesOf(state, scan);
   for (int i = 0; i < scan.ns; ++i) state.progression.components_coded |= 1u << scan.components[i].frame_index;
   if (IsDcScan(scan)) {

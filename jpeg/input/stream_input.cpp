@@ -115,13 +115,17 @@ int SkipToMarker(JpegStream& stream) {
   int result = EnsureByte(stream);
   if (result != JpegSuccess) return result;
   for (;;) {
-    // Consume up to and including the next 0xFF.
+    // Consume up to and including the next 0xFF, a buffer's worth at a
+    // time: a scan passed over undecoded is searched here whole.
     for (;;) {
       result = EnsureByte(stream);
       if (result != JpegSuccess) return result;
-      const uint8_t byte = *stream.position;
-      Advance(stream, 1);
-      if (byte == 0xFF) break;
+      const void* found = std::memchr(stream.position, 0xFF, static_cast<size_t>(stream.remaining));
+      if (found != nullptr) {
+        Advance(stream, static_cast<int32_t>(static_cast<const uint8_t*>(found) - stream.position) + 1);
+        break;
+      }
+      Advance(stream, stream.remaining);
     }
     result = EnsureByte(stream);
     if (result != JpegSuccess) return result;

@@ -12,6 +12,7 @@
 #include <halvora/jpeg.h>
 #include "jpeg/interface/private_state.h"
 #include "jpeg/markers/tables.h"
+#include "jpeg/entropy/coefficient_buffer.h"
 #include "jpeg/entropy/region_index.h"
 #include "jpeg/input/stream_input.h"
 #include "jpeg/interface/validate.h"
@@ -309,10 +310,7 @@ int ReleaseRecord(JPEG_PROPERTIES& record) {
   delete[] state.markers.frame.components;
   state.markers.frame.components = nullptr;
   state.markers.frame.component_count = 0;
-  std::free(state.progression.coefficient_buffer);
-  state.progression.coefficient_buffer = nullptr;
-  state.progression.nonzero_positions = nullptr;
-  state.progression.coefficient_bytes = 0;
+  ReleaseCoefficientBuffer(state);
   delete[] state.output.line_planes;
   state.output.line_planes = nullptr;
   state.output.line_plane_bytes = 0;

@@ -392,7 +392,10 @@ int DecodeStream(JPEG_PROPERTIES& record) {
   }
   if (IsImageRead(ioType) && !underWay && state.read.image_done != 0 && state.progression.progressive_scans != 0 &&
       state.progression.scan == nullptr) {
-    return OutputDecodedImage(record);
+    if (CoefficientsServeRead(state)) return OutputDecodedImage(record);
+    // An earlier read passed over terms this one shows: the image is decoded
+    // again from the start of its stream.
+    ReleaseCoefficientBuffer(state);
   }
   const int placed = PlaceInput(record, underWay);
   if (placed != JpegSuccess) return placed;

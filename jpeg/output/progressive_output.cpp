@@ -36,12 +36,10 @@ void TransformMcu(PrivateState& state, const CoefficientLayout& layout, const Re
                   CoefficientBlock* blocks) {
   const KernelTable& kernels = *state.input.kernels;
   const JpegFrame& frame = state.markers.frame;
-  const int transform = TransformIndex(size.scale);
   for (int c = 0; c < frame.component_count; ++c) {
     const JpegComponent& component = frame.components[c];
     const int32_t* factors = QuantTableAt(state.tables, component.tq).entries;
-    const bool larger = size.simple_sampling && component.h * component.v == 1;
-    const InverseDctKernel inverseDct = kernels.active_inverse_dct[larger ? transform - 1 : transform];
+    const InverseDctKernel inverseDct = kernels.active_inverse_dct[ComponentTransformIndex(size, component)];
     for (int b = 0; b < component.h * component.v; ++b) {
       CoefficientBlock& block = blocks[layout.first_block[c] + b];
       const CoefficientBlock& source =

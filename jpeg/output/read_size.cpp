@@ -2,6 +2,7 @@
 
 #include "jpeg/interface/io_types.h"
 #include "jpeg/kernels/clip_mcu.h"
+#include "jpeg/output/raw_planes.h"
 
 namespace halvora::jpeg {
 
@@ -28,6 +29,18 @@ int TransformIndex(int scale) {
 ReadSize ReadSizeOf(const PrivateState& state, bool rawPlanes) {
   const int scale = OutputScale(state.read.io_type);
   return {scale, 8 / scale, !rawPlanes && scale > 1 && UsesSimpleSampling(state.markers.frame)};
+}
+
+int ComponentTransformIndex(const ReadSize& size, const JpegComponent& component) {
+  const int index = TransformIndex(size.scale);
+  return size.simple_sampling && component.h * component.v == 1 ? index - 1 : index;
+}
+
+bool ReadsDcTermsAlone(const PrivateState& state, int component) {
+  const JpegFrame& frame = state.markers.frame;
+  if (component < 0 || component >= frame.component_count || frame.components == nullptr) return false;
+  const ReadSize size = ReadSizeOf(state, RawPlaneList(state) != nullptr);
+  return ComponentTransformIndex(size, frame.components[component]) == kOneSampleTransform;
 }
 
 bool PlaceMcu(const PrivateState& state, int mcuWidth, int mcuHeight, int column, int row, McuTarget& target) {

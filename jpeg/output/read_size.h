@@ -25,6 +25,15 @@ struct ReadSize {
 // geometry: they never use simple sampling.
 ReadSize ReadSizeOf(const PrivateState& state, bool rawPlanes);
 
+// The transform entry of a frame component's blocks at the read's size: one
+// size larger under simple sampling for a component of one block per MCU.
+int ComponentTransformIndex(const ReadSize& size, const JpegComponent& component);
+
+// Whether the read (raw planes or not, as the caller's record asks) makes
+// frame component `component`'s samples from the DC terms of its blocks
+// alone, as an eighth-size read does: no AC term of it shows.
+bool ReadsDcTermsAlone(const PrivateState& state, int component);
+
 // Places MCU (column, row) of mcuWidth x mcuHeight output pixels in the DIB
 // of the read, clipped to the scan's region: false, with `target` unchanged,
 // when none of its pixels is written.

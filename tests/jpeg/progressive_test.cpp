@@ -185,16 +185,15 @@ TEST_P(ProgressiveTranscodeTest, InterruptedReadEqualsOneCall) {
   EXPECT_TRUE(stepped.pixels == whole.pixels);
 }
 
-// A reduced-size read (`ioType` of the half, quarter or eighth size) into a
-// DIB of ceil(size / scale), set up as `request` asks; the whole buffer.
+// A read of `ioType` at `scale` (1, or 2, 4, 8 for the half, quarter or
+// eighth size) on a record whose parameter read is done, into a DIB of
+// ceil(size / scale), set up as `request` asks; the whole buffer.
 struct ReducedRead {
   int result;
   std::vector<uint8_t> pixels;
 };
-ReducedRead DecodeReduced(const std::vector<uint8_t>& stream, const DibRequest& request, int ioType, int scale) {
-  testing::Record record;
-  int result = record.ReadBuffer(stream, BufferReadParams);
-  if (result != JpegSuccess) return {result, {}};
+ReducedRead ReadScaled(testing::Record& record, const std::vector<uint8_t>& stream, const DibRequest& request,
+                       int ioType, int scale) {
   const int width = (record->jpeg_width + scale - 1) / scale;
   const int height = (record->jpeg_height + scale - 1) / scale;
   std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) *
@@ -202,8 +201,15 @@ ReducedRead DecodeReduced(const std::vector<uint8_t>& stream, const DibRequest& 
                               0x5A);
   record.UseDib(pixels, width, height, request.channels, request.color);
   if (request.jpeg_color != 0) record->jpeg_color = request.jpeg_color;
-  result = record.ReadBuffer(stream, ioType);
+  const int result = record.ReadBuffer(stream, ioType);
   return {result, pixels};
+}
+
+ReducedRead DecodeReduced(const std::vector<uint8_t>& stream, const DibRequest& request, int ioType, int scale) {
+  testing::Record record;
+  const int result = record.ReadBuffer(stream, BufferReadParams);
+  if (result != JpegSuccess) return {result, {}};
+  return ReadScaled(record, stream, request, ioType, scale);
 }
 
 TEST_P(ProgressiveTranscodeTest, ReducedReadsDecodeLikeTheOriginal) {
@@ -218,6 +224,29 @@ TEST_P(ProgressiveTranscodeTest, ReducedReadsDecodeLikeTheOriginal) {
     ASSERT_EQ(decoded.result, JpegSuccess);
     EXPECT_TRUE(decoded.pixels == expected.pixels)
         << "max difference " << testing::MaxDifference(decoded.pixels, expected.pixels);
+  }
+}
+
+// An eighth-size read passes over the AC scans it shows nothing of. Reads
+// that follow on the same record, at full and at eighth size, still give
+// what reads on fresh records give: the first decodes the image again, the
+// second writes it from the coefficients the first kept.
+TEST_P(ProgressiveTranscodeTest, ReadsAfterAnEighthSizeReadShowEveryScan) {
+  const std::vector<uint8_t> progressive = testing::ReadFileBytes(OracleFile(GetParam().stream));
+  const DibRequest request = ColourRequestFor(GetParam().name);
+  const ReducedRead eighth = DecodeReduced(progressive, request, BufferReadEighth, 8);
+  const ReducedRead full = DecodeReduced(progressive, request, BufferReadImage, 1);
+  ASSERT_EQ(eighth.result, JpegSuccess);
+  ASSERT_EQ(full.result, JpegSuccess);
+  testing::Record record;
+  ASSERT_EQ(record.ReadBuffer(progressive, BufferReadParams), JpegSuccess);
+  for (const ReducedRead* expected : {&eighth, &full, &eighth}) {
+    const bool isFull = expected == &full;
+    const ReducedRead read =
+        ReadScaled(record, progressive, request, isFull ? BufferReadImage : BufferReadEighth, isFull ? 1 : 8);
+    ASSERT_EQ(read.result, JpegSuccess);
+    EXPECT_TRUE(read.pixels == expected->pixels) << (isFull ? "full" : "eighth") << " size, max difference "
+                                                 << testing::MaxDifference(read.pixels, expected->pixels);
   }
 }
 
@@ -306,6 +335,42 @@ TEST(IncompleteProgressionTest, IsWrittenAtTheEndOfTheImage) {
     EXPECT_LT(std::count(samples.begin(), samples.end(), uint8_t{0x5A}),
               static_cast<std::ptrdiff_t>(samples.size() / 4));
   }
+}
+
+// An eighth-size read passes over the AC scans it shows nothing of, except
+// when it stops after every unit, which decodes them. Both ways take the
+// same markers from the stream, so damaged streams end alike too: with the
+// same result and the same pixels.
+bool HasProgressiveFrame(const std::vector<uint8_t>& stream) {
+  const uint8_t sof2[] = {0xFF, 0xC2};
+  return std::search(stream.begin(), stream.end(), std::begin(sof2), std::end(sof2)) != stream.end();
+}
+
+TEST(EighthSizeReadTest, PassingOverAcScansEndsLikeDecodingThem) {
+  constexpr int64_t kMaxPixels = 4 << 20;
+  int compared = 0;
+  for (const char* folder : {"valid", "damaged"}) {
+    for (const auto& entry : fs::directory_iterator(testing::CorpusFolder() / folder)) {
+      SCOPED_TRACE(entry.path().string());
+      const std::vector<uint8_t> stream = testing::ReadFileBytes(entry.path());
+      testing::Record record;
+      if (!HasProgressiveFrame(stream) || record.ReadBuffer(stream, BufferReadParams) != JpegSuccess ||
+          int64_t{record->jpeg_width} * record->jpeg_height > kMaxPixels) {
+        continue;
+      }
+      DibRequest request;
+      request.scale = 8;
+      const DibResult passed = DecodeIntoDib(stream, request);
+      request.interrupt = true;
+      const DibResult decoded = DecodeIntoDib(stream, request);
+      EXPECT_EQ(passed.result, decoded.result);
+      if (decoded.result >= JpegSuccess) {
+        EXPECT_TRUE(passed.pixels == decoded.pixels);
+      }
+      ++compared;
+    }
+  }
+  EXPECT_GT(compared, 20);
 }
 
 // ---- Hostile progressions ----
