@@ -1,5 +1,8 @@
 #include "jpeg/entropy/block_decoder.h"
 
+#include <type_traits>
+
+#include "jpeg/entropy/ac_skip_table.h"
 #include "jpeg/entropy/coded_symbol.h"
 #include "jpeg/kernels/quant.h"
 
@@ -41,9 +44,47 @@ HALVORA_SYMBOL_STEP int DecodeAc(BitWindow& window, JpegStream& stream, const Hu
   return JpegSuccess;
 }
 
+// The AC codes passed over: their bits are taken, their values never formed.
+constexpr auto kPassOver = [](int, int32_t) {};
+
+// The AC codes of a block passed over, several at a time through the AC
+// table's skip table where one is attached. A skip is taken only where
+// taking its codes one by one would need no fill and no careful step (the
+// bits held cover the codes and the lookahead after them) and would not
+// reach the block's end before its last code, so it takes exactly what they
+// would; elsewhere the codes go one by one.
+HALVORA_SYMBOL_STEP int PassOverAc(BitWindow& window, JpegStream& stream, const HuffmanDecodeTable& ac) {
+  const AcSkipTable* skip = ac.skip;
+  if (skip == nullptr) return DecodeAc(window, stream, ac, kPassOver);
+  for (int index = 1; index < 64;) {
+    if (window.bit_count >= kAcSkipBits + kLookaheadBits) {
+      const uint16_t entry = skip->entries[window.Peek(kAcSkipBits)];
+      const int positions = SkippedPositions(entry);
+      if (SkippedBits(entry) != 0 && index + positions < 64) {
+        window.bit_count -= SkippedBits(entry);
+        index += positions;
+        if (SkipEndsBlock(entry)) break;
+        continue;
+      }
+    }
+    const CodedSymbol coded = DecodeCoded(window, stream, ac);
+    if (coded.result != 0) return coded.result;
+    const int runSize = coded.symbol;
+    if ((runSize & 15) != 0) {
+      index += (runSize >> 4) + 1;
+    } else if (runSize == kZeroRunLength) {
+      index += 16;
+    } else {
+      break;  // end of block
+    }
+  }
+  return JpegSuccess;
+}
+
 // The DC term, which `storeDc` receives, then the AC codes, whose values
-// and zig-zag indexes `storeAc` receives, with the bits in locals throughout.
-// A marker met inside the block ends it without error.
+// and zig-zag indexes `storeAc` receives (or which are passed over), with
+// the bits in locals throughout. A marker met inside the block ends it
+// without error.
 template <typename StoreDc, typename StoreAc>
 HALVORA_SYMBOL_STEP int DecodeBlock(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
                                     int16_t& prediction, StoreDc storeDc, StoreAc storeAc) {
@@ -51,14 +92,15 @@ HALVORA_SYMBOL_STEP int DecodeBlock(JpegStream& stream, const HuffmanDecodeTable
   int result = DecodeDc(window, stream, dc, prediction);
   if (result == 0) {
     storeDc(prediction);
-    result = DecodeAc(window, stream, ac, storeAc);
+    if constexpr (std::is_same_v<StoreAc, std::decay_t<decltype(kPassOver)>>) {
+      result = PassOverAc(window, stream, ac);
+    } else {
+      result = DecodeAc(window, stream, ac, storeAc);
+    }
   }
   window.Store(stream);
   return result == kMarkerReached ? JpegSuccess : result;
 }
-
-// The AC codes passed over: their bits are taken, their values never formed.
-constexpr auto kPassOver = [](int, int32_t) {};
 
 template <int16_t (*Dequantize)(int16_t, int32_t)>
 HALVORA_SYMBOL_STEP int DecodeDequantizedBlock(JpegStream& stream, const HuffmanDecodeTable& dc,

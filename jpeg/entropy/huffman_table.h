@@ -6,6 +6,8 @@
 
 namespace halvora::jpeg {
 
+struct AcSkipTable;
+
 // The lookahead table is indexed by the next 9 bits of the stream.
 inline constexpr int kLookaheadBits = 9;
 
@@ -24,6 +26,9 @@ struct HuffmanDecodeTable {
   uint16_t smallest_code[17];    // by code length; index 0 unused
   uint16_t largest_code[18];     // by code length; 0xFFFF: no code of that length
   uint16_t first_symbol[17];     // index into symbols of the first code of a length
+  // While a scan that passes AC codes over runs, its skip table for this
+  // table (ac_skip_table.h); none otherwise.
+  const AcSkipTable* skip = nullptr;
 };
 
 inline constexpr uint16_t kNoCodeOfLength = 0xFFFF;

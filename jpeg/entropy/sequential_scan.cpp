@@ -1,7 +1,10 @@
 #include "jpeg/entropy/sequential_scan.h"
 
+#include <algorithm>
 #include <cstring>
 
+#include "jpeg/entropy/ac_skip_table.h"
+#include "jpeg/interface/work_memory.h"
 #include "jpeg/markers/frame.h"
 #include "jpeg/kernels/kernel_table.h"
 #include "jpeg/output/reconstruct.h"
@@ -19,6 +22,21 @@ int McuBlockCount(const JpegScan& scan) {
   return blocks;
 }
 
+// Building a skip table costs about what passing over a few thousand
+// blocks' codes one by one does: smaller scans go without.
+constexpr int64_t kBlocksWorthSkipTables = 16384;
+
+// Whether the scan passes AC codes over through skip tables: some block of
+// its MCUs takes its DC term alone, the scan is large enough, and the tables
+// fit in the work memory.
+bool UsesSkipTables(const PrivateState& state, const DirectOutput& direct, const JpegScan& scan, const McuGrid& grid) {
+  const int blocks = McuBlockCount(scan);
+  const bool dcAlone = std::any_of(direct.dc_alone, direct.dc_alone + std::min(blocks, kMcuBufferBlocks),
+                                   [](bool alone) { return alone; });
+  return dcAlone && int64_t{blocks} * grid.per_row * grid.rows >= kBlocksWorthSkipTables &&
+         WorkMemoryFits(state, int64_t{scan.ns} * static_cast<int64_t>(sizeof(AcSkipTable)));
+}
+
 }  // namespace
 
 McuGrid SequentialGridOf(const PrivateState& state, const JpegScan& scan) {
@@ -34,9 +52,11 @@ McuGrid SequentialGridOf(const PrivateState& state, const JpegScan& scan) {
 McuDecoders DequantizingDecoders(const KernelTable& kernels, const bool* dcAlone) {
   McuDecoders decoders{};
   for (int i = 0; i < kMcuBufferBlocks; ++i) {
-    decoders.blocks[i] = dcAlone != nullptr && dcAlone[i] ? kernels.active_decode_dc : kernels.active_decode_block;
+    const bool alone = dcAlone != nullptr && dcAlone[i];
+    decoders.blocks[i] = alone ? kernels.active_decode_dc : kernels.active_decode_block;
+    // A block whose transform reads its DC term alone is read nowhere else.
+    decoders.clear = decoders.clear || !alone;
   }
-  decoders.clear = true;
   return decoders;
 }
 
@@ -87,6 +107,7 @@ int DecodeSequentialScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& re
   const int firstColumn = scan.resume_column;
   const std::optional<DirectOutput> direct = PlanDirectOutput(state);
   const McuDecoders decoders = DequantizingDecoders(*stream.kernels, direct ? direct->dc_alone : nullptr);
+  const ScanSkipTables skipTables(scan, direct && UsesSkipTables(state, *direct, scan, grid));
   for (int row = firstRow; row < grid.rows; ++row) {
     for (int column = row == firstRow ? firstColumn : 0; column < grid.per_row; ++column) {
       int result = CountMcu(stream, state.progression, state, grid);

@@ -30,7 +30,8 @@ struct McuDecoders {
   bool clear;
 };
 // Every block decoded and dequantised; with `dcAlone` (by block, or null)
-// the blocks whose transform reads only the DC term get that term alone.
+// the blocks whose transform reads only the DC term get that term alone,
+// and when all of them do the MCU is not cleared first.
 McuDecoders DequantizingDecoders(const KernelTable& kernels, const bool* dcAlone);
 // Every block passed over, keeping only the DC predictions up to date.
 McuDecoders PassingDecoders(const KernelTable& kernels);
