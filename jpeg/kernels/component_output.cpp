@@ -469,22 +469,41 @@ int GreyPixelBytes(int dibColor) {
   }
 }
 
-// Each row is built whole, a four-byte word a pixel (those of three-byte
-// pixels overlapping by one), and stored in one copy of a known size.
+// Each row (at most 16 bytes) is built in two 64-bit registers, byte b of
+// the row at bits 8b of them, and stored from them in copies of known sizes:
+// building it in memory a pixel at a time and then reading it back stalls
+// on every row.
 template <int kBlockSize, int kPixelBytes>
 void WriteGreyRows(const CoefficientBlock* blocks, const ComponentOutputFormat& /*format*/, const McuTarget& target) {
+  constexpr int kRowBytes = kBlockSize * kPixelBytes;
+  static_assert(kRowBytes <= 16);
+  constexpr uint64_t kSpread = kPixelBytes == 1 ? 1 : 0x010101;
+  constexpr uint64_t kOpaqueByte = kPixelBytes == 4 ? 0xFF000000u : 0;
   const CoefficientBlock& block = blocks[0];
-  constexpr uint32_t kSpread = kPixelBytes == 1 ? 1 : 0x010101;
-  constexpr uint32_t kOpaqueByte = kPixelBytes == 4 ? 0xFF000000u : 0;
 #pragma GCC unroll 4
   for (int row = 0; row < kBlockSize; ++row) {
-    uint8_t pixels[kBlockSize * kPixelBytes + 3];
+    uint64_t low = 0, high = 0;
 #pragma GCC unroll 4
     for (int x = 0; x < kBlockSize; ++x) {
-      const uint32_t word = (block.values[8 * row + x] & 0xFFu) * kSpread | kOpaqueByte;
-      std::memcpy(pixels + x * kPixelBytes, &word, sizeof word);
+      const uint64_t pixel = (block.values[8 * row + x] & 0xFFu) * kSpread | kOpaqueByte;
+      const int at = x * kPixelBytes;
+      if (at >= 8) {
+        high |= pixel << (8 * (at - 8));
+      } else {
+        low |= pixel << (8 * at);
+        if (at + kPixelBytes > 8) high |= pixel >> (8 * (8 - at));
+      }
     }
-    std::memcpy(target.dib + target.topLeft + row * target.lineBytes, pixels, kBlockSize * kPixelBytes);
+    uint8_t* out = target.dib + target.topLeft + row * target.lineBytes;
+    if constexpr (std::endian::native != std::endian::little) {
+      for (int b = 0; b < kRowBytes; ++b)
+        out[b] = static_cast<uint8_t>((b < 8 ? low >> (8 * b) : high >> (8 * (b - 8))));
+    } else if constexpr (kRowBytes > 8) {
+      std::memcpy(out, &low, 8);
+      std::memcpy(out + 8, &high, kRowBytes - 8);
+    } else {
+      std::memcpy(out, &low, kRowBytes);
+    }
   }
 }
 
