@@ -22,24 +22,34 @@ HALVORA_SYMBOL_STEP int DecodeDc(BitWindow& window, JpegStream& stream, const Hu
   return JpegSuccess;
 }
 
+// What one AC code does at zig-zag index `index`: a run of zeros and a
+// coefficient, whose value and index `store` receives; a run of 16 zeros;
+// or the end of the block (true). The padded zig-zag table keeps a run that
+// passes coefficient 63 inside the block.
+template <typename Store>
+HALVORA_SYMBOL_STEP bool TakeAcCode(const CodedSymbol& coded, int& index, Store store) {
+  const int runSize = coded.symbol;
+  if ((runSize & 15) != 0) {
+    index += runSize >> 4;
+    store(index, coded.value);
+    ++index;
+    return false;
+  }
+  if (runSize == kZeroRunLength) {
+    index += 16;
+    return false;
+  }
+  return true;
+}
+
 // Walks the AC codes of a block; `store` receives each coefficient's value
-// and zig-zag index. The padded zig-zag table keeps a run that passes
-// coefficient 63 inside the block.
+// and zig-zag index.
 template <typename Store>
 HALVORA_SYMBOL_STEP int DecodeAc(BitWindow& window, JpegStream& stream, const HuffmanDecodeTable& ac, Store store) {
   for (int index = 1; index < 64;) {
     const CodedSymbol coded = DecodeCoded(window, stream, ac);
     if (coded.result != 0) return coded.result;
-    const int runSize = coded.symbol;
-    if ((runSize & 15) != 0) {
-      index += runSize >> 4;
-      store(index, coded.value);
-      ++index;
-    } else if (runSize == kZeroRunLength) {
-      index += 16;
-    } else {
-      break;  // end of block
-    }
+    if (TakeAcCode(coded, index, store)) break;
   }
   return JpegSuccess;
 }
@@ -69,14 +79,7 @@ HALVORA_SYMBOL_STEP int PassOverAc(BitWindow& window, JpegStream& stream, const 
     }
     const CodedSymbol coded = DecodeCoded(window, stream, ac);
     if (coded.result != 0) return coded.result;
-    const int runSize = coded.symbol;
-    if ((runSize & 15) != 0) {
-      index += (runSize >> 4) + 1;
-    } else if (runSize == kZeroRunLength) {
-      index += 16;
-    } else {
-      break;  // end of block
-    }
+    if (TakeAcCode(coded, index, kPassOver)) break;
   }
   return JpegSuccess;
 }

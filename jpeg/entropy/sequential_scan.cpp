@@ -30,10 +30,9 @@ constexpr int64_t kBlocksWorthSkipTables = 16384;
 // its MCUs takes its DC term alone, the scan is large enough, and the tables
 // fit in the work memory.
 bool UsesSkipTables(const PrivateState& state, const DirectOutput& direct, const JpegScan& scan, const McuGrid& grid) {
-  const int blocks = McuBlockCount(scan);
-  const bool dcAlone = std::any_of(direct.dc_alone, direct.dc_alone + std::min(blocks, kMcuBufferBlocks),
+  const bool dcAlone = std::any_of(direct.dc_alone, direct.dc_alone + std::min(grid.blocks, kMcuBufferBlocks),
                                    [](bool alone) { return alone; });
-  return dcAlone && int64_t{blocks} * grid.per_row * grid.rows >= kBlocksWorthSkipTables &&
+  return dcAlone && int64_t{grid.blocks} * grid.per_row * grid.rows >= kBlocksWorthSkipTables &&
          WorkMemoryFits(state, int64_t{scan.ns} * static_cast<int64_t>(sizeof(AcSkipTable)));
 }
 

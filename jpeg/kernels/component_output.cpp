@@ -507,10 +507,6 @@ void WriteGreyRows(const CoefficientBlock* blocks, const ComponentOutputFormat& 
   }
 }
 
-}  // namespace
-
-namespace {
-
 // The writer of a YCbCr layout of the whole-MCU layouts into pixels of
 // `pixelBytes`, or none. Only 4:2:0 has its chroma transformed one size
 // larger under simple sampling; the other layouts replicate it by hmax x vmax.
@@ -533,7 +529,7 @@ ReducedRowWriter GreyRowWriterFor(const ComponentOutputFormat& format, int sizeI
       pixelBytes != GreyPixelBytes(format.dibColor)) {
     return nullptr;
   }
-  // By pixel bytes (1, 3, 4).
+  // By block size (1, 2, 4), then by pixel bytes (1, 3, 4).
   constexpr ReducedRowWriter kWriters[3][3] = {
       {WriteGreyRows<1, 1>, WriteGreyRows<1, 3>, WriteGreyRows<1, 4>},
       {WriteGreyRows<2, 1>, WriteGreyRows<2, 3>, WriteGreyRows<2, 4>},
