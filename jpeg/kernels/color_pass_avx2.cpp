@@ -8,6 +8,7 @@
 #include <immintrin.h>
 
 #include <cstdint>
+#include <cstring>
 
 #include "jpeg/kernels/color_pass.h"
 #include "jpeg/kernels/kernels_avx2.h"
@@ -69,9 +70,20 @@ void ConvertMcuRowAvx2(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, i
     ConvertMcuRow(y, cb, cr, count, pixels, channels, dibColor, jpegColor);
     return;
   }
+  const bool bgr = dibColor == JpegColorBgr;
   int i = 0;
-  for (; i + 8 <= count; i += 8) ConvertEight(y + i, cb + i, cr + i, pixels + 3 * i, dibColor == JpegColorBgr);
-  if (i < count) ConvertMcuRow(y + i, cb + i, cr + i, count - i, pixels + 3 * i, channels, dibColor, jpegColor);
+  for (; i + 8 <= count; i += 8) ConvertEight(y + i, cb + i, cr + i, pixels + 3 * i, bgr);
+  if (i == count) return;
+  // The last pixels (all of a reduced read's small MCUs) take the same step
+  // from and into copies, as the rows may end right after them.
+  const size_t left = static_cast<size_t>(count - i);
+  uint8_t samples[3][8] = {};
+  std::memcpy(samples[0], y + i, left);
+  std::memcpy(samples[1], cb + i, left);
+  std::memcpy(samples[2], cr + i, left);
+  uint8_t converted[24];
+  ConvertEight(samples[0], samples[1], samples[2], converted, bgr);
+  std::memcpy(pixels + 3 * i, converted, 3 * left);
 }
 
 }  // namespace halvora::jpeg

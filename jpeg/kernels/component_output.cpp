@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 #include <halvora/jpeg.h>
 #include "jpeg/kernels/color_pass.h"
@@ -444,12 +445,20 @@ void WriteYccRows(const CoefficientBlock* blocks, const ComponentOutputFormat& f
   }
   // Four-byte pixels are opaque; the conversion keeps their byte 3.
   uint8_t converted[64 * 4];
-  const int rowBytes = kWidth * pixelBytes;
   if (pixelBytes == 4) std::memset(converted, 255, sizeof converted);
   format.convertRow(luma, blue, red, kWidth * kHeight, converted, pixelBytes, format.dibColor, format.jpegColor);
+  // Copies of a known size, which need no call.
+  auto place = [&](auto pixelSize) {
+    constexpr int kRowBytes = kWidth * decltype(pixelSize)::value;
 #pragma GCC unroll 8
-  for (int row = 0; row < kHeight; ++row) {
-    std::memcpy(target.dib + target.topLeft + row * target.lineBytes, converted + row * rowBytes, rowBytes);
+    for (int row = 0; row < kHeight; ++row) {
+      std::memcpy(target.dib + target.topLeft + row * target.lineBytes, converted + row * kRowBytes, kRowBytes);
+    }
+  };
+  if (pixelBytes == 4) {
+    place(std::integral_constant<int, 4>{});
+  } else {
+    place(std::integral_constant<int, 3>{});
   }
 }
 
