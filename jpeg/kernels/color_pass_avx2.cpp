@@ -1,5 +1,5 @@
-// The per-component output's colour conversion of a row on 128-bit
-// registers (AVX2 encodings): eight pixels at a time in 16-bit lanes, with
+// The per-component output's colour conversion of a row: sixteen pixels at
+// a time on 256-bit registers, then eight on 128-bit ones, in 16-bit lanes, with
 // the plain conversion's own 16-bit offsets (whose numerators stay within
 // 0..65535, so the logical shift of a lane is the plain shift), the clamp of
 // the sum done by the unsigned pack, and the colours put into three-byte
@@ -21,11 +21,6 @@ __m128i EightSamples(const uint8_t* samples) {
   return _mm_cvtepu8_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(samples)));
 }
 
-// (a x + b) >> 8 of 16-bit unsigned numerators.
-__m128i ScaledDown(__m128i x, int16_t a, int16_t b) {
-  return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(x, _mm_set1_epi16(a)), _mm_set1_epi16(b)), 8);
-}
-
 // Eight pixels of three bytes: `first` into byte 0, `second` into byte 1,
 // `third` into byte 2, each eight bytes in the low half of its register.
 void StoreThreeBytePixels(uint8_t* out, __m128i first, __m128i second, __m128i third) {
@@ -40,26 +35,66 @@ void StoreThreeBytePixels(uint8_t* out, __m128i first, __m128i second, __m128i t
   _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 16), high);
 }
 
-void ConvertEight(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* out, bool bgr) {
-  const __m128i luma = EightSamples(y);
-  const __m128i blue = EightSamples(cb);
-  const __m128i red = EightSamples(cr);
-  const __m128i r =
-      _mm_add_epi16(_mm_add_epi16(luma, _mm_sub_epi16(red, _mm_set1_epi16(179))), ScaledDown(red, 103, 11));
-  const __m128i greenNumerator = _mm_sub_epi16(
-      _mm_add_epi16(_mm_set1_epi16(static_cast<int16_t>(34806)), _mm_mullo_epi16(red, _mm_set1_epi16(73))),
-      _mm_mullo_epi16(blue, _mm_set1_epi16(88)));
-  const __m128i g = _mm_sub_epi16(_mm_add_epi16(luma, _mm_srli_epi16(greenNumerator, 8)), red);
-  const __m128i b =
-      _mm_add_epi16(_mm_add_epi16(luma, _mm_sub_epi16(blue, _mm_set1_epi16(227))), ScaledDown(blue, 198, 175));
-  const __m128i rBytes = _mm_packus_epi16(r, r);
-  const __m128i gBytes = _mm_packus_epi16(g, g);
-  const __m128i bBytes = _mm_packus_epi16(b, b);
+// The colours of pixels in 16-bit lanes, from their samples in 16-bit lanes:
+// on 128-bit registers for eight pixels, on 256-bit ones for sixteen.
+// ScaledDown is (a x + b) >> 8 of 16-bit unsigned numerators.
+template <typename V, typename Ops>
+void ConvertLanes(V luma, V blue, V red, V& r, V& g, V& b) {
+  r = Ops::Add(Ops::Add(luma, Ops::Sub(red, Ops::Set(179))), Ops::ScaledDown(red, 103, 11));
+  const V greenNumerator =
+      Ops::Sub(Ops::Add(Ops::Set(static_cast<int16_t>(34806)), Ops::Mul(red, 73)), Ops::Mul(blue, 88));
+  g = Ops::Sub(Ops::Add(luma, Ops::Shift8(greenNumerator)), red);
+  b = Ops::Add(Ops::Add(luma, Ops::Sub(blue, Ops::Set(227))), Ops::ScaledDown(blue, 198, 175));
+}
+
+struct Ops128 {
+  static __m128i Add(__m128i a, __m128i b) { return _mm_add_epi16(a, b); }
+  static __m128i Sub(__m128i a, __m128i b) { return _mm_sub_epi16(a, b); }
+  static __m128i Set(int16_t v) { return _mm_set1_epi16(v); }
+  static __m128i Mul(__m128i a, int16_t v) { return _mm_mullo_epi16(a, _mm_set1_epi16(v)); }
+  static __m128i Shift8(__m128i a) { return _mm_srli_epi16(a, 8); }
+  static __m128i ScaledDown(__m128i x, int16_t a, int16_t b) { return Shift8(Add(Mul(x, a), Set(b))); }
+};
+
+struct Ops256 {
+  static __m256i Add(__m256i a, __m256i b) { return _mm256_add_epi16(a, b); }
+  static __m256i Sub(__m256i a, __m256i b) { return _mm256_sub_epi16(a, b); }
+  static __m256i Set(int16_t v) { return _mm256_set1_epi16(v); }
+  static __m256i Mul(__m256i a, int16_t v) { return _mm256_mullo_epi16(a, _mm256_set1_epi16(v)); }
+  static __m256i Shift8(__m256i a) { return _mm256_srli_epi16(a, 8); }
+  static __m256i ScaledDown(__m256i x, int16_t a, int16_t b) { return Shift8(Add(Mul(x, a), Set(b))); }
+};
+
+void StoreColours(uint8_t* out, __m128i rBytes, __m128i gBytes, __m128i bBytes, bool bgr) {
   if (bgr) {
     StoreThreeBytePixels(out, bBytes, gBytes, rBytes);
   } else {
     StoreThreeBytePixels(out, rBytes, gBytes, bBytes);
   }
+}
+
+void ConvertEight(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* out, bool bgr) {
+  __m128i r, g, b;
+  ConvertLanes<__m128i, Ops128>(EightSamples(y), EightSamples(cb), EightSamples(cr), r, g, b);
+  StoreColours(out, _mm_packus_epi16(r, r), _mm_packus_epi16(g, g), _mm_packus_epi16(b, b), bgr);
+}
+
+__m256i SixteenSamples(const uint8_t* samples) {
+  return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(samples)));
+}
+
+// The bytes of sixteen 16-bit lanes, saturated, in order in the low half.
+__m128i PackedBytes(__m256i lanes) {
+  return _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_packus_epi16(lanes, lanes), _MM_SHUFFLE(3, 1, 2, 0)));
+}
+
+void ConvertSixteen(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* out, bool bgr) {
+  __m256i r, g, b;
+  ConvertLanes<__m256i, Ops256>(SixteenSamples(y), SixteenSamples(cb), SixteenSamples(cr), r, g, b);
+  const __m128i rBytes = PackedBytes(r), gBytes = PackedBytes(g), bBytes = PackedBytes(b);
+  StoreColours(out, rBytes, gBytes, bBytes, bgr);
+  StoreColours(out + 24, _mm_unpackhi_epi64(rBytes, rBytes), _mm_unpackhi_epi64(gBytes, gBytes),
+               _mm_unpackhi_epi64(bBytes, bBytes), bgr);
 }
 
 }  // namespace
@@ -72,6 +107,7 @@ void ConvertMcuRowAvx2(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, i
   }
   const bool bgr = dibColor == JpegColorBgr;
   int i = 0;
+  for (; i + 16 <= count; i += 16) ConvertSixteen(y + i, cb + i, cr + i, pixels + 3 * i, bgr);
   for (; i + 8 <= count; i += 8) ConvertEight(y + i, cb + i, cr + i, pixels + 3 * i, bgr);
   if (i == count) return;
   // The last pixels (all of a reduced read's small MCUs) take the same step
