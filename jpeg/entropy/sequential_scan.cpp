@@ -28,7 +28,8 @@ constexpr int64_t kBlocksWorthSkipTables = 16384;
 
 // Whether the scan passes AC codes over through skip tables: some block of
 // its MCUs takes its DC term alone, the scan is large enough, and the tables
-// fit in the work memory.
+// fit in the work memory. A read that stops after every MCU would build
+// them again at every call, so it goes without.
 bool UsesSkipTables(const PrivateState& state, const DirectOutput& direct, const JpegScan& scan, const McuGrid& grid) {
   const bool dcAlone = std::any_of(direct.dc_alone, direct.dc_alone + std::min(grid.blocks, kMcuBufferBlocks),
                                    [](bool alone) { return alone; });
@@ -106,7 +107,8 @@ int DecodeSequentialScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& re
   const int firstColumn = scan.resume_column;
   const std::optional<DirectOutput> direct = PlanDirectOutput(state);
   const McuDecoders decoders = DequantizingDecoders(*stream.kernels, direct ? direct->dc_alone : nullptr);
-  const ScanSkipTables skipTables(scan, direct && UsesSkipTables(state, *direct, scan, grid));
+  const ScanSkipTables skipTables(
+      scan, direct && record.state.interrupt_request == 0 && UsesSkipTables(state, *direct, scan, grid));
   for (int row = firstRow; row < grid.rows; ++row) {
     for (int column = row == firstRow ? firstColumn : 0; column < grid.per_row; ++column) {
       int result = CountMcu(stream, state.progression, state, grid);
