@@ -4,7 +4,9 @@
 // whose chroma offsets are replicated over the two pixels each covers. The
 // offsets are worked out for two chroma rows at once, added to the
 // luminance, packed to bytes, and the three colour planes are interleaved
-// into pixels.
+// into pixels. The per-component routine's interpolated chroma of 4:2:2 and
+// 4:2:0 MCUs is formed here too, row by row from the blocks of the MCU and
+// of those around it, straight into 16-bit lanes of pixel order.
 #include <immintrin.h>
 
 #include <cstddef>
@@ -288,6 +290,134 @@ bool WriteWholeGenericMcu(const CoefficientBlock* blocks, const McuTarget& targe
   return true;
 }
 
+// ---- Interpolated chroma ----
+// The filters' sums stay under 2^12, so 16-bit lanes hold them exactly and
+// the logical shift is the plain one. The steps of a row are inlined, so
+// that its rows of samples stay in registers.
+
+__m128i LowBytes(__m128i values) { return _mm_and_si128(values, _mm_set1_epi16(0x00FF)); }
+
+__m128i BlockRow(const CoefficientBlock* mcu, int block, int row) {
+  return LowBytes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(mcu[block].values + 8 * row)));
+}
+
+// Eight chroma samples of a row in 16-bit lanes, and the same moved by one
+// sample towards each side: the sample that comes in is the last (first) of
+// the same row of the MCU to the left (right).
+struct ChromaRow {
+  __m128i before;
+  __m128i centre;
+  __m128i after;
+};
+
+// Row `row` of chroma block `block` of the middle MCU of neighbourhood row
+// `dy` (0 above, 1 the MCU's own, 2 below).
+[[gnu::always_inline]] inline ChromaRow ChromaRowOf(const McuNeighbourhood& around, int dy, int block, int row) {
+  const __m128i centre = BlockRow(around.mcus[dy][1], block, row);
+  return {_mm_alignr_epi8(centre, BlockRow(around.mcus[dy][0], block, row), 14), centre,
+          _mm_alignr_epi8(BlockRow(around.mcus[dy][2], block, row), centre, 2)};
+}
+
+// Row `row` (-1..8) of the middle MCU's chroma block: the rows beyond its
+// first and last are those of the MCUs above and below.
+[[gnu::always_inline]] inline ChromaRow ChromaRowAround(const McuNeighbourhood& around, int block, int row) {
+  if (row < 0) return ChromaRowOf(around, 0, block, 7);
+  if (row > 7) return ChromaRowOf(around, 2, block, 0);
+  return ChromaRowOf(around, 1, block, row);
+}
+
+__m128i Triple(__m128i x) { return _mm_add_epi16(_mm_add_epi16(x, x), x); }
+
+// The outputs of eight chroma samples, 2k from `even` and 2k + 1 from `odd`,
+// in pixel order: 0..7 in the lower 128-bit half, 8..15 in the upper one,
+// as the pixel stores take them.
+__m256i InPixelOrder(__m128i even, __m128i odd) {
+  return _mm256_set_m128i(_mm_unpackhi_epi16(even, odd), _mm_unpacklo_epi16(even, odd));
+}
+
+__m128i RoundedShift(__m128i sum, int16_t rounding, int shift) {
+  return _mm_srli_epi16(_mm_add_epi16(sum, _mm_set1_epi16(rounding)), shift);
+}
+
+// Horizontal 2:1: (3 s[k] + s[k - 1] + 1) >> 2 and (3 s[k] + s[k + 1] + 2) >> 2.
+[[gnu::always_inline]] inline __m256i Smooth2x1(const ChromaRow& s) {
+  const __m128i centre = Triple(s.centre);
+  return InPixelOrder(RoundedShift(_mm_add_epi16(centre, s.before), 1, 2),
+                      RoundedShift(_mm_add_epi16(centre, s.after), 2, 2));
+}
+
+// 2:1 both ways, the output row of chroma row `s` on the side of row
+// `towards`: the vertical blend 3 s + towards first, at the sample and at
+// each horizontal neighbour, then the horizontal one with 8 and 7 to round.
+[[gnu::always_inline]] inline __m256i Smooth2x2(const ChromaRow& s, const ChromaRow& towards) {
+  auto blend = [](__m128i self, __m128i other) { return _mm_add_epi16(Triple(self), other); };
+  const __m128i centre = Triple(blend(s.centre, towards.centre));
+  return InPixelOrder(RoundedShift(_mm_add_epi16(centre, blend(s.before, towards.before)), 8, 4),
+                      RoundedShift(_mm_add_epi16(centre, blend(s.after, towards.after)), 7, 4));
+}
+
+// Luminance row `lumaRow` of the middle MCU, 16 pixels, with the given
+// interpolated chroma.
+template <class Order>
+[[gnu::always_inline]] inline void ConvertSmoothRow(const CoefficientBlock* blocks, const McuTarget& target,
+                                                    int lumaRow, __m256i cb, __m256i cr) {
+  uint8_t* out = RowAt(target, lumaRow);
+  const __m256i y = LoadWideRow(blocks, (lumaRow / 8) * 2, lumaRow % 8);
+  Order::Store({out, out + 8 * Order::kPixelBytes}, ApplyTerms(y, GenericTerms::Of(cb, cr)));
+}
+
+template <class Order>
+void ConvertSmooth422(const McuNeighbourhood& around, const McuTarget& target) {
+  for (int row = 0; row < 8; ++row) {
+    ConvertSmoothRow<Order>(around.mcus[1][1], target, row, Smooth2x1(ChromaRowOf(around, 1, Layout422::kCbBlock, row)),
+                            Smooth2x1(ChromaRowOf(around, 1, Layout422::kCrBlock, row)));
+  }
+}
+
+// Each chroma row gives the luminance row above its middle (blended with the
+// chroma row above) and the one below (with the row below).
+template <class Order>
+void ConvertSmooth420(const McuNeighbourhood& around, const McuTarget& target) {
+  struct Rows {
+    ChromaRow cb;
+    ChromaRow cr;
+  };
+  auto rowsAt = [&around](int row) {
+    return Rows{ChromaRowAround(around, Layout420::kCbBlock, row), ChromaRowAround(around, Layout420::kCrBlock, row)};
+  };
+  Rows above = rowsAt(-1);
+  Rows current = rowsAt(0);
+  for (int row = 0; row < 8; ++row) {
+    const Rows below = rowsAt(row + 1);
+    ConvertSmoothRow<Order>(around.mcus[1][1], target, 2 * row, Smooth2x2(current.cb, above.cb),
+                            Smooth2x2(current.cr, above.cr));
+    ConvertSmoothRow<Order>(around.mcus[1][1], target, 2 * row + 1, Smooth2x2(current.cb, below.cb),
+                            Smooth2x2(current.cr, below.cr));
+    above = current;
+    current = below;
+  }
+}
+
+// The packed path takes an MCU that the fused routines would take whole and
+// whose neighbours it reads are all there: those beside it, and for 4:2:0
+// those above and below too.
+template <class L, class Order>
+bool WriteSmoothGenericMcu(const McuNeighbourhood& around, const McuTarget& target) {
+  constexpr bool kVertical = L::kHeight == 16;
+  for (int dy = kVertical ? 0 : 1; dy <= (kVertical ? 2 : 1); ++dy) {
+    for (const CoefficientBlock* mcu : around.mcus[dy]) {
+      if (mcu == nullptr) return false;
+    }
+  }
+  if (!TakesWholeMcu<L, Order>(target)) return false;
+  if constexpr (kVertical) {
+    ConvertSmooth420<Order>(around, target);
+  } else {
+    ConvertSmooth422<Order>(around, target);
+  }
+  return true;
+}
+
 }  // namespace
 
 void OutputMcu444RgbAvx2(const McuBuffer& mcu, const McuTarget& target) {
@@ -344,6 +474,25 @@ bool WriteGenericMcu420BgrAvx2(const CoefficientBlock* blocks, const McuTarget& 
 }
 bool WriteGenericMcu420RgbaAvx2(const CoefficientBlock* blocks, const McuTarget& target) {
   return WriteWholeGenericMcu<Layout420, RgbaOrder>(blocks, target);
+}
+
+bool WriteSmoothGenericMcu422RgbAvx2(const McuNeighbourhood& around, const McuTarget& target) {
+  return WriteSmoothGenericMcu<Layout422, RgbOrder>(around, target);
+}
+bool WriteSmoothGenericMcu422BgrAvx2(const McuNeighbourhood& around, const McuTarget& target) {
+  return WriteSmoothGenericMcu<Layout422, BgrOrder>(around, target);
+}
+bool WriteSmoothGenericMcu422RgbaAvx2(const McuNeighbourhood& around, const McuTarget& target) {
+  return WriteSmoothGenericMcu<Layout422, RgbaOrder>(around, target);
+}
+bool WriteSmoothGenericMcu420RgbAvx2(const McuNeighbourhood& around, const McuTarget& target) {
+  return WriteSmoothGenericMcu<Layout420, RgbOrder>(around, target);
+}
+bool WriteSmoothGenericMcu420BgrAvx2(const McuNeighbourhood& around, const McuTarget& target) {
+  return WriteSmoothGenericMcu<Layout420, BgrOrder>(around, target);
+}
+bool WriteSmoothGenericMcu420RgbaAvx2(const McuNeighbourhood& around, const McuTarget& target) {
+  return WriteSmoothGenericMcu<Layout420, RgbaOrder>(around, target);
 }
 
 bool WriteHalfSizeGenericMcu420RgbAvx2(const CoefficientBlock* blocks, const McuTarget& target) {

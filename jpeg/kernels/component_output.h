@@ -65,6 +65,9 @@ struct ComponentOutputFormat {
   WholeMcuKernel halfSizeMcu = nullptr;
   // The row-by-row form of OutputReducedMcu for this format, or none.
   ReducedMcuWriter reducedMcu = nullptr;
+  // A packed form of the interpolating output of a full-size MCU whose
+  // neighbours are all there, or none.
+  SmoothMcuKernel smoothMcu = nullptr;
 };
 
 // True when every factor the routine uses lies in 1..4 and divides the
@@ -107,6 +110,7 @@ void WriteComponentPlanes(const McuPlanes& planes, const ComponentOutputFormat& 
 // `format` has, or -1: 4:4:4 (0..2), 4:2:2 (3..5) and 4:2:0 (6..8), the
 // last with half-size forms too.
 int WholeMcuLayoutOf(const ComponentOutputFormat& format);
+inline constexpr int kFirst422Layout = 3;
 inline constexpr int kFirst420Layout = 6;
 
 // Writes a wholly visible MCU of a reduced read row by row into a target

@@ -93,6 +93,7 @@ void FillPlainSet(KernelTable& table) {
   for (WholeMcuKernel& kernel : table.half_size_mcu) kernel = nullptr;
   table.upsample_smooth_2x1 = UpsampleSmooth2x1;
   table.upsample_smooth_2x2 = UpsampleSmooth2x2;
+  for (SmoothMcuKernel& kernel : table.smooth_mcu) kernel = nullptr;
   table.decode_block_method0 = DecodeBlockMethod0;
   table.decode_block_method1 = DecodeBlockMethod1;
   table.decode_dc_method0 = DecodeDcTermMethod0;
@@ -177,6 +178,11 @@ void FillAvx2Set(KernelTable& table) {
   table.half_size_mcu[0] = WriteHalfSizeGenericMcu420RgbAvx2;
   table.half_size_mcu[1] = WriteHalfSizeGenericMcu420BgrAvx2;
   table.half_size_mcu[2] = WriteHalfSizeGenericMcu420RgbaAvx2;
+  constexpr SmoothMcuKernel kAvx2SmoothMcu[] = {WriteSmoothGenericMcu422RgbAvx2,  WriteSmoothGenericMcu422BgrAvx2,
+                                                WriteSmoothGenericMcu422RgbaAvx2, WriteSmoothGenericMcu420RgbAvx2,
+                                                WriteSmoothGenericMcu420BgrAvx2,  WriteSmoothGenericMcu420RgbaAvx2};
+  static_assert(std::size(kAvx2SmoothMcu) == kWholeMcuLayouts - kFirst422Layout);
+  for (size_t i = 0; i < std::size(kAvx2SmoothMcu); ++i) table.smooth_mcu[i] = kAvx2SmoothMcu[i];
   table.dib_convert[static_cast<int>(DibConversion::kBgrToYcc)] = ConvertBgrToYccAvx2;
   table.dib_convert[static_cast<int>(DibConversion::kRgbToYcc)] = ConvertRgbToYccAvx2;
   table.dib_convert[static_cast<int>(DibConversion::kRgbxToYcc)] = ConvertRgbxToYccAvx2;

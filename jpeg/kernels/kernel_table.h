@@ -82,6 +82,9 @@ struct KernelTable {
   WholeMcuKernel half_size_mcu[3];             // 4:2:0 at half size into RGB, BGR, RGBA
   SmoothUpsampleKernel upsample_smooth_2x1;
   SmoothUpsampleKernel upsample_smooth_2x2;
+  // The interpolating output of whole 4:2:2 and 4:2:0 MCUs into RGB, BGR,
+  // RGBA, in the order of WholeMcuLayoutOf (none in the plain set).
+  SmoothMcuKernel smooth_mcu[kWholeMcuLayouts - kFirst422Layout];
   DecodeBlockKernel decode_block_method0;  // decoding with the dequantisation of each method
   DecodeBlockKernel decode_block_method1;
   DecodeBlockKernel active_decode_block;

@@ -70,4 +70,17 @@ struct McuTarget {
 // this form; a routine never touches a byte outside the visible rectangle.
 using McuOutputKernel = void (*)(const McuBuffer& mcu, const McuTarget& target);
 
+// The transformed blocks of the MCUs around one MCU with interpolated chroma:
+// mcus[dy + 1][dx + 1] is MCU (column + dx, row + dy), null outside the
+// image (the rows above and below are looked at only when the chroma is
+// halved vertically).
+struct McuNeighbourhood {
+  const CoefficientBlock* mcus[3][3];
+};
+
+// Writes the middle MCU of `around` with its chroma interpolated from the
+// MCUs around it, in one step, or answers false (nothing written) and leaves
+// it to the planes.
+using SmoothMcuKernel = bool (*)(const McuNeighbourhood& around, const McuTarget& target);
+
 }  // namespace halvora::jpeg

@@ -66,6 +66,19 @@ bool WriteHalfSizeGenericMcu420RgbAvx2(const CoefficientBlock* blocks, const Mcu
 bool WriteHalfSizeGenericMcu420BgrAvx2(const CoefficientBlock* blocks, const McuTarget& target);
 bool WriteHalfSizeGenericMcu420RgbaAvx2(const CoefficientBlock* blocks, const McuTarget& target);
 
+// The interpolating per-component routine for a whole 4:2:2 or 4:2:0 MCU at
+// full size, likewise: the same pixels as its gathered neighbourhoods, its
+// upsampling filters, its planes and its colour conversion give. False, with
+// nothing written, also where a neighbour it reads is missing (an MCU at an
+// image edge). The caller makes sure the MCU lies wholly inside the image,
+// where no partial-MCU repetition applies.
+bool WriteSmoothGenericMcu422RgbAvx2(const McuNeighbourhood& around, const McuTarget& target);
+bool WriteSmoothGenericMcu422BgrAvx2(const McuNeighbourhood& around, const McuTarget& target);
+bool WriteSmoothGenericMcu422RgbaAvx2(const McuNeighbourhood& around, const McuTarget& target);
+bool WriteSmoothGenericMcu420RgbAvx2(const McuNeighbourhood& around, const McuTarget& target);
+bool WriteSmoothGenericMcu420BgrAvx2(const McuNeighbourhood& around, const McuTarget& target);
+bool WriteSmoothGenericMcu420RgbaAvx2(const McuNeighbourhood& around, const McuTarget& target);
+
 // One 8x8 grey block into a one-channel DIB (twin of CopyMcuGreyPlain), with
 // the same hand-over to the plain routine as the colour output.
 void CopyMcuGreyAvx2(const McuBuffer& mcu, const McuTarget& target);

@@ -51,6 +51,9 @@ ComponentOutputFormat MakeComponentOutputFormat(const PrivateState& state, Forma
   format.convertRow = state.input.kernels->convert_row;
   const int wholeMcuLayout = WholeMcuLayoutOf(format);
   if (wholeMcuLayout >= 0) format.wholeMcu = state.input.kernels->whole_mcu[wholeMcuLayout];
+  if (wholeMcuLayout >= kFirst422Layout) {
+    format.smoothMcu = state.input.kernels->smooth_mcu[wholeMcuLayout - kFirst422Layout];
+  }
   if (wholeMcuLayout >= kFirst420Layout) {
     format.halfSizeMcu = state.input.kernels->half_size_mcu[wholeMcuLayout - kFirst420Layout];
   }

@@ -108,6 +108,13 @@ void BuildSmoothChromaPlane(const KernelTable& kernels, const JpegFrame& frame, 
   }
 }
 
+// Whether full-size MCU (column, row) lies wholly inside the frame: then no
+// sample of it stands in for ones beyond the image.
+bool LiesInsideFrame(const JpegFrame& frame, const ComponentOutputFormat& format, int column, int row) {
+  const int64_t width = int64_t{kMaxBlockSide} * format.hmax, height = int64_t{kMaxBlockSide} * format.vmax;
+  return (column + 1) * width <= frame.width && (row + 1) * height <= frame.height;
+}
+
 // The stored MCUs around MCU (column, row) that lie inside `stored`.
 McuNeighbourhood StoredNeighbourhood(PrivateState& state, const UnitWindow& stored, int column, int row) {
   McuNeighbourhood around{};
@@ -155,6 +162,10 @@ bool InterpolatesAtScale(const JpegFrame& frame, int scale) {
 void OutputSmoothMcu(const KernelTable& kernels, const JpegFrame& frame, const ComponentOutputFormat& format,
                      const McuNeighbourhood& around, int blockSize, int column, int row, const McuTarget& target) {
   if (!CanInterpolate(format, around, blockSize)) return;
+  if (format.smoothMcu != nullptr && blockSize == kMaxBlockSide && LiesInsideFrame(frame, format, column, row) &&
+      format.smoothMcu(around, target)) {
+    return;
+  }
   const CoefficientBlock* blocks = around.mcus[1][1];
   McuPlanes planes;
   for (int c = 0; c < std::min(format.componentCount, kMaxOutputComponents); ++c) {

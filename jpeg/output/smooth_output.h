@@ -40,14 +40,6 @@ CoefficientBlock* StoredMcu(PrivateState& state, int column, int row);
 // interpolates it.
 bool InterpolatesAtScale(const JpegFrame& frame, int scale);
 
-// The transformed blocks of the MCUs around the one written:
-// mcus[dy + 1][dx + 1] is MCU (column + dx, row + dy), null outside the
-// image (the rows above and below are looked at only when the chroma is
-// halved vertically).
-struct McuNeighbourhood {
-  const CoefficientBlock* mcus[3][3];
-};
-
 // Writes MCU (column, row) of a read whose blocks hold blockSize samples a
 // side, its blocks around.mcus[1][1] in the order `format` gives, into
 // `target`; components of one block per MCU are interpolated (by the

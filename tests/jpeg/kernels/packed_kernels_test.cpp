@@ -27,6 +27,8 @@
 #include "jpeg/kernels/kernel_table.h"
 #include "jpeg/kernels/quant.h"
 #include "jpeg/kernels/smooth_upsampling.h"
+#include "jpeg/markers/frame.h"
+#include "jpeg/output/smooth_output.h"
 #include "tests/support/guarded_dib.h"
 
 namespace halvora::jpeg {
@@ -589,6 +591,49 @@ const OutputTwins kAvx2PerComponentTwins[] = {
     HalfSizeTwins<JpegColorRgba, 4>("HalfSize420Rgba"),
 };
 INSTANTIATE_TEST_SUITE_P(Avx2PerComponent, PackedOutputTest, ::testing::ValuesIn(kAvx2PerComponentTwins),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The middle MCU of a 4:2:2 or 4:2:0 frame of 3 x 3 MCUs with interpolated
+// chroma, through the AVX2 set's whole-MCU form or the plain set's planes.
+// The MCU's blocks are the case's; each neighbour's are the same samples
+// moved round and mixed by its place, so that every edge it lends differs.
+template <int kV, int kDibColor, bool kPacked>
+void SmoothMcu(const McuBuffer& mcu, const McuTarget& target) {
+  constexpr int kBlocks = 2 * kV + 2;
+  CoefficientBlock stored[3][3][kBlocks];
+  McuNeighbourhood around{};
+  for (int place = 0; place < 9; ++place) {
+    CoefficientBlock* blocks = stored[place / 3][place % 3];
+    for (int b = 0; b < kBlocks; ++b) {
+      for (int i = 0; i < 64; ++i) {
+        const int16_t value = mcu.blocks[b].values[(i + 9 * place) % 64];
+        blocks[b].values[i] = place == 4 ? mcu.blocks[b].values[i] : static_cast<int16_t>(value ^ (37 * place));
+      }
+    }
+    around.mcus[place / 3][place % 3] = blocks;
+  }
+  KernelTable table;
+  FillKernelTable(table, kPacked ? KernelSet::kAvx2 : KernelSet::kPlain);
+  ComponentOutputFormat format = YccFormat<2, kV, kDibColor, false>();
+  if (kPacked) format.smoothMcu = table.smooth_mcu[WholeMcuLayoutOf(format) - kFirst422Layout];
+  JpegFrame frame{};
+  frame.width = 3 * 16;
+  frame.height = 3 * 8 * kV;
+  OutputSmoothMcu(table, frame, format, around, 8, 1, 1, target);
+}
+
+template <int kV, int kDibColor, int kPixelBytes>
+constexpr OutputTwins SmoothTwins(const char* name) {
+  return {name,   KernelSet::kAvx2, SmoothMcu<kV, kDibColor, true>, SmoothMcu<kV, kDibColor, false>, 16,
+          8 * kV, kPixelBytes};
+}
+
+const OutputTwins kAvx2SmoothTwins[] = {
+    SmoothTwins<1, JpegColorRgb, 3>("Smooth422Rgb"),   SmoothTwins<1, JpegColorBgr, 3>("Smooth422Bgr"),
+    SmoothTwins<1, JpegColorRgba, 4>("Smooth422Rgba"), SmoothTwins<2, JpegColorRgb, 3>("Smooth420Rgb"),
+    SmoothTwins<2, JpegColorBgr, 3>("Smooth420Bgr"),   SmoothTwins<2, JpegColorRgba, 4>("Smooth420Rgba"),
+};
+INSTANTIATE_TEST_SUITE_P(Avx2Smooth, PackedOutputTest, ::testing::ValuesIn(kAvx2SmoothTwins),
                          [](const auto& info) { return std::string(info.param.name); });
 #endif
 
