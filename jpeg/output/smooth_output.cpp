@@ -118,12 +118,14 @@ bool LiesInsideFrame(const JpegFrame& frame, const ComponentOutputFormat& format
 // The stored MCUs around MCU (column, row) that lie inside `stored`.
 McuNeighbourhood StoredNeighbourhood(PrivateState& state, const UnitWindow& stored, int column, int row) {
   McuNeighbourhood around{};
+  const int blocks = ContextBlocksPerMcu(state.markers.frame);
   for (int dy = -1; dy <= 1; ++dy) {
+    const int y = row + dy;
+    if (y < stored.first_row || y >= stored.end_row) continue;
+    const CoefficientBlock* rowStart = StoredMcu(state, 0, y);
     for (int dx = -1; dx <= 1; ++dx) {
-      const int x = column + dx, y = row + dy;
-      const bool inside = x >= stored.first_column && x < stored.end_column && y >= stored.first_row &&
-                          y < stored.end_row;
-      around.mcus[dy + 1][dx + 1] = inside ? StoredMcu(state, x, y) : nullptr;
+      const int x = column + dx;
+      if (x >= stored.first_column && x < stored.end_column) around.mcus[dy + 1][dx + 1] = rowStart + x * blocks;
     }
   }
   return around;
