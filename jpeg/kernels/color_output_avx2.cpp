@@ -291,86 +291,89 @@ bool WriteWholeGenericMcu(const CoefficientBlock* blocks, const McuTarget& targe
 }
 
 // ---- Interpolated chroma ----
-// The filters' sums stay under 2^12, so 16-bit lanes hold them exactly and
-// the logical shift is the plain one. The steps of a row are inlined, so
-// that its rows of samples stay in registers.
+// Cb and Cr are filtered together: a row of each in one register, Cb in the
+// lower 128-bit half and Cr in the upper one, as LoadWideRow loads two
+// blocks side by side. The filters' sums stay under 2^12, so 16-bit lanes
+// hold them exactly and the logical shift is the plain one. The steps of a
+// row are inlined, so that its rows of samples stay in registers.
 
-__m128i LowBytes(__m128i values) { return _mm_and_si128(values, _mm_set1_epi16(0x00FF)); }
-
-__m128i BlockRow(const CoefficientBlock* mcu, int block, int row) {
-  return LowBytes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(mcu[block].values + 8 * row)));
-}
-
-// Eight chroma samples of a row in 16-bit lanes, and the same moved by one
-// sample towards each side: the sample that comes in is the last (first) of
-// the same row of the MCU to the left (right).
-struct ChromaRow {
-  __m128i before;
-  __m128i centre;
-  __m128i after;
+// Eight samples of a row of each chroma block, and the same moved by one
+// sample towards each side (a byte shift within each half): the sample that
+// comes in is the last (first) of the same row of the MCU to the left (right).
+struct ChromaRows {
+  __m256i before;
+  __m256i centre;
+  __m256i after;
 };
 
-// Row `row` of chroma block `block` of the middle MCU of neighbourhood row
-// `dy` (0 above, 1 the MCU's own, 2 below).
-[[gnu::always_inline]] inline ChromaRow ChromaRowOf(const McuNeighbourhood& around, int dy, int block, int row) {
-  const __m128i centre = BlockRow(around.mcus[dy][1], block, row);
-  return {_mm_alignr_epi8(centre, BlockRow(around.mcus[dy][0], block, row), 14), centre,
-          _mm_alignr_epi8(BlockRow(around.mcus[dy][2], block, row), centre, 2)};
+// Row `row` of the chroma blocks (the first at `cbBlock`) of the middle MCU
+// of neighbourhood row `dy` (0 above, 1 the MCU's own, 2 below).
+[[gnu::always_inline]] inline ChromaRows ChromaRowsOf(const McuNeighbourhood& around, int dy, int cbBlock, int row) {
+  const __m256i centre = LoadWideRow(around.mcus[dy][1], cbBlock, row);
+  return {_mm256_alignr_epi8(centre, LoadWideRow(around.mcus[dy][0], cbBlock, row), 14), centre,
+          _mm256_alignr_epi8(LoadWideRow(around.mcus[dy][2], cbBlock, row), centre, 2)};
 }
 
-// Row `row` (-1..8) of the middle MCU's chroma block: the rows beyond its
+// Row `row` (-1..8) of the middle MCU's chroma blocks: the rows beyond their
 // first and last are those of the MCUs above and below.
-[[gnu::always_inline]] inline ChromaRow ChromaRowAround(const McuNeighbourhood& around, int block, int row) {
-  if (row < 0) return ChromaRowOf(around, 0, block, 7);
-  if (row > 7) return ChromaRowOf(around, 2, block, 0);
-  return ChromaRowOf(around, 1, block, row);
+[[gnu::always_inline]] inline ChromaRows ChromaRowsAround(const McuNeighbourhood& around, int cbBlock, int row) {
+  if (row < 0) return ChromaRowsOf(around, 0, cbBlock, 7);
+  if (row > 7) return ChromaRowsOf(around, 2, cbBlock, 0);
+  return ChromaRowsOf(around, 1, cbBlock, row);
 }
 
-__m128i Triple(__m128i x) { return _mm_add_epi16(_mm_add_epi16(x, x), x); }
+__m256i Triple(__m256i x) { return _mm256_add_epi16(_mm256_add_epi16(x, x), x); }
 
-// The outputs of eight chroma samples, 2k from `even` and 2k + 1 from `odd`,
-// in pixel order: 0..7 in the lower 128-bit half, 8..15 in the upper one,
-// as the pixel stores take them.
-__m256i InPixelOrder(__m128i even, __m128i odd) {
-  return _mm256_set_m128i(_mm_unpackhi_epi16(even, odd), _mm_unpacklo_epi16(even, odd));
-}
+__m256i RoundedShift(__m256i sum, int16_t rounding, int shift) { return _mm256_srli_epi16(Plus(sum, rounding), shift); }
 
-__m128i RoundedShift(__m128i sum, int16_t rounding, int shift) {
-  return _mm_srli_epi16(_mm_add_epi16(sum, _mm_set1_epi16(rounding)), shift);
+// A row of interpolated Cb and of Cr, sixteen pixels each in pixel order:
+// 0..7 in the lower 128-bit half, 8..15 in the upper one, as the pixel
+// stores take them.
+struct ChromaPixels {
+  __m256i cb;
+  __m256i cr;
+};
+
+// The outputs of eight samples of each chroma row, 2k from `even` and
+// 2k + 1 from `odd`, interleaved within each half, then the halves regrouped.
+ChromaPixels InPixelOrder(__m256i even, __m256i odd) {
+  const __m256i first = _mm256_unpacklo_epi16(even, odd);   // Cb pixels 0..7, Cr pixels 0..7
+  const __m256i second = _mm256_unpackhi_epi16(even, odd);  // Cb pixels 8..15, Cr pixels 8..15
+  return {_mm256_permute2x128_si256(first, second, 0x20), _mm256_permute2x128_si256(first, second, 0x31)};
 }
 
 // Horizontal 2:1: (3 s[k] + s[k - 1] + 1) >> 2 and (3 s[k] + s[k + 1] + 2) >> 2.
-[[gnu::always_inline]] inline __m256i Smooth2x1(const ChromaRow& s) {
-  const __m128i centre = Triple(s.centre);
-  return InPixelOrder(RoundedShift(_mm_add_epi16(centre, s.before), 1, 2),
-                      RoundedShift(_mm_add_epi16(centre, s.after), 2, 2));
+[[gnu::always_inline]] inline ChromaPixels Smooth2x1(const ChromaRows& s) {
+  const __m256i centre = Triple(s.centre);
+  return InPixelOrder(RoundedShift(_mm256_add_epi16(centre, s.before), 1, 2),
+                      RoundedShift(_mm256_add_epi16(centre, s.after), 2, 2));
 }
 
-// 2:1 both ways, the output row of chroma row `s` on the side of row
+// 2:1 both ways, the output row of chroma rows `s` on the side of rows
 // `towards`: the vertical blend 3 s + towards first, at the sample and at
 // each horizontal neighbour, then the horizontal one with 8 and 7 to round.
-[[gnu::always_inline]] inline __m256i Smooth2x2(const ChromaRow& s, const ChromaRow& towards) {
-  auto blend = [](__m128i self, __m128i other) { return _mm_add_epi16(Triple(self), other); };
-  const __m128i centre = Triple(blend(s.centre, towards.centre));
-  return InPixelOrder(RoundedShift(_mm_add_epi16(centre, blend(s.before, towards.before)), 8, 4),
-                      RoundedShift(_mm_add_epi16(centre, blend(s.after, towards.after)), 7, 4));
+[[gnu::always_inline]] inline ChromaPixels Smooth2x2(const ChromaRows& s, const ChromaRows& towards) {
+  auto blend = [](__m256i self, __m256i other) { return _mm256_add_epi16(Triple(self), other); };
+  const __m256i centre = Triple(blend(s.centre, towards.centre));
+  return InPixelOrder(RoundedShift(_mm256_add_epi16(centre, blend(s.before, towards.before)), 8, 4),
+                      RoundedShift(_mm256_add_epi16(centre, blend(s.after, towards.after)), 7, 4));
 }
 
 // Luminance row `lumaRow` of the middle MCU, 16 pixels, with the given
 // interpolated chroma.
 template <class Order>
 [[gnu::always_inline]] inline void ConvertSmoothRow(const CoefficientBlock* blocks, const McuTarget& target,
-                                                    int lumaRow, __m256i cb, __m256i cr) {
+                                                    int lumaRow, const ChromaPixels& chroma) {
   uint8_t* out = RowAt(target, lumaRow);
   const __m256i y = LoadWideRow(blocks, (lumaRow / 8) * 2, lumaRow % 8);
-  Order::Store({out, out + 8 * Order::kPixelBytes}, ApplyTerms(y, GenericTerms::Of(cb, cr)));
+  Order::Store({out, out + 8 * Order::kPixelBytes}, ApplyTerms(y, GenericTerms::Of(chroma.cb, chroma.cr)));
 }
 
 template <class Order>
 void ConvertSmooth422(const McuNeighbourhood& around, const McuTarget& target) {
   for (int row = 0; row < 8; ++row) {
-    ConvertSmoothRow<Order>(around.mcus[1][1], target, row, Smooth2x1(ChromaRowOf(around, 1, Layout422::kCbBlock, row)),
-                            Smooth2x1(ChromaRowOf(around, 1, Layout422::kCrBlock, row)));
+    ConvertSmoothRow<Order>(around.mcus[1][1], target, row,
+                            Smooth2x1(ChromaRowsOf(around, 1, Layout422::kCbBlock, row)));
   }
 }
 
@@ -378,21 +381,12 @@ void ConvertSmooth422(const McuNeighbourhood& around, const McuTarget& target) {
 // chroma row above) and the one below (with the row below).
 template <class Order>
 void ConvertSmooth420(const McuNeighbourhood& around, const McuTarget& target) {
-  struct Rows {
-    ChromaRow cb;
-    ChromaRow cr;
-  };
-  auto rowsAt = [&around](int row) {
-    return Rows{ChromaRowAround(around, Layout420::kCbBlock, row), ChromaRowAround(around, Layout420::kCrBlock, row)};
-  };
-  Rows above = rowsAt(-1);
-  Rows current = rowsAt(0);
+  ChromaRows above = ChromaRowsAround(around, Layout420::kCbBlock, -1);
+  ChromaRows current = ChromaRowsAround(around, Layout420::kCbBlock, 0);
   for (int row = 0; row < 8; ++row) {
-    const Rows below = rowsAt(row + 1);
-    ConvertSmoothRow<Order>(around.mcus[1][1], target, 2 * row, Smooth2x2(current.cb, above.cb),
-                            Smooth2x2(current.cr, above.cr));
-    ConvertSmoothRow<Order>(around.mcus[1][1], target, 2 * row + 1, Smooth2x2(current.cb, below.cb),
-                            Smooth2x2(current.cr, below.cr));
+    const ChromaRows below = ChromaRowsAround(around, Layout420::kCbBlock, row + 1);
+    ConvertSmoothRow<Order>(around.mcus[1][1], target, 2 * row, Smooth2x2(current, above));
+    ConvertSmoothRow<Order>(around.mcus[1][1], target, 2 * row + 1, Smooth2x2(current, below));
     above = current;
     current = below;
   }
