@@ -117,9 +117,8 @@ int DecodeSequentialScan(JpegStream& stream, JpegScan& scan, JPEG_PROPERTIES& re
       if (result < 0) return result;
       result = HandleRestart(stream, scan, grid.per_row, grid.rows, column, row);
       if (result < 0) return result;
-      const UnitWindow written = direct
-                                     ? ReconstructMcuDirect(*direct, *state.output.mcu_buffer, column, row, grid.blocks)
-                                     : ReconstructMcu(state, column, row, grid.blocks);
+      const UnitWindow written = direct ? ReconstructMcuDirect(state, *direct, column, row, grid.blocks)
+                                        : ReconstructMcu(state, column, row, grid.blocks);
       // Interpolated chroma writes an MCU once its neighbours are in: a call
       // that completed none goes on to the next MCU.
       const bool wroteAny = written.first_column < written.end_column;

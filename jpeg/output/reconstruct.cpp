@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "jpeg/entropy/sequential_scan.h"
 #include "jpeg/output/component_format.h"
 #include "jpeg/output/smooth_output.h"
 #include "jpeg/kernels/clip_mcu.h"
@@ -176,9 +177,15 @@ UnitWindow ReconstructMcu(PrivateState& state, int column, int row, int blockCou
 std::optional<DirectOutput> PlanDirectOutput(const PrivateState& state) {
   const PixelRect& region = state.region.scan_region;
   const bool wholeImage = region.left == 0 && region.top == 0 && region.right == 0 && region.bottom == 0;
-  const bool interpolated = state.output.per_component_output == 2 && HasContextPlanes(state);
-  if (!wholeImage || RawPlaneList(state) != nullptr || interpolated || state.progression.non_interleaved != 0 ||
+  if (!wholeImage || RawPlaneList(state) != nullptr || state.progression.non_interleaved != 0 ||
       state.progression.scan == nullptr) {
+    return std::nullopt;
+  }
+  // As in OutputInterpolated: a scan with other blocks than the planes keep
+  // is replicated, the longer way.
+  const bool interpolated = state.output.per_component_output == 2 && HasContextPlanes(state);
+  if (interpolated &&
+      SequentialGridOf(state, *state.progression.scan).blocks != ContextBlocksPerMcu(state.markers.frame)) {
     return std::nullopt;
   }
   const ReadSize size = ReadSizeOf(state, false);
@@ -206,32 +213,56 @@ std::optional<DirectOutput> PlanDirectOutput(const PrivateState& state) {
   direct.dib_height = work.dib_height;
   direct.whole_columns = std::max(work.dib_width, 0) / direct.mcu_width;
   direct.whole_rows = static_cast<int32_t>(std::abs(int64_t{work.dib_height}) / direct.mcu_height);
+  direct.interpolated = interpolated;
   // A packed half-size form, where there is one, goes before the row writer.
   const bool packedHalfSize = size.block_size == 4 && size.simple_sampling && direct.format.halfSizeMcu != nullptr;
-  if (!fused && !packedHalfSize && direct.format.reducedMcu != nullptr) {
+  if (!fused && !interpolated && !packedHalfSize && direct.format.reducedMcu != nullptr) {
     direct.row_writer =
         ReducedRowWriterFor(direct.format, size.block_size, size.simple_sampling, direct.channels, direct.line_bytes);
   }
   return direct;
 }
 
-UnitWindow ReconstructMcuDirect(const DirectOutput& direct, McuBuffer& mcu, int column, int row, int blockCount) {
-  for (int i = 0; i < blockCount; ++i) direct.transforms[i](mcu.blocks[i]);
-  const UnitWindow self{column, column + 1, row, row + 1};
-  McuTarget target{};
-  const bool inside = column < direct.whole_columns && row < direct.whole_rows;
-  if (inside) {
-    // What the clipping gives an MCU inside the DIB.
+namespace {
+
+bool IsInsideDib(const DirectOutput& direct, int column, int row) {
+  return column < direct.whole_columns && row < direct.whole_rows;
+}
+
+// Where MCU (column, row) of a direct output lands: what the clipping gives,
+// worked out without it for an MCU inside the DIB. False when nothing of the
+// MCU lies in the DIB (one narrower or shorter than the image).
+bool PlaceDirectMcu(const DirectOutput& direct, int column, int row, McuTarget& target) {
+  if (IsInsideDib(direct, column, row)) {
     const ptrdiff_t left = ptrdiff_t{column} * direct.mcu_width * direct.channels;
     target = {direct.top_line, left + ptrdiff_t{row} * direct.mcu_height * direct.line_bytes, direct.line_bytes,
               direct.channels, PixelRect{0, 0, direct.mcu_width, direct.mcu_height}};
-  } else {
-    ClipMcu(PixelRect{}, direct.mcu_width, direct.mcu_height, column, row, direct.channels, direct.line_bytes,
-            direct.top_line, direct.dib_width, direct.dib_height, &target);
-    // Past a DIB narrower or shorter than the image there is nothing to write.
-    const PixelRect& visible = target.visible;
-    if (visible.left >= visible.right || visible.top >= visible.bottom) return self;
+    return true;
   }
+  ClipMcu(PixelRect{}, direct.mcu_width, direct.mcu_height, column, row, direct.channels, direct.line_bytes,
+          direct.top_line, direct.dib_width, direct.dib_height, &target);
+  const PixelRect& visible = target.visible;
+  return visible.left < visible.right && visible.top < visible.bottom;
+}
+
+}  // namespace
+
+UnitWindow ReconstructMcuDirect(PrivateState& state, const DirectOutput& direct, int column, int row, int blockCount) {
+  McuBuffer& mcu = *state.output.mcu_buffer;
+  for (int i = 0; i < blockCount; ++i) direct.transforms[i](mcu.blocks[i]);
+  if (direct.interpolated) {
+    const UnitWindow image{0, state.output.mcus_across, 0, state.output.mcus_down};
+    return OutputDelayed(state, mcu, blockCount, column, row, [&](int x, int y) {
+      McuTarget target{};
+      if (PlaceDirectMcu(direct, x, y, target)) {
+        OutputStoredMcu(state, direct.format, image, direct.block_size, x, y, target);
+      }
+    });
+  }
+  const UnitWindow self{column, column + 1, row, row + 1};
+  McuTarget target{};
+  if (!PlaceDirectMcu(direct, column, row, target)) return self;
+  const bool inside = IsInsideDib(direct, column, row);
   if (direct.output != nullptr) {
     direct.output(mcu, target);
   } else if (inside && direct.row_writer != nullptr) {

@@ -22,13 +22,16 @@ UnitWindow ReconstructMcu(PrivateState& state, int column, int row, int blockCou
 // What a read of the whole image into a DIB that holds it all settles once
 // per scan of all components, so that each MCU goes straight from its
 // transforms to its place in the DIB: through the image's fused routine, or
-// through the per-component routines (their format worked out once).
+// through the per-component routines (their format worked out once). With
+// interpolated chroma each MCU is kept in the context planes and the MCUs it
+// completes are written from there, as ReconstructMcu does.
 struct DirectOutput {
   InverseDctKernel transforms[kMcuBufferBlocks];  // by block of the MCU
   bool dc_alone[kMcuBufferBlocks];                // the block's transform reads its DC term alone
   McuOutputKernel output;                         // the fused routine, or none
   ComponentOutputFormat format;                   // else the per-component routines'
   ReducedRowWriter row_writer;                    // a reduced read's writer of MCUs inside the DIB, or none
+  bool interpolated;                              // chroma interpolated through the context planes
   int32_t block_size;                             // samples a side of a transformed block
   bool simple_sampling;
   uint8_t* top_line;
@@ -44,11 +47,13 @@ struct DirectOutput {
 };
 
 // The direct output of the scan being read, or nullopt when the read takes
-// ReconstructMcu's longer way (raw planes, interpolated chroma, a scan of
-// fewer components than the frame, a region of interest).
+// ReconstructMcu's longer way (raw planes, a scan of fewer components than
+// the frame, or of other blocks than the context planes keep, a region of
+// interest).
 std::optional<DirectOutput> PlanDirectOutput(const PrivateState& state);
 
-// ReconstructMcu for a read with a direct output, writing the same bytes.
-UnitWindow ReconstructMcuDirect(const DirectOutput& direct, McuBuffer& mcu, int column, int row, int blockCount);
+// ReconstructMcu for a read with a direct output, writing the same bytes,
+// and answering the same MCUs written.
+UnitWindow ReconstructMcuDirect(PrivateState& state, const DirectOutput& direct, int column, int row, int blockCount);
 
 }  // namespace halvora::jpeg

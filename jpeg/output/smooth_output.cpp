@@ -187,8 +187,13 @@ void OutputStoredMcu(PrivateState& state, const ComponentOutputFormat& format, c
   const JpegFrame& frame = state.markers.frame;
   McuTarget target{};
   if (!PlaceMcu(state, blockSize * frame.h_max, blockSize * frame.v_max, column, row, target)) return;
-  OutputSmoothMcu(*state.input.kernels, frame, format, StoredNeighbourhood(state, stored, column, row), blockSize,
-                  column, row, target);
+  OutputStoredMcu(state, format, stored, blockSize, column, row, target);
+}
+
+void OutputStoredMcu(PrivateState& state, const ComponentOutputFormat& format, const UnitWindow& stored, int blockSize,
+                     int column, int row, const McuTarget& target) {
+  OutputSmoothMcu(*state.input.kernels, state.markers.frame, format, StoredNeighbourhood(state, stored, column, row),
+                  blockSize, column, row, target);
 }
 
 void OutputStoredChromaScanMcu(PrivateState& state, const UnitWindow& stored, int blockSize, int column, int row) {

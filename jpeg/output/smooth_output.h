@@ -53,6 +53,10 @@ void OutputSmoothMcu(const KernelTable& kernels, const JpegFrame& frame, const C
 void OutputStoredMcu(PrivateState& state, const ComponentOutputFormat& format, const UnitWindow& stored,
                      int blockSize, int column, int row);
 
+// The same into `target`, where the caller has placed the MCU.
+void OutputStoredMcu(PrivateState& state, const ComponentOutputFormat& format, const UnitWindow& stored, int blockSize,
+                     int column, int row, const McuTarget& target);
+
 // The same for a scan of chroma components only (1x1 each) of an image coded
 // in scans of fewer components than the frame: the scan's MCU (column, row),
 // one block of each of its components, is interpolated into those
