@@ -229,20 +229,37 @@ bool IsInsideDib(const DirectOutput& direct, int column, int row) {
   return column < direct.whole_columns && row < direct.whole_rows;
 }
 
-// Where MCU (column, row) of a direct output lands: what the clipping gives,
-// worked out without it for an MCU inside the DIB. False when nothing of the
-// MCU lies in the DIB (one narrower or shorter than the image).
-bool PlaceDirectMcu(const DirectOutput& direct, int column, int row, McuTarget& target) {
-  if (IsInsideDib(direct, column, row)) {
-    const ptrdiff_t left = ptrdiff_t{column} * direct.mcu_width * direct.channels;
-    target = {direct.top_line, left + ptrdiff_t{row} * direct.mcu_height * direct.line_bytes, direct.line_bytes,
-              direct.channels, PixelRect{0, 0, direct.mcu_width, direct.mcu_height}};
-    return true;
-  }
+// An MCU at the DIB's right or bottom edge, through the clipping. False when
+// nothing of it lies in the DIB (one narrower or shorter than the image).
+bool ClipDirectMcu(const DirectOutput& direct, int column, int row, McuTarget& target) {
   ClipMcu(PixelRect{}, direct.mcu_width, direct.mcu_height, column, row, direct.channels, direct.line_bytes,
           direct.top_line, direct.dib_width, direct.dib_height, &target);
   const PixelRect& visible = target.visible;
   return visible.left < visible.right && visible.top < visible.bottom;
+}
+
+// Where MCU (column, row) of a direct output lands: what the clipping gives,
+// worked out without it for an MCU inside the DIB (kept small, so that the
+// per-MCU loop holds it inline). False when nothing of the MCU is written.
+bool PlaceDirectMcu(const DirectOutput& direct, int column, int row, McuTarget& target) {
+  if (!IsInsideDib(direct, column, row)) return ClipDirectMcu(direct, column, row, target);
+  const ptrdiff_t left = ptrdiff_t{column} * direct.mcu_width * direct.channels;
+  target = {direct.top_line, left + ptrdiff_t{row} * direct.mcu_height * direct.line_bytes, direct.line_bytes,
+            direct.channels, PixelRect{0, 0, direct.mcu_width, direct.mcu_height}};
+  return true;
+}
+
+// The transformed MCU kept in the context planes, and the MCUs it completes
+// written from there with interpolated chroma.
+UnitWindow OutputInterpolatedDirect(PrivateState& state, const DirectOutput& direct, int column, int row,
+                                    int blockCount) {
+  const UnitWindow image{0, state.output.mcus_across, 0, state.output.mcus_down};
+  return OutputDelayed(state, *state.output.mcu_buffer, blockCount, column, row, [&](int x, int y) {
+    McuTarget target{};
+    if (PlaceDirectMcu(direct, x, y, target)) {
+      OutputStoredMcu(state, direct.format, image, direct.block_size, x, y, target);
+    }
+  });
 }
 
 }  // namespace
@@ -250,15 +267,7 @@ bool PlaceDirectMcu(const DirectOutput& direct, int column, int row, McuTarget& 
 UnitWindow ReconstructMcuDirect(PrivateState& state, const DirectOutput& direct, int column, int row, int blockCount) {
   McuBuffer& mcu = *state.output.mcu_buffer;
   for (int i = 0; i < blockCount; ++i) direct.transforms[i](mcu.blocks[i]);
-  if (direct.interpolated) {
-    const UnitWindow image{0, state.output.mcus_across, 0, state.output.mcus_down};
-    return OutputDelayed(state, mcu, blockCount, column, row, [&](int x, int y) {
-      McuTarget target{};
-      if (PlaceDirectMcu(direct, x, y, target)) {
-        OutputStoredMcu(state, direct.format, image, direct.block_size, x, y, target);
-      }
-    });
-  }
+  if (direct.interpolated) return OutputInterpolatedDirect(state, direct, column, row, blockCount);
   const UnitWindow self{column, column + 1, row, row + 1};
   McuTarget target{};
   if (!PlaceDirectMcu(direct, column, row, target)) return self;
