@@ -35,16 +35,21 @@ void StoreThreeBytePixels(uint8_t* out, __m128i first, __m128i second, __m128i t
   _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 16), high);
 }
 
+// (a x + b) >> 8 of 16-bit unsigned numerators.
+template <typename V, typename Ops>
+V ScaledDown(V x, int16_t a, int16_t b) {
+  return Ops::Shift8(Ops::Add(Ops::Mul(x, a), Ops::Set(b)));
+}
+
 // The colours of pixels in 16-bit lanes, from their samples in 16-bit lanes:
 // on 128-bit registers for eight pixels, on 256-bit ones for sixteen.
-// ScaledDown is (a x + b) >> 8 of 16-bit unsigned numerators.
 template <typename V, typename Ops>
 void ConvertLanes(V luma, V blue, V red, V& r, V& g, V& b) {
-  r = Ops::Add(Ops::Add(luma, Ops::Sub(red, Ops::Set(179))), Ops::ScaledDown(red, 103, 11));
+  r = Ops::Add(Ops::Add(luma, Ops::Sub(red, Ops::Set(179))), ScaledDown<V, Ops>(red, 103, 11));
   const V greenNumerator =
       Ops::Sub(Ops::Add(Ops::Set(static_cast<int16_t>(34806)), Ops::Mul(red, 73)), Ops::Mul(blue, 88));
   g = Ops::Sub(Ops::Add(luma, Ops::Shift8(greenNumerator)), red);
-  b = Ops::Add(Ops::Add(luma, Ops::Sub(blue, Ops::Set(227))), Ops::ScaledDown(blue, 198, 175));
+  b = Ops::Add(Ops::Add(luma, Ops::Sub(blue, Ops::Set(227))), ScaledDown<V, Ops>(blue, 198, 175));
 }
 
 struct Ops128 {
@@ -53,7 +58,6 @@ struct Ops128 {
   static __m128i Set(int16_t v) { return _mm_set1_epi16(v); }
   static __m128i Mul(__m128i a, int16_t v) { return _mm_mullo_epi16(a, _mm_set1_epi16(v)); }
   static __m128i Shift8(__m128i a) { return _mm_srli_epi16(a, 8); }
-  static __m128i ScaledDown(__m128i x, int16_t a, int16_t b) { return Shift8(Add(Mul(x, a), Set(b))); }
 };
 
 struct Ops256 {
@@ -62,7 +66,6 @@ struct Ops256 {
   static __m256i Set(int16_t v) { return _mm256_set1_epi16(v); }
   static __m256i Mul(__m256i a, int16_t v) { return _mm256_mullo_epi16(a, _mm256_set1_epi16(v)); }
   static __m256i Shift8(__m256i a) { return _mm256_srli_epi16(a, 8); }
-  static __m256i ScaledDown(__m256i x, int16_t a, int16_t b) { return Shift8(Add(Mul(x, a), Set(b))); }
 };
 
 void StoreColours(uint8_t* out, __m128i rBytes, __m128i gBytes, __m128i bBytes, bool bgr) {
