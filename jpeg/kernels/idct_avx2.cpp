@@ -8,6 +8,7 @@
 #include <immintrin.h>
 
 #include <cstdint>
+#include <initializer_list>
 
 #include "jpeg/kernels/idct_constants.h"
 #include "jpeg/kernels/kernels_avx2.h"
@@ -211,14 +212,20 @@ template <bool kUpperRowsOnly>
 // coefficient rows, with the products of each pair of rows it combines
 // taken by one multiply-add: every factor fits 16 bits, and the sum of two
 // products is exact modulo 2^32.
+__m128i CoefficientRow(const CoefficientBlock& block, int k) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(block.values + 8 * k));
+}
+
+// Lane i: coefficients (row a, row b) of column i.
+RowPair CoefficientRows(const CoefficientBlock& block, int a, int b) {
+  const __m128i first = CoefficientRow(block, a), second = CoefficientRow(block, b);
+  return {_mm256_set_m128i(_mm_unpackhi_epi16(first, second), _mm_unpacklo_epi16(first, second))};
+}
+
 [[gnu::always_inline]] inline void HalfSizeColumnStep(const CoefficientBlock& block, Lanes (&y)[4]) {
-  auto row = [&block](int k) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(block.values + 8 * k)); };
-  // Lane i: coefficients (row a, row b) of column i.
-  auto pair = [&row](int a, int b) {
-    return RowPair{_mm256_set_m128i(_mm_unpackhi_epi16(row(a), row(b)), _mm_unpacklo_epi16(row(a), row(b)))};
-  };
-  const RowPair x13 = pair(1, 3), x57 = pair(5, 7), x26 = pair(2, 6);
-  const Lanes e = Lanes{_mm256_cvtepi16_epi32(row(0))} << 14;
+  const RowPair x13 = CoefficientRows(block, 1, 3), x57 = CoefficientRows(block, 5, 7),
+                x26 = CoefficientRows(block, 2, 6);
+  const Lanes e = Lanes{_mm256_cvtepi16_epi32(CoefficientRow(block, 0))} << 14;
   const Lanes g = Dot(x26, 15137, -6270);
   const Lanes t10 = e + g;
   const Lanes t12 = e - g;
@@ -266,6 +273,130 @@ template <bool kUpperRowsOnly>
   }
 }
 
+// ---- Half-size row pass on words ----
+// Where every workspace value fits 16 bits, as in the blocks of real
+// pictures, the row pass takes each row as eight words and forms its four
+// outputs side by side: lane j of a register is output j, each the sum of
+// four multiply-adds of the row's word pairs (inputs 2k, 2k + 1) with that
+// output's factors. Every factor fits 16 bits and the sum of two products
+// stays below 2^31, so the sums are the plain step's, exactly modulo 2^32.
+
+// The factors of the half-size step (IntegerStep4), output j's of inputs 0..7;
+// input 4 is never read.
+constexpr int16_t kHalfSizeFactors[4][8] = {
+    {16384, 20995, 15137, 7373, 0, -4926, -6270, -4176},
+    {16384, 8697, -15137, -17799, 0, 11893, 6270, -1730},
+    {16384, -8697, -15137, 17799, 0, -11893, 6270, 1730},
+    {16384, -20995, 15137, -7373, 0, 4926, -6270, 4176},
+};
+
+// Pair k: in 32-bit lane j of each 128-bit half, output j's factors of
+// inputs 2k and 2k + 1.
+struct alignas(32) PairFactors {
+  int16_t words[4][16];
+};
+
+constexpr PairFactors MakePairFactors() {
+  PairFactors factors{};
+  for (int k = 0; k < 4; ++k) {
+    for (int lane = 0; lane < 8; ++lane) {
+      factors.words[k][2 * lane] = kHalfSizeFactors[lane % 4][2 * k];
+      factors.words[k][2 * lane + 1] = kHalfSizeFactors[lane % 4][2 * k + 1];
+    }
+  }
+  return factors;
+}
+
+constexpr PairFactors kPairFactors = MakePairFactors();
+
+// Whether every value of the workspace lies within -32768 .. 32767, that is
+// whether adding 32768 leaves its upper 16 bits clear.
+template <int kRows>
+bool FitsWords(const Lanes (&w)[kRows]) {
+  __m256i biased = (w[0] + 32768).v;
+#pragma GCC unroll 4
+  for (int i = 1; i < kRows; ++i) biased = _mm256_or_si256(biased, (w[i] + 32768).v);
+  return _mm256_testz_si256(biased, _mm256_set1_epi32(-65536)) != 0;
+}
+
+// Workspace rows `a` and `b` (lane i: column i) as words: row a in the lower
+// 128-bit half, row b in the upper one. The pack interleaves the rows by
+// halves, which the permutation puts back in order.
+__m256i RowWords(Lanes a, Lanes b) {
+  return _mm256_permute4x64_epi64(_mm256_packs_epi32(a.v, b.v), _MM_SHUFFLE(3, 1, 2, 0));
+}
+
+// The descaled samples of the two rows in `words`: lane j (j + 4) is sample j
+// of the lower (upper) row. A row whose inputs other than 0 and 4 are all
+// zero is descaled on its own, as in the plain kernel.
+[[gnu::always_inline]] inline __m256i HalfSizeRowSamples(__m256i words) {
+  const auto* pairs = reinterpret_cast<const __m256i*>(kPairFactors.words);
+  const __m256i sum = _mm256_add_epi32(
+      _mm256_add_epi32(_mm256_madd_epi16(_mm256_shuffle_epi32(words, 0x00), _mm256_load_si256(pairs)),
+                       _mm256_madd_epi16(_mm256_shuffle_epi32(words, 0x55), _mm256_load_si256(pairs + 1))),
+      _mm256_add_epi32(_mm256_madd_epi16(_mm256_shuffle_epi32(words, 0xAA), _mm256_load_si256(pairs + 2)),
+                       _mm256_madd_epi16(_mm256_shuffle_epi32(words, 0xFF), _mm256_load_si256(pairs + 3))));
+  const __m256i others = _mm256_and_si256(words, _mm256_setr_epi16(0, -1, -1, -1, 0, -1, -1, -1,  //
+                                                                   0, -1, -1, -1, 0, -1, -1, -1));
+  const __m256i zeroHalves = _mm256_cmpeq_epi64(others, _mm256_setzero_si256());
+  const __m256i dcOnly = _mm256_and_si256(zeroHalves, _mm256_shuffle_epi32(zeroHalves, _MM_SHUFFLE(1, 0, 3, 2)));
+  const Lanes dc = (Lanes{_mm256_shuffle_epi32(words, 0x00)} << 16) >> 16;
+  return _mm256_blendv_epi8(((Lanes{sum} + 262144) >> 19).v, ((dc + 16) >> 5).v, dcOnly);
+}
+
+// The samples of rows 0 and 1 (`upper`) and 2 and 3 (`lower`) into the
+// block, level-shifted and clamped as the full size does. The pack gives
+// rows 0 and 2 in the lower 128-bit half, rows 1 and 3 in the upper one.
+void StoreHalfSizeRows(__m256i upper, __m256i lower, CoefficientBlock& block) {
+  const __m256i shifted = _mm256_adds_epi16(_mm256_packs_epi32(upper, lower), _mm256_set1_epi16(128));
+  const __m256i clamped = _mm256_max_epi16(_mm256_min_epi16(shifted, _mm256_set1_epi16(255)), _mm256_setzero_si256());
+  const __m128i rows02 = _mm256_castsi256_si128(clamped);
+  const __m128i rows13 = _mm256_extracti128_si256(clamped, 1);
+  auto row = [&block](int r) { return reinterpret_cast<__m128i*>(block.values + 8 * r); };
+  _mm_storel_epi64(row(0), rows02);
+  _mm_storel_epi64(row(1), rows13);
+  _mm_storel_epi64(row(2), _mm_unpackhi_epi64(rows02, rows02));
+  _mm_storel_epi64(row(3), _mm_unpackhi_epi64(rows13, rows13));
+}
+
+void HalfSizeRowPassOnWords(const Lanes (&w)[4], CoefficientBlock& block) {
+  StoreHalfSizeRows(HalfSizeRowSamples(RowWords(w[0], w[1])), HalfSizeRowSamples(RowWords(w[2], w[3])), block);
+}
+
+// The two samples of each row of a quarter-size block, as word pairs.
+void StoreQuarterSizeRows(uint32_t row0, uint32_t row1, CoefficientBlock& block) {
+  block.values[0] = static_cast<int16_t>(row0 & 0xFFFF);
+  block.values[1] = static_cast<int16_t>(row0 >> 16);
+  block.values[8] = static_cast<int16_t>(row1 & 0xFFFF);
+  block.values[9] = static_cast<int16_t>(row1 >> 16);
+}
+
+// The quarter-size row pass on words: the odd inputs' products of a row
+// (every factor fits 16 bits) in one multiply-add, summed across its
+// 128-bit half so that every lane holds them; lane 0 of the half is then
+// sample 0 of its row, lane 1 sample 1. A row whose odd inputs are all zero
+// is descaled on its own, as in the plain kernel.
+void QuarterSizeRowPassOnWords(const Lanes (&w)[2], CoefficientBlock& block) {
+  const __m256i words = RowWords(w[0], w[1]);
+  const __m256i products = _mm256_madd_epi16(words, _mm256_setr_epi16(0, 29692, 0, -10426, 0, 6967, 0, -5906,  //
+                                                                      0, 29692, 0, -10426, 0, 6967, 0, -5906));
+  const __m256i pairSums = _mm256_add_epi32(products, _mm256_shuffle_epi32(products, _MM_SHUFFLE(1, 0, 3, 2)));
+  const __m256i a = _mm256_add_epi32(pairSums, _mm256_shuffle_epi32(pairSums, _MM_SHUFFLE(2, 3, 0, 1)));
+  const Lanes first = Lanes{_mm256_shuffle_epi32(words, 0x00)} << 16;
+  const Lanes e = first >> 1;  // input 0 times 32768
+  const Lanes y = e + Lanes{_mm256_sign_epi32(a, _mm256_setr_epi32(1, -1, 1, 1, 1, -1, 1, 1))};
+  const __m256i oddInputs = _mm256_and_si256(words, _mm256_setr_epi16(0, -1, 0, -1, 0, -1, 0, -1,  //
+                                                                      0, -1, 0, -1, 0, -1, 0, -1));
+  const __m256i zeroHalves = _mm256_cmpeq_epi64(oddInputs, _mm256_setzero_si256());
+  const __m256i dcOnly = _mm256_and_si256(zeroHalves, _mm256_shuffle_epi32(zeroHalves, _MM_SHUFFLE(1, 0, 3, 2)));
+  const __m256i samples = _mm256_blendv_epi8(((y + 524288) >> 20).v, (((first >> 16) + 16) >> 5).v, dcOnly);
+  // Words 0 and 1 of each half: the row's two samples.
+  const __m256i shifted = _mm256_adds_epi16(_mm256_packs_epi32(samples, samples), _mm256_set1_epi16(128));
+  const __m256i clamped = _mm256_max_epi16(_mm256_min_epi16(shifted, _mm256_set1_epi16(255)), _mm256_setzero_si256());
+  StoreQuarterSizeRows(static_cast<uint32_t>(_mm256_cvtsi256_si32(clamped)),
+                       static_cast<uint32_t>(_mm256_extract_epi32(clamped, 4)), block);
+}
+
 // The coefficients widened to 32 bits, vector k holding row k (lane i: column i).
 [[gnu::always_inline]] inline void LoadCoefficientRows(const CoefficientBlock& block, Lanes (&x)[8]) {
 #pragma GCC unroll 8
@@ -279,6 +410,16 @@ template <bool kUpperRowsOnly>
 [[gnu::always_inline]] inline void QuarterStep(const Lanes (&x)[8], Lanes (&y)[2]) {
   const Lanes e = x[0] << 15;
   const Lanes a = x[1] * 29692 - x[3] * 10426 + x[5] * 6967 - x[7] * 5906;
+  y[0] = e + a;
+  y[1] = e - a;
+}
+
+// The column pass of the quarter-size transform, QuarterStep on the
+// coefficient rows, the odd rows' products taken two by one multiply-add as
+// in the half-size one.
+[[gnu::always_inline]] inline void QuarterSizeColumnStep(const CoefficientBlock& block, Lanes (&y)[2]) {
+  const Lanes e = Lanes{_mm256_cvtepi16_epi32(CoefficientRow(block, 0))} << 15;
+  const Lanes a = Dot(CoefficientRows(block, 1, 3), 29692, -10426) + Dot(CoefficientRows(block, 5, 7), 6967, -5906);
   y[0] = e + a;
   y[1] = e - a;
 }
@@ -360,6 +501,13 @@ void FillDcOnlyMethod1(CoefficientBlock& block) {
   for (int i = 0; i < 4; ++i) _mm256_storeu_si256(rows + i, samples);
 }
 
+// The sample of a reduced block of DC alone, which takes both passes' DC-only
+// ways in the plain kernel: 4 DC into the workspace, then (4 DC + 16) >> 5.
+int16_t ReducedDcOnlySample(const CoefficientBlock& block) {
+  const int32_t shifted = ((4 * int32_t{block.values[0]} + 16) >> 5) + 128;
+  return static_cast<int16_t>(shifted < 0 ? 0 : shifted > 255 ? 255 : shifted);
+}
+
 }  // namespace
 
 void InverseDct8x8Method1Avx2(CoefficientBlock& block) {
@@ -389,11 +537,8 @@ void InverseDct8x8Method1Avx2(CoefficientBlock& block) {
 }
 
 void InverseDct4x4Method1Avx2(CoefficientBlock& block) {
-  // A block of DC alone takes both passes' DC-only ways in the plain kernel:
-  // 4 DC into the workspace, then (4 DC + 16) >> 5 into every sample.
   if (IsDcOnly(block)) {
-    const int32_t shifted = ((4 * int32_t{block.values[0]} + 16) >> 5) + 128;
-    const __m128i samples = _mm_set1_epi16(static_cast<int16_t>(shifted < 0 ? 0 : shifted > 255 ? 255 : shifted));
+    const __m128i samples = _mm_set1_epi16(ReducedDcOnlySample(block));
     for (int row = 0; row < 4; ++row) _mm_storel_epi64(reinterpret_cast<__m128i*>(block.values + 8 * row), samples);
     return;
   }
@@ -404,8 +549,12 @@ void InverseDct4x4Method1Avx2(CoefficientBlock& block) {
   HalfSizeColumnStep(block, workspace);
 #pragma GCC unroll 4
   for (Lanes& w : workspace) w = (w + 2048) >> 12;
-  // Row pass: lane i is workspace row i (lanes 4 to 7 unused), input k is
-  // workspace column k. A row of DC alone is descaled on its own, as in the
+  if (FitsWords(workspace)) {
+    HalfSizeRowPassOnWords(workspace, block);
+    return;
+  }
+  // Otherwise the row pass in 32-bit lanes: lane i is workspace row i (lanes
+  // 4 to 7 unused), input k is workspace column k. A row of DC alone is descaled on its own, as in the
   // plain kernel, where the full formula could wrap differently.
   Lanes columns[8];
   TransposeFourRows(workspace, columns);
@@ -420,21 +569,27 @@ void InverseDct4x4Method1Avx2(CoefficientBlock& block) {
 }
 
 void InverseDct2x2Method1Avx2(CoefficientBlock& block) {
+  if (IsDcOnly(block)) {
+    const int16_t sample = ReducedDcOnlySample(block);
+    for (int index : {0, 1, 8, 9}) block.values[index] = sample;
+    return;
+  }
   // Column pass: lane i is column i, input k is coefficient row k. Columns 2,
   // 4 and 6, which the plain kernel skips, are transformed too and never
   // read. A column of odd terms all zero gives 4 x DC either way (its product
   // cannot wrap), so it needs no case of its own.
-  Lanes x[8];
-  LoadCoefficientRows(block, x);
   Lanes y[2];
-  QuarterStep(x, y);
-  // Row pass: transposed, lane i is workspace row i (lanes 2 to 7 unused),
-  // input k is workspace column k. A row whose odd terms are all zero is
-  // descaled on its own, as in the plain kernel, where the full formula could
-  // wrap differently.
-  Lanes rows[8];
-  rows[0] = (y[0] + 4096) >> 13;
-  rows[1] = (y[1] + 4096) >> 13;
+  QuarterSizeColumnStep(block, y);
+  const Lanes workspace[2] = {(y[0] + 4096) >> 13, (y[1] + 4096) >> 13};
+  if (FitsWords(workspace)) {
+    QuarterSizeRowPassOnWords(workspace, block);
+    return;
+  }
+  // Otherwise the row pass in 32-bit lanes: transposed, lane i is workspace
+  // row i (lanes 2 to 7 unused), input k is workspace column k. A row whose
+  // odd terms are all zero is descaled on its own, as in the plain kernel,
+  // where the full formula could wrap differently.
+  Lanes rows[8] = {workspace[0], workspace[1]};
   for (int j = 2; j < 8; ++j) rows[j].v = _mm256_setzero_si256();
   Transpose(rows);
   QuarterStep(rows, y);
@@ -449,12 +604,8 @@ void InverseDct2x2Method1Avx2(CoefficientBlock& block) {
   const __m128i shifted = _mm_adds_epi16(_mm_packs_epi32(pairs, pairs), _mm_set1_epi16(128));
   const __m128i clamped = _mm_max_epi16(_mm_min_epi16(shifted, _mm_set1_epi16(255)), _mm_setzero_si128());
   // Words 0, 1: row 0; words 2, 3: row 1.
-  const uint32_t row0 = static_cast<uint32_t>(_mm_cvtsi128_si32(clamped));
-  const uint32_t row1 = static_cast<uint32_t>(_mm_extract_epi32(clamped, 1));
-  block.values[0] = static_cast<int16_t>(row0 & 0xFFFF);
-  block.values[1] = static_cast<int16_t>(row0 >> 16);
-  block.values[8] = static_cast<int16_t>(row1 & 0xFFFF);
-  block.values[9] = static_cast<int16_t>(row1 >> 16);
+  StoreQuarterSizeRows(static_cast<uint32_t>(_mm_cvtsi128_si32(clamped)),
+                       static_cast<uint32_t>(_mm_extract_epi32(clamped, 1)), block);
 }
 
 void InverseDct8x8Method0Avx2(CoefficientBlock& block) {
