@@ -27,13 +27,40 @@ struct Lanes {
   __m256i v;
 };
 
+// A constant of every lane (kAll<value>), broadcast from memory where an
+// operation takes it. The transforms run once a block, so their constants are
+// formed at every call: from an immediate, as the compiler forms a splat,
+// that takes three instructions (two of them on the shuffle unit), where a
+// broadcast load takes one.
+template <int32_t kValue>
+struct AllLanes {};
+template <int32_t kValue>
+inline constexpr AllLanes<kValue> kAll{};
+
+template <int32_t kValue>
+__m256i Splat32() {
+  static constexpr int32_t kLane = kValue;
+  return _mm256_broadcastd_epi32(_mm_loadu_si32(&kLane));
+}
+template <int16_t kValue>
+__m256i Splat16() {
+  static constexpr int16_t kLane = kValue;
+  return _mm256_broadcastw_epi16(_mm_loadu_si16(&kLane));
+}
+
 Lanes operator+(Lanes a, Lanes b) { return {_mm256_add_epi32(a.v, b.v)}; }
 Lanes operator-(Lanes a, Lanes b) { return {_mm256_sub_epi32(a.v, b.v)}; }
-Lanes operator+(Lanes a, int32_t b) { return {_mm256_add_epi32(a.v, _mm256_set1_epi32(b))}; }
+template <int32_t kValue>
+Lanes operator+(Lanes a, AllLanes<kValue>) {
+  return {_mm256_add_epi32(a.v, Splat32<kValue>())};
+}
 Lanes operator>>(Lanes a, int count) { return {_mm256_srai_epi32(a.v, count)}; }
 Lanes operator<<(Lanes a, int count) { return {_mm256_slli_epi32(a.v, count)}; }
 // The low 32 bits of each product, the same for signed and unsigned factors.
-Lanes operator*(Lanes a, int32_t constant) { return {_mm256_mullo_epi32(a.v, _mm256_set1_epi32(constant))}; }
+template <int32_t kValue>
+Lanes operator*(Lanes a, AllLanes<kValue>) {
+  return {_mm256_mullo_epi32(a.v, Splat32<kValue>())};
+}
 
 // Eight lines by eight values: vector k becomes what was lane k of every vector.
 [[gnu::always_inline]] inline void Transpose(Lanes (&r)[8]) {
@@ -68,8 +95,8 @@ Lanes operator*(Lanes a, int32_t constant) { return {_mm256_mullo_epi32(a.v, _mm
   for (int row = 0; row < 8; row += 2) {
     const __m256i packed = _mm256_packs_epi32(rows[row].v, rows[row + 1].v);
     const __m256i ordered = _mm256_permute4x64_epi64(packed, _MM_SHUFFLE(3, 1, 2, 0));
-    const __m256i shifted = _mm256_adds_epi16(ordered, _mm256_set1_epi16(128));
-    const __m256i clamped = _mm256_max_epi16(_mm256_min_epi16(shifted, _mm256_set1_epi16(255)), _mm256_setzero_si256());
+    const __m256i shifted = _mm256_adds_epi16(ordered, Splat16<128>());
+    const __m256i clamped = _mm256_max_epi16(_mm256_min_epi16(shifted, Splat16<255>()), _mm256_setzero_si256());
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(block.values + 8 * row), clamped);
   }
 }
@@ -118,13 +145,15 @@ RowPairs LoadRowPairs(const CoefficientBlock& block) {
 }
 
 // The factors (a, b) of a multiply-add of the pairs (x, y): a x + b y.
-Lanes Dot(RowPair p, int32_t a, int32_t b) {
-  const int32_t factors = static_cast<int32_t>((static_cast<uint32_t>(b) << 16) | (static_cast<uint32_t>(a) & 0xFFFF));
-  return {_mm256_madd_epi16(p.pairs, _mm256_set1_epi32(factors))};
+template <int32_t kA, int32_t kB>
+Lanes Dot(RowPair p) {
+  constexpr auto kFactors =
+      static_cast<int32_t>((static_cast<uint32_t>(kB) << 16) | (static_cast<uint32_t>(kA) & 0xFFFF));
+  return {_mm256_madd_epi16(p.pairs, Splat32<kFactors>())};
 }
 // x x 65536 for the first and the second input of a pair.
 Lanes FirstTimes65536(RowPair p) { return {_mm256_slli_epi32(p.pairs, 16)}; }
-Lanes SecondTimes65536(RowPair p) { return {_mm256_and_si256(p.pairs, _mm256_set1_epi32(-65536))}; }
+Lanes SecondTimes65536(RowPair p) { return {_mm256_and_si256(p.pairs, Splat32<-65536>())}; }
 
 // The even and odd parts of the transform, as the plain step forms them.
 struct EvenOdd {
@@ -135,13 +164,14 @@ struct EvenOdd {
 // The common tail of both passes, with the rounding term of the shift that
 // descales its outputs (added to each output by the plain kernel) added to
 // the even part once: modulo 2^32 the sums are the same in any order.
-[[gnu::always_inline]] inline void CombineStep8(const EvenOdd& t, int32_t rounding, Lanes (&y)[8]) {
-  const Lanes t0 = ((t.p + t.r + 2048) >> 12) * kR2;
-  const Lanes t3 = ((t.q + t.s + 2048) >> 12) * kR2;
+template <int32_t kRounding>
+[[gnu::always_inline]] inline void CombineStep8(const EvenOdd& t, Lanes (&y)[8]) {
+  const Lanes t0 = ((t.p + t.r + kAll<2048>) >> 12) * kAll<kR2>;
+  const Lanes t3 = ((t.q + t.s + kAll<2048>) >> 12) * kAll<kR2>;
   const Lanes t1 = (t.p - t.r) + (t.q - t.s);
   const Lanes t2 = (t.p - t.r) - (t.q - t.s);
-  const Lanes e0 = t.e0 + rounding;
-  const Lanes e1 = t.e1 + rounding;
+  const Lanes e0 = t.e0 + kAll<kRounding>;
+  const Lanes e1 = t.e1 + kAll<kRounding>;
   y[0] = e0 + t.f0 + t0;
   y[7] = e0 + t.f0 - t0;
   y[1] = e1 + t.f1 + t1;
@@ -154,15 +184,15 @@ struct EvenOdd {
 
 [[gnu::always_inline]] inline void IntegerRowStep8(const RowPairs& x, Lanes (&y)[8]) {
   EvenOdd t;
-  t.p = Dot(x.x17, kC1, kS1);
-  t.q = Dot(x.x17, kS1, -kC1);
-  t.r = Dot(x.x35, kC3, kS3);
-  t.s = Dot(x.x35, -kS3, kC3);
-  t.e0 = Dot(x.x04, 1, 1) << 15;
-  t.e1 = Dot(x.x04, 1, -1) << 15;
-  t.f0 = Dot(x.x26, kW2 - 65536, kW6) + FirstTimes65536(x.x26);
-  t.f1 = Dot(x.x26, kW6, 65536 - kW2) - SecondTimes65536(x.x26);
-  CombineStep8(t, 2048, y);
+  t.p = Dot<kC1, kS1>(x.x17);
+  t.q = Dot<kS1, -kC1>(x.x17);
+  t.r = Dot<kC3, kS3>(x.x35);
+  t.s = Dot<-kS3, kC3>(x.x35);
+  t.e0 = Dot<1, 1>(x.x04) << 15;
+  t.e1 = Dot<1, -1>(x.x04) << 15;
+  t.f0 = Dot<kW2 - 65536, kW6>(x.x26) + FirstTimes65536(x.x26);
+  t.f1 = Dot<kW6, 65536 - kW2>(x.x26) - SecondTimes65536(x.x26);
+  CombineStep8<2048>(t, y);
 }
 
 // With `kUpperRowsOnly` the workspace rows 4 to 7 are known to be zero (as
@@ -172,36 +202,36 @@ template <bool kUpperRowsOnly>
 [[gnu::always_inline]] inline void IntegerColumnStep8(const Lanes (&x)[8], Lanes (&y)[8]) {
   EvenOdd t;
   if constexpr (kUpperRowsOnly) {
-    t.p = x[1] * kC1;
-    t.q = x[1] * kS1;
-    t.r = x[3] * kC3;
-    t.s = x[3] * -kS3;
+    t.p = x[1] * kAll<kC1>;
+    t.q = x[1] * kAll<kS1>;
+    t.r = x[3] * kAll<kC3>;
+    t.s = x[3] * kAll<-kS3>;
     t.e0 = x[0] << 15;
     t.e1 = t.e0;
-    t.f0 = x[2] * kW2;
-    t.f1 = x[2] * kW6;
+    t.f0 = x[2] * kAll<kW2>;
+    t.f1 = x[2] * kAll<kW6>;
   } else {
-    t.p = x[1] * kC1 + x[7] * kS1;
-    t.q = x[1] * kS1 - x[7] * kC1;
-    t.r = x[3] * kC3 + x[5] * kS3;
-    t.s = x[5] * kC3 - x[3] * kS3;
+    t.p = x[1] * kAll<kC1> + x[7] * kAll<kS1>;
+    t.q = x[1] * kAll<kS1> - x[7] * kAll<kC1>;
+    t.r = x[3] * kAll<kC3> + x[5] * kAll<kS3>;
+    t.s = x[5] * kAll<kC3> - x[3] * kAll<kS3>;
     t.e0 = (x[0] + x[4]) << 15;
     t.e1 = (x[0] - x[4]) << 15;
-    t.f0 = x[2] * kW2 + x[6] * kW6;
-    t.f1 = x[2] * kW6 - x[6] * kW2;
+    t.f0 = x[2] * kAll<kW2> + x[6] * kAll<kW6>;
+    t.f1 = x[2] * kAll<kW6> - x[6] * kAll<kW2>;
   }
-  CombineStep8(t, 1048576, y);
+  CombineStep8<1048576>(t, y);
 }
 
 // The half-size step of both passes: four outputs from the inputs other
 // than x[4], which a half-size transform never reads.
 [[gnu::always_inline]] inline void IntegerStep4(const Lanes (&x)[8], Lanes (&y)[4]) {
   const Lanes e = x[0] << 14;
-  const Lanes g = x[2] * 15137 - x[6] * 6270;
+  const Lanes g = x[2] * kAll<15137> - x[6] * kAll<6270>;
   const Lanes t10 = e + g;
   const Lanes t12 = e - g;
-  const Lanes a = x[1] * 8697 - x[3] * 17799 + x[5] * 11893 - x[7] * 1730;
-  const Lanes b = x[1] * 20995 + x[3] * 7373 - x[5] * 4926 - x[7] * 4176;
+  const Lanes a = x[1] * kAll<8697> - x[3] * kAll<17799> + x[5] * kAll<11893> - x[7] * kAll<1730>;
+  const Lanes b = x[1] * kAll<20995> + x[3] * kAll<7373> - x[5] * kAll<4926> - x[7] * kAll<4176>;
   y[0] = t10 + b;
   y[3] = t10 - b;
   y[1] = t12 + a;
@@ -226,11 +256,11 @@ RowPair CoefficientRows(const CoefficientBlock& block, int a, int b) {
   const RowPair x13 = CoefficientRows(block, 1, 3), x57 = CoefficientRows(block, 5, 7),
                 x26 = CoefficientRows(block, 2, 6);
   const Lanes e = Lanes{_mm256_cvtepi16_epi32(CoefficientRow(block, 0))} << 14;
-  const Lanes g = Dot(x26, 15137, -6270);
+  const Lanes g = Dot<15137, -6270>(x26);
   const Lanes t10 = e + g;
   const Lanes t12 = e - g;
-  const Lanes a = Dot(x13, 8697, -17799) + Dot(x57, 11893, -1730);
-  const Lanes b = Dot(x13, 20995, 7373) + Dot(x57, -4926, -4176);
+  const Lanes a = Dot<8697, -17799>(x13) + Dot<11893, -1730>(x57);
+  const Lanes b = Dot<20995, 7373>(x13) + Dot<-4926, -4176>(x57);
   y[0] = t10 + b;
   y[3] = t10 - b;
   y[1] = t12 + a;
@@ -313,10 +343,10 @@ constexpr PairFactors kPairFactors = MakePairFactors();
 // whether adding 32768 leaves its upper 16 bits clear.
 template <int kRows>
 bool FitsWords(const Lanes (&w)[kRows]) {
-  __m256i biased = (w[0] + 32768).v;
+  __m256i biased = (w[0] + kAll<32768>).v;
 #pragma GCC unroll 4
-  for (int i = 1; i < kRows; ++i) biased = _mm256_or_si256(biased, (w[i] + 32768).v);
-  return _mm256_testz_si256(biased, _mm256_set1_epi32(-65536)) != 0;
+  for (int i = 1; i < kRows; ++i) biased = _mm256_or_si256(biased, (w[i] + kAll<32768>).v);
+  return _mm256_testz_si256(biased, Splat32<-65536>()) != 0;
 }
 
 // Workspace rows `a` and `b` (lane i: column i) as words: row a in the lower
@@ -341,15 +371,15 @@ __m256i RowWords(Lanes a, Lanes b) {
   const __m256i zeroHalves = _mm256_cmpeq_epi64(others, _mm256_setzero_si256());
   const __m256i dcOnly = _mm256_and_si256(zeroHalves, _mm256_shuffle_epi32(zeroHalves, _MM_SHUFFLE(1, 0, 3, 2)));
   const Lanes dc = (Lanes{_mm256_shuffle_epi32(words, 0x00)} << 16) >> 16;
-  return _mm256_blendv_epi8(((Lanes{sum} + 262144) >> 19).v, ((dc + 16) >> 5).v, dcOnly);
+  return _mm256_blendv_epi8(((Lanes{sum} + kAll<262144>) >> 19).v, ((dc + kAll<16>) >> 5).v, dcOnly);
 }
 
 // The samples of rows 0 and 1 (`upper`) and 2 and 3 (`lower`) into the
 // block, level-shifted and clamped as the full size does. The pack gives
 // rows 0 and 2 in the lower 128-bit half, rows 1 and 3 in the upper one.
 void StoreHalfSizeRows(__m256i upper, __m256i lower, CoefficientBlock& block) {
-  const __m256i shifted = _mm256_adds_epi16(_mm256_packs_epi32(upper, lower), _mm256_set1_epi16(128));
-  const __m256i clamped = _mm256_max_epi16(_mm256_min_epi16(shifted, _mm256_set1_epi16(255)), _mm256_setzero_si256());
+  const __m256i shifted = _mm256_adds_epi16(_mm256_packs_epi32(upper, lower), Splat16<128>());
+  const __m256i clamped = _mm256_max_epi16(_mm256_min_epi16(shifted, Splat16<255>()), _mm256_setzero_si256());
   const __m128i rows02 = _mm256_castsi256_si128(clamped);
   const __m128i rows13 = _mm256_extracti128_si256(clamped, 1);
   auto row = [&block](int r) { return reinterpret_cast<__m128i*>(block.values + 8 * r); };
@@ -389,10 +419,10 @@ void QuarterSizeRowPassOnWords(const Lanes (&w)[2], CoefficientBlock& block) {
                                                                       0, -1, 0, -1, 0, -1, 0, -1));
   const __m256i zeroHalves = _mm256_cmpeq_epi64(oddInputs, _mm256_setzero_si256());
   const __m256i dcOnly = _mm256_and_si256(zeroHalves, _mm256_shuffle_epi32(zeroHalves, _MM_SHUFFLE(1, 0, 3, 2)));
-  const __m256i samples = _mm256_blendv_epi8(((y + 524288) >> 20).v, (((first >> 16) + 16) >> 5).v, dcOnly);
+  const __m256i samples = _mm256_blendv_epi8(((y + kAll<524288>) >> 20).v, (((first >> 16) + kAll<16>) >> 5).v, dcOnly);
   // Words 0 and 1 of each half: the row's two samples.
-  const __m256i shifted = _mm256_adds_epi16(_mm256_packs_epi32(samples, samples), _mm256_set1_epi16(128));
-  const __m256i clamped = _mm256_max_epi16(_mm256_min_epi16(shifted, _mm256_set1_epi16(255)), _mm256_setzero_si256());
+  const __m256i shifted = _mm256_adds_epi16(_mm256_packs_epi32(samples, samples), Splat16<128>());
+  const __m256i clamped = _mm256_max_epi16(_mm256_min_epi16(shifted, Splat16<255>()), _mm256_setzero_si256());
   StoreQuarterSizeRows(static_cast<uint32_t>(_mm256_cvtsi256_si32(clamped)),
                        static_cast<uint32_t>(_mm256_extract_epi32(clamped, 4)), block);
 }
@@ -409,7 +439,7 @@ void QuarterSizeRowPassOnWords(const Lanes (&w)[2], CoefficientBlock& block) {
 // x[0] and the odd ones.
 [[gnu::always_inline]] inline void QuarterStep(const Lanes (&x)[8], Lanes (&y)[2]) {
   const Lanes e = x[0] << 15;
-  const Lanes a = x[1] * 29692 - x[3] * 10426 + x[5] * 6967 - x[7] * 5906;
+  const Lanes a = x[1] * kAll<29692> - x[3] * kAll<10426> + x[5] * kAll<6967> - x[7] * kAll<5906>;
   y[0] = e + a;
   y[1] = e - a;
 }
@@ -419,7 +449,7 @@ void QuarterSizeRowPassOnWords(const Lanes (&w)[2], CoefficientBlock& block) {
 // in the half-size one.
 [[gnu::always_inline]] inline void QuarterSizeColumnStep(const CoefficientBlock& block, Lanes (&y)[2]) {
   const Lanes e = Lanes{_mm256_cvtepi16_epi32(CoefficientRow(block, 0))} << 15;
-  const Lanes a = Dot(CoefficientRows(block, 1, 3), 29692, -10426) + Dot(CoefficientRows(block, 5, 7), 6967, -5906);
+  const Lanes a = Dot<29692, -10426>(CoefficientRows(block, 1, 3)) + Dot<6967, -5906>(CoefficientRows(block, 5, 7));
   y[0] = e + a;
   y[1] = e - a;
 }
@@ -433,7 +463,7 @@ Lanes DcOnlyLanes(const Lanes (&x)[8]) {
 
 // ---- Method 0: AAN transform ---------------------------------------------
 
-Lanes Descale15(Lanes product) { return (product + 16384) >> 15; }
+Lanes Descale15(Lanes product) { return (product + kAll<16384>) >> 15; }
 
 // `kRounding` is the rounding term of the shift that descales the outputs,
 // added once to the even part as in CombineStep8.
@@ -443,17 +473,17 @@ template <int32_t kRounding>
   const Lanes z10 = x[5] - x[3];
   const Lanes z11 = x[1] + x[7];
   const Lanes z12 = x[1] - x[7];
-  const Lanes e = Descale15((z10 - z12) * kK1);
+  const Lanes e = Descale15((z10 - z12) * kAll<kK1>);
   const Lanes t7 = z11 + z13;
-  const Lanes t11 = Descale15((z11 - z13) * kK2);
-  const Lanes t10 = e - Descale15(z10 * kK3);
-  const Lanes t6 = Descale15(z12 * kK4) - e - t7;
+  const Lanes t11 = Descale15((z11 - z13) * kAll<kK2>);
+  const Lanes t10 = e - Descale15(z10 * kAll<kK3>);
+  const Lanes t6 = Descale15(z12 * kAll<kK4>) - e - t7;
   const Lanes t5 = t11 - t6;
   const Lanes t4 = t10 + t5;
-  const Lanes a = x[0] + x[4] + kRounding;
-  const Lanes b = x[0] - x[4] + kRounding;
+  const Lanes a = x[0] + x[4] + kAll<kRounding>;
+  const Lanes b = x[0] - x[4] + kAll<kRounding>;
   const Lanes t13 = x[2] + x[6];
-  const Lanes t12 = Descale15((x[2] - x[6]) * kK2) - t13;
+  const Lanes t12 = Descale15((x[2] - x[6]) * kAll<kK2>) - t13;
   y[0] = a + t13 + t7;
   y[7] = a + t13 - t7;
   y[1] = b + t12 + t6;
@@ -548,7 +578,7 @@ void InverseDct4x4Method1Avx2(CoefficientBlock& block) {
   Lanes workspace[4];
   HalfSizeColumnStep(block, workspace);
 #pragma GCC unroll 4
-  for (Lanes& w : workspace) w = (w + 2048) >> 12;
+  for (Lanes& w : workspace) w = (w + kAll<2048>) >> 12;
   if (FitsWords(workspace)) {
     HalfSizeRowPassOnWords(workspace, block);
     return;
@@ -561,10 +591,10 @@ void InverseDct4x4Method1Avx2(CoefficientBlock& block) {
   Lanes y[4];
   IntegerStep4(columns, y);
   const __m256i dcOnly = DcOnlyLanes(columns).v;
-  const __m256i dcSample = ((columns[0] + 16) >> 5).v;
+  const __m256i dcSample = ((columns[0] + kAll<16>) >> 5).v;
   Lanes samples[4];
 #pragma GCC unroll 4
-  for (int j = 0; j < 4; ++j) samples[j].v = _mm256_blendv_epi8(((y[j] + 262144) >> 19).v, dcSample, dcOnly);
+  for (int j = 0; j < 4; ++j) samples[j].v = _mm256_blendv_epi8(((y[j] + kAll<262144>) >> 19).v, dcSample, dcOnly);
   StoreFourByFour(samples, block);
 }
 
@@ -580,7 +610,7 @@ void InverseDct2x2Method1Avx2(CoefficientBlock& block) {
   // cannot wrap), so it needs no case of its own.
   Lanes y[2];
   QuarterSizeColumnStep(block, y);
-  const Lanes workspace[2] = {(y[0] + 4096) >> 13, (y[1] + 4096) >> 13};
+  const Lanes workspace[2] = {(y[0] + kAll<4096>) >> 13, (y[1] + kAll<4096>) >> 13};
   if (FitsWords(workspace)) {
     QuarterSizeRowPassOnWords(workspace, block);
     return;
@@ -595,11 +625,11 @@ void InverseDct2x2Method1Avx2(CoefficientBlock& block) {
   QuarterStep(rows, y);
   const __m256i odd = _mm256_or_si256(_mm256_or_si256(rows[1].v, rows[3].v), _mm256_or_si256(rows[5].v, rows[7].v));
   const __m256i oddZero = _mm256_cmpeq_epi32(odd, _mm256_setzero_si256());
-  const __m256i dcSample = ((rows[0] + 16) >> 5).v;
+  const __m256i dcSample = ((rows[0] + kAll<16>) >> 5).v;
   // Lane i of column j's vector is sample (i, j); both rows' four samples are
   // level-shifted and clamped together, as the full size does.
-  const __m256i column0 = _mm256_blendv_epi8(((y[0] + 524288) >> 20).v, dcSample, oddZero);
-  const __m256i column1 = _mm256_blendv_epi8(((y[1] + 524288) >> 20).v, dcSample, oddZero);
+  const __m256i column0 = _mm256_blendv_epi8(((y[0] + kAll<524288>) >> 20).v, dcSample, oddZero);
+  const __m256i column1 = _mm256_blendv_epi8(((y[1] + kAll<524288>) >> 20).v, dcSample, oddZero);
   const __m128i pairs = _mm_unpacklo_epi32(_mm256_castsi256_si128(column0), _mm256_castsi256_si128(column1));
   const __m128i shifted = _mm_adds_epi16(_mm_packs_epi32(pairs, pairs), _mm_set1_epi16(128));
   const __m128i clamped = _mm_max_epi16(_mm_min_epi16(shifted, _mm_set1_epi16(255)), _mm_setzero_si128());
