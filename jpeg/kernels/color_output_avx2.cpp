@@ -14,18 +14,20 @@
 
 #include "jpeg/kernels/color_output.h"
 #include "jpeg/kernels/kernels_avx2.h"
+#include "jpeg/kernels/lane_constants_avx2.h"
 #include "jpeg/kernels/mcu_layouts.h"
 
 namespace halvora::jpeg {
 
 namespace {
 
+using avx2::Splat16;
 using mcu_layouts::Layout420;
 using mcu_layouts::Layout422;
 using mcu_layouts::Layout444;
 
 // The plain routines read every sample as its low byte.
-__m256i LowBytes(__m256i values) { return _mm256_and_si256(values, _mm256_set1_epi16(0x00FF)); }
+__m256i LowBytes(__m256i values) { return _mm256_and_si256(values, Splat16<0x00FF>()); }
 
 // Rows `row` and `row + 1` of a block: 16 samples in one piece.
 __m256i LoadRowPair(const CoefficientBlock* blocks, int block, int row) {
@@ -53,16 +55,22 @@ struct ChromaTerms {
   __m256i blue;
 };
 
-__m256i Times(__m256i a, int16_t factor) { return _mm256_mullo_epi16(a, _mm256_set1_epi16(factor)); }
-__m256i Plus(__m256i a, int16_t b) { return _mm256_add_epi16(a, _mm256_set1_epi16(b)); }
+template <int16_t kFactor>
+__m256i Times(__m256i a) {
+  return _mm256_mullo_epi16(a, Splat16<kFactor>());
+}
+template <int16_t kTerm>
+__m256i Plus(__m256i a) {
+  return _mm256_add_epi16(a, Splat16<kTerm>());
+}
 
 struct FusedTerms {
   static ChromaTerms Of(__m256i cb, __m256i cr) {
-    const __m256i redRest = _mm256_srai_epi16(Plus(Times(cr, 103), 11), 8);
-    const __m256i greenRest = _mm256_srai_epi16(Plus(_mm256_sub_epi16(Times(cb, 88), Times(cr, 73)), 10), 8);
-    const __m256i blueRest = _mm256_srai_epi16(_mm256_sub_epi16(_mm256_set1_epi16(175), Times(cb, 58)), 8);
-    return {_mm256_add_epi16(Plus(cr, -179), redRest), _mm256_add_epi16(Plus(cr, -136), greenRest),
-            _mm256_add_epi16(Plus(_mm256_add_epi16(cb, cb), -227), blueRest)};
+    const __m256i redRest = _mm256_srai_epi16(Plus<11>(Times<103>(cr)), 8);
+    const __m256i greenRest = _mm256_srai_epi16(Plus<10>(_mm256_sub_epi16(Times<88>(cb), Times<73>(cr))), 8);
+    const __m256i blueRest = _mm256_srai_epi16(_mm256_sub_epi16(Splat16<175>(), Times<58>(cb)), 8);
+    return {_mm256_add_epi16(Plus<-179>(cr), redRest), _mm256_add_epi16(Plus<-136>(cr), greenRest),
+            _mm256_add_epi16(Plus<-227>(_mm256_add_epi16(cb, cb)), blueRest)};
   }
 };
 
@@ -74,12 +82,12 @@ struct FusedTerms {
 //   dB = Cb - 227 + ((198 Cb + 175) >> 8)
 struct GenericTerms {
   static ChromaTerms Of(__m256i cb, __m256i cr) {
-    const __m256i redRest = _mm256_srli_epi16(Plus(Times(cr, 103), 11), 8);
+    const __m256i redRest = _mm256_srli_epi16(Plus<11>(Times<103>(cr)), 8);
     const __m256i greenRest =
-        _mm256_srli_epi16(_mm256_sub_epi16(Plus(Times(cr, 73), static_cast<int16_t>(34806)), Times(cb, 88)), 8);
-    const __m256i blueRest = _mm256_srli_epi16(Plus(Times(cb, 198), 175), 8);
-    return {_mm256_add_epi16(Plus(cr, -179), redRest), _mm256_sub_epi16(cr, greenRest),
-            _mm256_add_epi16(Plus(cb, -227), blueRest)};
+        _mm256_srli_epi16(_mm256_sub_epi16(Plus<static_cast<int16_t>(34806)>(Times<73>(cr)), Times<88>(cb)), 8);
+    const __m256i blueRest = _mm256_srli_epi16(Plus<175>(Times<198>(cb)), 8);
+    return {_mm256_add_epi16(Plus<-179>(cr), redRest), _mm256_sub_epi16(cr, greenRest),
+            _mm256_add_epi16(Plus<-227>(cb), blueRest)};
   }
 };
 
@@ -153,7 +161,7 @@ void StoreThreeBytePixels(const PixelRun& run, __m256i first, __m256i second, __
 // last step joins into each half's 32 bytes.
 void StoreFourBytePixels(const PixelRun& run, __m256i first, __m256i second, __m256i third) {
   const __m256i firstThird = _mm256_packus_epi16(first, third);
-  const __m256i secondOpaque = _mm256_packus_epi16(second, _mm256_set1_epi16(255));
+  const __m256i secondOpaque = _mm256_packus_epi16(second, Splat16<255>());
   const __m256i firstSecond = _mm256_unpacklo_epi8(firstThird, secondOpaque);
   const __m256i thirdOpaque = _mm256_unpackhi_epi8(firstThird, secondOpaque);
   const __m256i pixels0to3 = _mm256_unpacklo_epi16(firstSecond, thirdOpaque);
@@ -324,7 +332,10 @@ struct ChromaRows {
 
 __m256i Triple(__m256i x) { return _mm256_add_epi16(_mm256_add_epi16(x, x), x); }
 
-__m256i RoundedShift(__m256i sum, int16_t rounding, int shift) { return _mm256_srli_epi16(Plus(sum, rounding), shift); }
+template <int16_t kRounding>
+__m256i RoundedShift(__m256i sum, int shift) {
+  return _mm256_srli_epi16(Plus<kRounding>(sum), shift);
+}
 
 // A row of interpolated Cb and of Cr, sixteen pixels each in pixel order:
 // 0..7 in the lower 128-bit half, 8..15 in the upper one, as the pixel
@@ -345,8 +356,8 @@ ChromaPixels InPixelOrder(__m256i even, __m256i odd) {
 // Horizontal 2:1: (3 s[k] + s[k - 1] + 1) >> 2 and (3 s[k] + s[k + 1] + 2) >> 2.
 [[gnu::always_inline]] inline ChromaPixels Smooth2x1(const ChromaRows& s) {
   const __m256i centre = Triple(s.centre);
-  return InPixelOrder(RoundedShift(_mm256_add_epi16(centre, s.before), 1, 2),
-                      RoundedShift(_mm256_add_epi16(centre, s.after), 2, 2));
+  return InPixelOrder(RoundedShift<1>(_mm256_add_epi16(centre, s.before), 2),
+                      RoundedShift<2>(_mm256_add_epi16(centre, s.after), 2));
 }
 
 // 2:1 both ways, the output row of chroma rows `s` on the side of rows
@@ -355,8 +366,8 @@ ChromaPixels InPixelOrder(__m256i even, __m256i odd) {
 [[gnu::always_inline]] inline ChromaPixels Smooth2x2(const ChromaRows& s, const ChromaRows& towards) {
   auto blend = [](__m256i self, __m256i other) { return _mm256_add_epi16(Triple(self), other); };
   const __m256i centre = Triple(blend(s.centre, towards.centre));
-  return InPixelOrder(RoundedShift(_mm256_add_epi16(centre, blend(s.before, towards.before)), 8, 4),
-                      RoundedShift(_mm256_add_epi16(centre, blend(s.after, towards.after)), 7, 4));
+  return InPixelOrder(RoundedShift<8>(_mm256_add_epi16(centre, blend(s.before, towards.before)), 4),
+                      RoundedShift<7>(_mm256_add_epi16(centre, blend(s.after, towards.after)), 4));
 }
 
 // Luminance row `lumaRow` of the middle MCU, 16 pixels, with the given

@@ -12,12 +12,15 @@
 
 #include "jpeg/kernels/idct_constants.h"
 #include "jpeg/kernels/kernels_avx2.h"
+#include "jpeg/kernels/lane_constants_avx2.h"
 
 namespace halvora::jpeg {
 
 namespace {
 
 using namespace idct_constants;
+using avx2::Splat16;
+using avx2::Splat32;
 
 // Eight 32-bit lanes with the wrapping arithmetic of the plain kernels; lane
 // i belongs to line i of the pass. The steps below are inlined into each
@@ -28,25 +31,11 @@ struct Lanes {
 };
 
 // A constant of every lane (kAll<value>), broadcast from memory where an
-// operation takes it. The transforms run once a block, so their constants are
-// formed at every call: from an immediate, as the compiler forms a splat,
-// that takes three instructions (two of them on the shuffle unit), where a
-// broadcast load takes one.
+// operation takes it (lane_constants_avx2.h).
 template <int32_t kValue>
 struct AllLanes {};
 template <int32_t kValue>
 inline constexpr AllLanes<kValue> kAll{};
-
-template <int32_t kValue>
-__m256i Splat32() {
-  static constexpr int32_t kLane = kValue;
-  return _mm256_broadcastd_epi32(_mm_loadu_si32(&kLane));
-}
-template <int16_t kValue>
-__m256i Splat16() {
-  static constexpr int16_t kLane = kValue;
-  return _mm256_broadcastw_epi16(_mm_loadu_si16(&kLane));
-}
 
 Lanes operator+(Lanes a, Lanes b) { return {_mm256_add_epi32(a.v, b.v)}; }
 Lanes operator-(Lanes a, Lanes b) { return {_mm256_sub_epi32(a.v, b.v)}; }

@@ -6,9 +6,10 @@
 // with HALVORA_JPEG_AVX2; the kernel table takes them only where the
 // processor has AVX2 and the system saves its registers. Their files are the
 // only ones built for AVX2, so they call nothing but their own functions, the
-// instruction intrinsics and (out of line) the plain routines: an inline
-// function of a shared header built here could stand in for every other
-// file's copy of it at link time, and bring AVX2 code to any processor.
+// instruction intrinsics, the templates of lane_constants_avx2.h (which they
+// alone include) and (out of line) the plain routines: an inline function of
+// a shared header built here could stand in for every other file's copy of it
+// at link time, and bring AVX2 code to any processor.
 #pragma once
 
 #include "jpeg/kernels/kernel_types.h"
