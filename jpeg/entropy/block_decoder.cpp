@@ -4,6 +4,7 @@
 
 #include "jpeg/entropy/ac_skip_table.h"
 #include "jpeg/entropy/coded_symbol.h"
+#include "jpeg/entropy/mcu_blocks.h"
 #include "jpeg/kernels/quant.h"
 
 namespace halvora::jpeg {
@@ -85,13 +86,12 @@ HALVORA_SYMBOL_STEP int PassOverAc(BitWindow& window, JpegStream& stream, const 
 }
 
 // The DC term, which `storeDc` receives, then the AC codes, whose values
-// and zig-zag indexes `storeAc` receives (or which are passed over), with
-// the bits in locals throughout. A marker met inside the block ends it
-// without error.
+// and zig-zag indexes `storeAc` receives (or which are passed over), from the
+// bits in `window`. A marker met inside the block ends it without error.
 template <typename StoreDc, typename StoreAc>
-HALVORA_SYMBOL_STEP int DecodeBlock(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
-                                    int16_t& prediction, StoreDc storeDc, StoreAc storeAc) {
-  BitWindow window(stream);
+HALVORA_SYMBOL_STEP int DecodeBlockTerms(BitWindow& window, JpegStream& stream, const HuffmanDecodeTable& dc,
+                                         const HuffmanDecodeTable& ac, int16_t& prediction, StoreDc storeDc,
+                                         StoreAc storeAc) {
   int result = DecodeDc(window, stream, dc, prediction);
   if (result == 0) {
     storeDc(prediction);
@@ -101,20 +101,53 @@ HALVORA_SYMBOL_STEP int DecodeBlock(JpegStream& stream, const HuffmanDecodeTable
       result = DecodeAc(window, stream, ac, storeAc);
     }
   }
-  window.Store(stream);
   return result == kMarkerReached ? JpegSuccess : result;
+}
+
+// One block, with the bits in locals throughout.
+template <typename StoreDc, typename StoreAc>
+HALVORA_SYMBOL_STEP int DecodeBlock(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
+                                    int16_t& prediction, StoreDc storeDc, StoreAc storeAc) {
+  BitWindow window(stream);
+  const int result = DecodeBlockTerms(window, stream, dc, ac, prediction, storeDc, storeAc);
+  window.Store(stream);
+  return result;
+}
+
+// Stores the coefficient of zig-zag index `index` into `block`, in natural
+// order and dequantised by `factors`.
+template <int16_t (*Dequantize)(int16_t, int32_t)>
+HALVORA_SYMBOL_STEP auto DequantizingStore(CoefficientBlock& block, const int32_t* factors) {
+  return [&block, factors](int index, int32_t value) {
+    const int32_t natural = kZigZagToNatural[index];
+    block.values[natural] = Dequantize(static_cast<int16_t>(value), factors[natural]);
+  };
 }
 
 template <int16_t (*Dequantize)(int16_t, int32_t)>
 HALVORA_SYMBOL_STEP int DecodeDequantizedBlock(JpegStream& stream, const HuffmanDecodeTable& dc,
                                                const HuffmanDecodeTable& ac, int16_t& prediction,
                                                const int32_t* factors, CoefficientBlock& block) {
-  auto store = [&block, factors](int index, int32_t value) {
-    const int32_t natural = kZigZagToNatural[index];
-    block.values[natural] = Dequantize(static_cast<int16_t>(value), factors[natural]);
-  };
+  const auto store = DequantizingStore<Dequantize>(block, factors);
   return DecodeBlock(
       stream, dc, ac, prediction, [&store](int32_t value) { store(0, value); }, store);
+}
+
+// Every block of an MCU as DecodeDequantizedBlock decodes it, the bits held
+// in locals from the first block to the last rather than written back and
+// read again between them.
+template <int16_t (*Dequantize)(int16_t, int32_t)>
+HALVORA_SYMBOL_STEP int DecodeDequantizedMcu(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks) {
+  BitWindow window(stream);
+  auto decode = [&](const ScanComponent& component, int16_t& prediction, int block) HALVORA_INLINE_LAMBDA {
+    const auto store = DequantizingStore<Dequantize>(blocks[block], component.quant_table->entries);
+    return DecodeBlockTerms(
+        window, stream, *component.dc_table, *component.ac_table, prediction,
+        [&store](int32_t value) { store(0, value); }, store);
+  };
+  const int result = DecodeEachMcuBlock(scan, decode);
+  window.Store(stream);
+  return result;
 }
 
 template <int16_t (*Dequantize)(int16_t, int32_t)>
@@ -139,6 +172,14 @@ int DecodeBlockMethod1(JpegStream& stream, const HuffmanDecodeTable& dc, const H
   return DecodeDequantizedBlock<DequantizedTermMethod1>(stream, dc, ac, prediction, factors, block);
 }
 
+int DecodeMcuMethod0(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks) {
+  return DecodeDequantizedMcu<DequantizedTermMethod0>(stream, scan, blocks);
+}
+
+int DecodeMcuMethod1(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks) {
+  return DecodeDequantizedMcu<DequantizedTermMethod1>(stream, scan, blocks);
+}
+
 int DecodeDcTermMethod0(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
                         int16_t& prediction, const int32_t* factors, CoefficientBlock& block) {
   return DecodeDequantizedDc<DequantizedTermMethod0>(stream, dc, ac, prediction, factors, block);
@@ -151,7 +192,7 @@ int DecodeDcTermMethod1(JpegStream& stream, const HuffmanDecodeTable& dc, const 
 
 #if defined(HALVORA_BLOCK_DECODER_BMI2)
 // The same steps, inlined here with BMI2's shifts and bit extraction, which
-// take a coefficient's bits in fewer instructions. Nothing but these four
+// take a coefficient's bits in fewer instructions. Nothing but these six
 // functions is built for BMI2: the inline steps they are made of keep their
 // plain forms everywhere else.
 [[gnu::target("bmi2")]] int DecodeBlockMethod0Bmi2(JpegStream& stream, const HuffmanDecodeTable& dc,
@@ -164,6 +205,14 @@ int DecodeDcTermMethod1(JpegStream& stream, const HuffmanDecodeTable& dc, const 
                                                    const HuffmanDecodeTable& ac, int16_t& prediction,
                                                    const int32_t* factors, CoefficientBlock& block) {
   return DecodeDequantizedBlock<DequantizedTermMethod1>(stream, dc, ac, prediction, factors, block);
+}
+
+[[gnu::target("bmi2")]] int DecodeMcuMethod0Bmi2(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks) {
+  return DecodeDequantizedMcu<DequantizedTermMethod0>(stream, scan, blocks);
+}
+
+[[gnu::target("bmi2")]] int DecodeMcuMethod1Bmi2(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks) {
+  return DecodeDequantizedMcu<DequantizedTermMethod1>(stream, scan, blocks);
 }
 
 [[gnu::target("bmi2")]] int DecodeDcTermMethod0Bmi2(JpegStream& stream, const HuffmanDecodeTable& dc,

@@ -1,5 +1,6 @@
-// Huffman decoding of one sequential block (the decode_block and skip_block
-// entries of the kernel table).
+// Huffman decoding of sequential blocks, one at a time or every block of an
+// MCU (the decode_block, decode_mcu and skip_block entries of the kernel
+// table).
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,12 @@ int DecodeBlockMethod0(JpegStream& stream, const HuffmanDecodeTable& dc, const H
 int DecodeBlockMethod1(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
                        int16_t& prediction, const int32_t* factors, CoefficientBlock& block);
 
+// Every block of an MCU of `scan` into `blocks` (all zero on arrival), in
+// coding order, each as the block decoder of the method decodes it, with the
+// scan's DC predictions. 0 or a negative code, which ends the MCU there.
+int DecodeMcuMethod0(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks);
+int DecodeMcuMethod1(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks);
+
 // The DC term alone into coefficient 0, dequantised as above, for blocks
 // whose transform reads nothing else (a block of one sample); the AC codes
 // are passed over, their values never formed.
@@ -37,6 +44,8 @@ int DecodeBlockMethod0Bmi2(JpegStream& stream, const HuffmanDecodeTable& dc, con
                            int16_t& prediction, const int32_t* factors, CoefficientBlock& block);
 int DecodeBlockMethod1Bmi2(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
                            int16_t& prediction, const int32_t* factors, CoefficientBlock& block);
+int DecodeMcuMethod0Bmi2(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks);
+int DecodeMcuMethod1Bmi2(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks);
 int DecodeDcTermMethod0Bmi2(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
                             int16_t& prediction, const int32_t* factors, CoefficientBlock& block);
 int DecodeDcTermMethod1Bmi2(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,

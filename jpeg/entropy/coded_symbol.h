@@ -16,12 +16,16 @@ namespace halvora::jpeg {
 
 // The steps run for nearly every coefficient: they must sit inside the
 // block loop rather than be called from it.
+// HALVORA_INLINE_LAMBDA does the same for a lambda (after its parameters).
 #if defined(__GNUC__)
 #define HALVORA_SYMBOL_STEP inline __attribute__((always_inline))
+#define HALVORA_INLINE_LAMBDA __attribute__((always_inline))
 #elif defined(_MSC_VER)
 #define HALVORA_SYMBOL_STEP __forceinline
+#define HALVORA_INLINE_LAMBDA [[msvc::forceinline]]
 #else
 #define HALVORA_SYMBOL_STEP inline
+#define HALVORA_INLINE_LAMBDA
 #endif
 
 // A symbol and the value of its magnitude bits (its low nibble; 0 when it

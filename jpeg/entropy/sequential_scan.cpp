@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "jpeg/entropy/ac_skip_table.h"
+#include "jpeg/entropy/mcu_blocks.h"
 #include "jpeg/interface/work_memory.h"
 #include "jpeg/markers/frame.h"
 #include "jpeg/kernels/kernel_table.h"
@@ -51,12 +52,15 @@ McuGrid SequentialGridOf(const PrivateState& state, const JpegScan& scan) {
 
 McuDecoders DequantizingDecoders(const KernelTable& kernels, const bool* dcAlone) {
   McuDecoders decoders{};
+  bool anyAlone = false;
   for (int i = 0; i < kMcuBufferBlocks; ++i) {
     const bool alone = dcAlone != nullptr && dcAlone[i];
     decoders.blocks[i] = alone ? kernels.active_decode_dc : kernels.active_decode_block;
     // A block whose transform reads its DC term alone is read nowhere else.
     decoders.clear = decoders.clear || !alone;
+    anyAlone = anyAlone || alone;
   }
+  if (!anyAlone) decoders.whole = kernels.active_decode_mcu;
   return decoders;
 }
 
@@ -68,21 +72,11 @@ McuDecoders PassingDecoders(const KernelTable& kernels) {
 
 int DecodeMcuBlocks(JpegStream& stream, JpegScan& scan, McuBuffer& mcu, const McuDecoders& decoders) {
   if (decoders.clear) std::memset(mcu.blocks, 0, sizeof(CoefficientBlock) * McuBlockCount(scan));
-  int next = 0;
-  for (int i = 0; i < scan.ns; ++i) {
-    const ScanComponent& component = scan.components[i];
-    const int blocks = scan.ns == 1 ? 1 : component.h * component.v;
-    // The prediction is kept 16-bit wide: it wraps as the coded differences do.
-    auto prediction = static_cast<int16_t>(scan.dc_predictions[i]);
-    const int32_t* factors = component.quant_table->entries;
-    for (int b = 0; b < blocks; ++b, ++next) {
-      const int result = decoders.blocks[next](stream, *component.dc_table, *component.ac_table, prediction, factors,
-                                               mcu.blocks[next]);
-      if (result < 0) return result;
-    }
-    scan.dc_predictions[i] = prediction;
-  }
-  return JpegSuccess;
+  if (decoders.whole != nullptr) return decoders.whole(stream, scan, mcu.blocks);
+  return DecodeEachMcuBlock(scan, [&](const ScanComponent& component, int16_t& prediction, int block) {
+    return decoders.blocks[block](stream, *component.dc_table, *component.ac_table, prediction,
+                                  component.quant_table->entries, mcu.blocks[block]);
+  });
 }
 
 int CountMcu(JpegStream& stream, ProgressionState& progression, const PrivateState& state, const McuGrid& grid) {

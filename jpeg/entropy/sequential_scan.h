@@ -24,9 +24,11 @@ struct McuGrid {
 McuGrid SequentialGridOf(const PrivateState& state, const JpegScan& scan);
 
 // The block decoder of each block of an MCU, and whether the MCU's blocks
-// are cleared first, as decoders that store only the coded terms need.
+// are cleared first, as decoders that store only the coded terms need. When
+// every block is decoded whole, `whole` decodes the MCU in one call.
 struct McuDecoders {
   DecodeBlockKernel blocks[kMcuBufferBlocks];
+  DecodeMcuKernel whole;
   bool clear;
 };
 // Every block decoded and dequantised; with `dcAlone` (by block, or null)

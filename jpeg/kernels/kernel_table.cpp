@@ -96,6 +96,8 @@ void FillPlainSet(KernelTable& table) {
   for (SmoothMcuKernel& kernel : table.smooth_mcu) kernel = nullptr;
   table.decode_block_method0 = DecodeBlockMethod0;
   table.decode_block_method1 = DecodeBlockMethod1;
+  table.decode_mcu_method0 = DecodeMcuMethod0;
+  table.decode_mcu_method1 = DecodeMcuMethod1;
   table.decode_dc_method0 = DecodeDcTermMethod0;
   table.decode_dc_method1 = DecodeDcTermMethod1;
   table.skip_block = SkipBlockPlain;
@@ -165,6 +167,8 @@ void FillAvx2Set(KernelTable& table) {
 #if defined(HALVORA_BLOCK_DECODER_BMI2)
   table.decode_block_method0 = DecodeBlockMethod0Bmi2;
   table.decode_block_method1 = DecodeBlockMethod1Bmi2;
+  table.decode_mcu_method0 = DecodeMcuMethod0Bmi2;
+  table.decode_mcu_method1 = DecodeMcuMethod1Bmi2;
   table.decode_dc_method0 = DecodeDcTermMethod0Bmi2;
   table.decode_dc_method1 = DecodeDcTermMethod1Bmi2;
 #endif
@@ -288,6 +292,7 @@ void ActivateDctMethod(KernelTable& table, int dctMethod) {
   for (int i = 0; i < kTransformSizes; ++i) table.active_inverse_dct[i] = source[i];
   table.active_dequantize = dctMethod == 1 ? table.dequantize_method1 : table.dequantize_method0;
   table.active_decode_block = dctMethod == 1 ? table.decode_block_method1 : table.decode_block_method0;
+  table.active_decode_mcu = dctMethod == 1 ? table.decode_mcu_method1 : table.decode_mcu_method0;
   table.active_decode_dc = dctMethod == 1 ? table.decode_dc_method1 : table.decode_dc_method0;
 }
 

@@ -15,6 +15,7 @@ namespace halvora::jpeg {
 
 struct ChromaNeighbourhood;
 struct HuffmanDecodeTable;
+struct JpegScan;
 struct JpegStream;
 struct McuPlane;
 
@@ -60,6 +61,7 @@ KernelSet KernelSetFor(ProcessorKind kind, bool avx2Allowed);
 
 using DecodeBlockKernel = int (*)(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
                                   int16_t& prediction, const int32_t* factors, CoefficientBlock& block);
+using DecodeMcuKernel = int (*)(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks);
 
 // One inverse DCT per output scale: 8x8, 4x4, 2x2, 1x1 samples per block.
 inline constexpr int kTransformSizes = 4;
@@ -88,6 +90,9 @@ struct KernelTable {
   DecodeBlockKernel decode_block_method0;  // decoding with the dequantisation of each method
   DecodeBlockKernel decode_block_method1;
   DecodeBlockKernel active_decode_block;
+  DecodeMcuKernel decode_mcu_method0;  // every block of an MCU, as the block decoders decode each
+  DecodeMcuKernel decode_mcu_method1;
+  DecodeMcuKernel active_decode_mcu;
   DecodeBlockKernel decode_dc_method0;  // the DC term alone, for one-sample blocks
   DecodeBlockKernel decode_dc_method1;
   DecodeBlockKernel active_decode_dc;

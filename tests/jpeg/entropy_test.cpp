@@ -22,6 +22,7 @@
 #include "jpeg/interface/work_memory.h"
 #include "jpeg/entropy/progressive_blocks.h"
 #include "jpeg/entropy/scan_position.h"
+#include "jpeg/entropy/sequential_scan.h"
 #include "jpeg/input/stream_input.h"
 #include "jpeg/kernels/kernel_table.h"
 #include "jpeg/kernels/quant.h"
@@ -463,6 +464,73 @@ TEST(BlockDecodeTest, EqualsTheStepByStepDecodeOnRandomTablesAndData) {
       ASSERT_EQ(std::memcmp(&fastBlock, &stepwiseBlock, sizeof fastBlock), 0) << "block " << blockIndex;
       ExpectSameState(*fast.stream, *stepwise.stream);
       if (fastResult != 0 || fast.stream->remaining == 0) break;
+    }
+  }
+}
+
+// The MCU decoder of a method: every other trial its BMI2 build, where this
+// processor runs it.
+DecodeMcuKernel McuDecoderFor(bool methodZero, int trial) {
+#if defined(HALVORA_BLOCK_DECODER_BMI2)
+  if (trial % 2 == 1 && (DetectProcessor().extended_features & kFeatureBmi2) != 0) {
+    return methodZero ? DecodeMcuMethod0Bmi2 : DecodeMcuMethod1Bmi2;
+  }
+#endif
+  static_cast<void>(trial);
+  return methodZero ? DecodeMcuMethod0 : DecodeMcuMethod1;
+}
+
+// An MCU decoded in one call must equal its blocks decoded one by one by the
+// block decoders above: blocks, predictions, results and stream state, over
+// scans of one to three components of up to 2 x 2 blocks each, whose tables
+// they share or not.
+TEST(BlockDecodeTest, McuDecoderEqualsTheBlocksOneByOne) {
+  std::mt19937 random(20261209);
+  for (int trial = 0; trial < 600; ++trial) {
+    SCOPED_TRACE(trial);
+    const HuffmanDecodeTable tables[4] = {RandomTable(random), RandomTable(random), RandomTable(random),
+                                          RandomTable(random)};
+    const bool methodZero = random() % 2 == 0;
+    QuantTable quant[2];
+    for (QuantTable& table : quant) {
+      for (int32_t& factor : table.entries) factor = static_cast<int32_t>(random() % (methodZero ? 16777217 : 65536));
+    }
+    ScanComponent components[3];
+    JpegScan scan{};
+    scan.ns = 1 + static_cast<int32_t>(random() % 3);
+    scan.components = components;
+    for (int i = 0, blocks = 0; i < scan.ns; ++i) {
+      auto factor = [&random] { return 1 + static_cast<int32_t>(random() % 2); };
+      components[i] = {i,
+                       factor(),
+                       factor(),
+                       const_cast<HuffmanDecodeTable*>(&tables[random() % 2]),
+                       const_cast<HuffmanDecodeTable*>(&tables[2 + random() % 2]),
+                       &quant[random() % 2]};
+      // An MCU holds at most kMcuBufferBlocks blocks.
+      if (blocks + components[i].h * components[i].v > kMcuBufferBlocks) components[i].h = components[i].v = 1;
+      blocks += components[i].h * components[i].v;
+      scan.dc_predictions[i] = static_cast<int16_t>(random());
+    }
+    JpegScan stepwiseScan = scan;
+    McuDecoders oneByOne{};
+    for (DecodeBlockKernel& decoder : oneByOne.blocks) decoder = BlockDecoderFor(methodZero, false, trial);
+    oneByOne.clear = true;
+    const DecodeMcuKernel decodeMcu = McuDecoderFor(methodZero, trial);
+    const std::vector<uint8_t> bytes = RandomData(random);
+    const bool fromFile = random() % 3 == 0;
+    Source whole(bytes, fromFile);
+    Source stepwise(bytes, fromFile);
+    for (int mcu = 0; mcu < 200; ++mcu) {
+      McuBuffer wholeBlocks{};
+      McuBuffer stepwiseBlocks{};
+      const int wholeResult = decodeMcu(*whole.stream, scan, wholeBlocks.blocks);
+      const int stepwiseResult = DecodeMcuBlocks(*stepwise.stream, stepwiseScan, stepwiseBlocks, oneByOne);
+      ASSERT_EQ(wholeResult, stepwiseResult) << "MCU " << mcu;
+      ASSERT_EQ(std::memcmp(wholeBlocks.blocks, stepwiseBlocks.blocks, sizeof wholeBlocks.blocks), 0) << "MCU " << mcu;
+      ASSERT_TRUE(std::equal(scan.dc_predictions, scan.dc_predictions + 3, stepwiseScan.dc_predictions));
+      ExpectSameState(*whole.stream, *stepwise.stream);
+      if (wholeResult != 0 || whole.stream->remaining == 0) break;
     }
   }
 }
