@@ -191,16 +191,23 @@ struct WholeBlockLuma {
   static __m256i Rows(const CoefficientBlock* blocks, int row) { return LoadRowPair(blocks, 0, row); }
 };
 
+// Row `row` of blocks `left` and `left + 1` read at half size (4x4 samples in
+// the top-left corner of each), side by side.
+__m128i QuarterBlockRow(const CoefficientBlock* blocks, int left, int row) {
+  auto at = [&](int block) { return reinterpret_cast<const __m128i*>(blocks[block].values + 8 * row); };
+  return _mm_unpacklo_epi64(_mm_loadl_epi64(at(left)), _mm_loadl_epi64(at(left + 1)));
+}
+
+// Rows `row` and `row + 1` of the same, one in each 128-bit half.
+__m256i QuarterBlockRowPair(const CoefficientBlock* blocks, int left, int row) {
+  return LowBytes(_mm256_set_m128i(QuarterBlockRow(blocks, left, row + 1), QuarterBlockRow(blocks, left, row)));
+}
+
 // The same rows of a 4:2:0 MCU read at half size, 8x8 pixels: four blocks of
-// 4x4 samples in the top-left corner of each, two side by side a row.
+// 4x4 samples, two side by side a row.
 struct QuarterBlocksLuma {
-  static __m128i HalfRows(const CoefficientBlock* blocks, int row) {
-    const int left = (row / 4) * 2;
-    auto at = [&](int block) { return reinterpret_cast<const __m128i*>(blocks[block].values + 8 * (row % 4)); };
-    return _mm_unpacklo_epi64(_mm_loadl_epi64(at(left)), _mm_loadl_epi64(at(left + 1)));
-  }
   static __m256i Rows(const CoefficientBlock* blocks, int row) {
-    return LowBytes(_mm256_set_m128i(HalfRows(blocks, row + 1), HalfRows(blocks, row)));
+    return QuarterBlockRowPair(blocks, (row / 4) * 2, row % 4);
   }
 };
 
@@ -353,11 +360,22 @@ ChromaPixels InPixelOrder(__m256i even, __m256i odd) {
   return {_mm256_permute2x128_si256(first, second, 0x20), _mm256_permute2x128_si256(first, second, 0x31)};
 }
 
-// Horizontal 2:1: (3 s[k] + s[k - 1] + 1) >> 2 and (3 s[k] + s[k + 1] + 2) >> 2.
-[[gnu::always_inline]] inline ChromaPixels Smooth2x1(const ChromaRows& s) {
+// Horizontal 2:1, the outputs 2k and 2k + 1 of each sample:
+// (3 s[k] + s[k - 1] + 1) >> 2 and (3 s[k] + s[k + 1] + 2) >> 2.
+struct EvenOddOutputs {
+  __m256i even;
+  __m256i odd;
+};
+
+[[gnu::always_inline]] inline EvenOddOutputs Horizontal2x1(const ChromaRows& s) {
   const __m256i centre = Triple(s.centre);
-  return InPixelOrder(RoundedShift<1>(_mm256_add_epi16(centre, s.before), 2),
-                      RoundedShift<2>(_mm256_add_epi16(centre, s.after), 2));
+  return {RoundedShift<1>(_mm256_add_epi16(centre, s.before), 2),
+          RoundedShift<2>(_mm256_add_epi16(centre, s.after), 2)};
+}
+
+[[gnu::always_inline]] inline ChromaPixels Smooth2x1(const ChromaRows& s) {
+  const EvenOddOutputs outputs = Horizontal2x1(s);
+  return InPixelOrder(outputs.even, outputs.odd);
 }
 
 // 2:1 both ways, the output row of chroma rows `s` on the side of rows
@@ -403,18 +421,61 @@ void ConvertSmooth420(const McuNeighbourhood& around, const McuTarget& target) {
   }
 }
 
-// The packed path takes an MCU that the fused routines would take whole and
-// whose neighbours it reads are all there: those beside it, and for 4:2:0
-// those above and below too.
-template <class L, class Order>
-bool WriteSmoothGenericMcu(const McuNeighbourhood& around, const McuTarget& target) {
-  constexpr bool kVertical = L::kHeight == 16;
-  for (int dy = kVertical ? 0 : 1; dy <= (kVertical ? 2 : 1); ++dy) {
+// A 4:2:2 MCU read at half size, 8x4 pixels: luminance blocks 0 and 1 and
+// chroma blocks 2 and 3, 4x4 samples each. Two rows a step, one in each
+// 128-bit half, each half holding the row's four Cb samples, then its four
+// Cr ones: a shift within each 64-bit piece moves every sample to its
+// neighbour's place, and the sample that comes in is the last (first) of the
+// same row of the MCU to the left (right).
+struct Layout422HalfMcu {
+  static constexpr int kWidth = 8;
+  static constexpr int kHeight = 4;
+};
+
+template <class Order>
+void ConvertSmoothHalfSize422(const McuNeighbourhood& around, const McuTarget& target) {
+  const CoefficientBlock* const* beside = around.mcus[1];
+  constexpr int kCb = Layout422::kCbBlock;
+  for (int row = 0; row < 4; row += 2) {
+    const __m256i centre = QuarterBlockRowPair(beside[1], kCb, row);
+    const __m256i before =
+        _mm256_or_si256(_mm256_slli_epi64(centre, 16), _mm256_srli_epi64(QuarterBlockRowPair(beside[0], kCb, row), 48));
+    const __m256i after =
+        _mm256_or_si256(_mm256_srli_epi64(centre, 16), _mm256_slli_epi64(QuarterBlockRowPair(beside[2], kCb, row), 48));
+    // The outputs of each half's samples interleave into the row's 8 pixels
+    // of Cb (from the lower four samples) and of Cr (the upper four).
+    const EvenOddOutputs outputs = Horizontal2x1({before, centre, after});
+    const ChromaTerms terms = GenericTerms::Of(_mm256_unpacklo_epi16(outputs.even, outputs.odd),
+                                               _mm256_unpackhi_epi16(outputs.even, outputs.odd));
+    Order::Store({RowAt(target, row), RowAt(target, row + 1)},
+                 ApplyTerms(QuarterBlockRowPair(beside[1], 0, row), terms));
+  }
+}
+
+// Whether the MCUs an interpolating routine reads around the middle one are
+// all there: those beside it, and with `vertical` those above and below too.
+bool HasNeighbours(const McuNeighbourhood& around, bool vertical) {
+  for (int dy = vertical ? 0 : 1; dy <= (vertical ? 2 : 1); ++dy) {
     for (const CoefficientBlock* mcu : around.mcus[dy]) {
       if (mcu == nullptr) return false;
     }
   }
-  if (!TakesWholeMcu<L, Order>(target)) return false;
+  return true;
+}
+
+template <class Order>
+bool WriteSmoothHalfSizeMcu422(const McuNeighbourhood& around, const McuTarget& target) {
+  if (!HasNeighbours(around, false) || !TakesWholeMcu<Layout422HalfMcu, Order>(target)) return false;
+  ConvertSmoothHalfSize422<Order>(around, target);
+  return true;
+}
+
+// The packed path takes an MCU that the fused routines would take whole and
+// whose neighbours it reads are all there.
+template <class L, class Order>
+bool WriteSmoothGenericMcu(const McuNeighbourhood& around, const McuTarget& target) {
+  constexpr bool kVertical = L::kHeight == 16;
+  if (!HasNeighbours(around, kVertical) || !TakesWholeMcu<L, Order>(target)) return false;
   if constexpr (kVertical) {
     ConvertSmooth420<Order>(around, target);
   } else {
@@ -498,6 +559,16 @@ bool WriteSmoothGenericMcu420BgrAvx2(const McuNeighbourhood& around, const McuTa
 }
 bool WriteSmoothGenericMcu420RgbaAvx2(const McuNeighbourhood& around, const McuTarget& target) {
   return WriteSmoothGenericMcu<Layout420, RgbaOrder>(around, target);
+}
+
+bool WriteSmoothHalfSizeMcu422RgbAvx2(const McuNeighbourhood& around, const McuTarget& target) {
+  return WriteSmoothHalfSizeMcu422<RgbOrder>(around, target);
+}
+bool WriteSmoothHalfSizeMcu422BgrAvx2(const McuNeighbourhood& around, const McuTarget& target) {
+  return WriteSmoothHalfSizeMcu422<BgrOrder>(around, target);
+}
+bool WriteSmoothHalfSizeMcu422RgbaAvx2(const McuNeighbourhood& around, const McuTarget& target) {
+  return WriteSmoothHalfSizeMcu422<RgbaOrder>(around, target);
 }
 
 bool WriteHalfSizeGenericMcu420RgbAvx2(const CoefficientBlock* blocks, const McuTarget& target) {

@@ -54,6 +54,9 @@ ComponentOutputFormat MakeComponentOutputFormat(const PrivateState& state, Forma
   if (wholeMcuLayout >= kFirst422Layout) {
     format.smoothMcu = state.input.kernels->smooth_mcu[wholeMcuLayout - kFirst422Layout];
   }
+  if (wholeMcuLayout >= kFirst422Layout && wholeMcuLayout < kFirst420Layout) {
+    format.smoothHalfSizeMcu = state.input.kernels->smooth_half_size_mcu[wholeMcuLayout - kFirst422Layout];
+  }
   if (wholeMcuLayout >= kFirst420Layout) {
     format.halfSizeMcu = state.input.kernels->half_size_mcu[wholeMcuLayout - kFirst420Layout];
   }

@@ -108,8 +108,9 @@ void BuildSmoothChromaPlane(const KernelTable& kernels, const JpegFrame& frame, 
   }
 }
 
-// Whether full-size MCU (column, row) lies wholly inside the frame: then no
-// sample of it stands in for ones beyond the image.
+// Whether MCU (column, row) lies wholly inside the frame, at full size and so
+// at every reduced one: then no sample of it stands in for ones beyond the
+// image.
 bool LiesInsideFrame(const JpegFrame& frame, const ComponentOutputFormat& format, int column, int row) {
   const int64_t width = int64_t{kMaxBlockSide} * format.hmax, height = int64_t{kMaxBlockSide} * format.vmax;
   return (column + 1) * width <= frame.width && (row + 1) * height <= frame.height;
@@ -164,10 +165,10 @@ bool InterpolatesAtScale(const JpegFrame& frame, int scale) {
 void OutputSmoothMcu(const KernelTable& kernels, const JpegFrame& frame, const ComponentOutputFormat& format,
                      const McuNeighbourhood& around, int blockSize, int column, int row, const McuTarget& target) {
   if (!CanInterpolate(format, around, blockSize)) return;
-  if (format.smoothMcu != nullptr && blockSize == kMaxBlockSide && LiesInsideFrame(frame, format, column, row) &&
-      format.smoothMcu(around, target)) {
-    return;
-  }
+  const SmoothMcuKernel packed = blockSize == kMaxBlockSide ? format.smoothMcu
+                                 : blockSize == 4           ? format.smoothHalfSizeMcu
+                                                            : nullptr;
+  if (packed != nullptr && LiesInsideFrame(frame, format, column, row) && packed(around, target)) return;
   const CoefficientBlock* blocks = around.mcus[1][1];
   McuPlanes planes;
   for (int c = 0; c < std::min(format.componentCount, kMaxOutputComponents); ++c) {

@@ -594,10 +594,11 @@ INSTANTIATE_TEST_SUITE_P(Avx2PerComponent, PackedOutputTest, ::testing::ValuesIn
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The middle MCU of a 4:2:2 or 4:2:0 frame of 3 x 3 MCUs with interpolated
-// chroma, through the AVX2 set's whole-MCU form or the plain set's planes.
-// The MCU's blocks are the case's; each neighbour's are the same samples
-// moved round and mixed by its place, so that every edge it lends differs.
-template <int kV, int kDibColor, bool kPacked>
+// chroma, read at full size or (4:2:2) at half size, through the AVX2 set's
+// whole-MCU form or the plain set's planes. The MCU's blocks are the case's;
+// each neighbour's are the same samples moved round and mixed by its place,
+// so that every edge it lends differs.
+template <int kV, int kDibColor, bool kPacked, int kBlockSize = 8>
 void SmoothMcu(const McuBuffer& mcu, const McuTarget& target) {
   constexpr int kBlocks = 2 * kV + 2;
   CoefficientBlock stored[3][3][kBlocks];
@@ -615,23 +616,38 @@ void SmoothMcu(const McuBuffer& mcu, const McuTarget& target) {
   KernelTable table;
   FillKernelTable(table, kPacked ? KernelSet::kAvx2 : KernelSet::kPlain);
   ComponentOutputFormat format = YccFormat<2, kV, kDibColor, false>();
-  if (kPacked) format.smoothMcu = table.smooth_mcu[WholeMcuLayoutOf(format) - kFirst422Layout];
+  if (kPacked) {
+    const int layout = WholeMcuLayoutOf(format) - kFirst422Layout;
+    format.smoothMcu = table.smooth_mcu[layout];
+    if (kV == 1) format.smoothHalfSizeMcu = table.smooth_half_size_mcu[layout];
+  }
   JpegFrame frame{};
   frame.width = 3 * 16;
   frame.height = 3 * 8 * kV;
-  OutputSmoothMcu(table, frame, format, around, 8, 1, 1, target);
+  OutputSmoothMcu(table, frame, format, around, kBlockSize, 1, 1, target);
 }
 
-template <int kV, int kDibColor, int kPixelBytes>
+template <int kV, int kDibColor, int kPixelBytes, int kBlockSize = 8>
 constexpr OutputTwins SmoothTwins(const char* name) {
-  return {name,   KernelSet::kAvx2, SmoothMcu<kV, kDibColor, true>, SmoothMcu<kV, kDibColor, false>, 16,
-          8 * kV, kPixelBytes};
+  return {name,
+          KernelSet::kAvx2,
+          SmoothMcu<kV, kDibColor, true, kBlockSize>,
+          SmoothMcu<kV, kDibColor, false, kBlockSize>,
+          2 * kBlockSize,
+          kBlockSize * kV,
+          kPixelBytes};
 }
 
 const OutputTwins kAvx2SmoothTwins[] = {
-    SmoothTwins<1, JpegColorRgb, 3>("Smooth422Rgb"),   SmoothTwins<1, JpegColorBgr, 3>("Smooth422Bgr"),
-    SmoothTwins<1, JpegColorRgba, 4>("Smooth422Rgba"), SmoothTwins<2, JpegColorRgb, 3>("Smooth420Rgb"),
-    SmoothTwins<2, JpegColorBgr, 3>("Smooth420Bgr"),   SmoothTwins<2, JpegColorRgba, 4>("Smooth420Rgba"),
+    SmoothTwins<1, JpegColorRgb, 3>("Smooth422Rgb"),
+    SmoothTwins<1, JpegColorBgr, 3>("Smooth422Bgr"),
+    SmoothTwins<1, JpegColorRgba, 4>("Smooth422Rgba"),
+    SmoothTwins<2, JpegColorRgb, 3>("Smooth420Rgb"),
+    SmoothTwins<2, JpegColorBgr, 3>("Smooth420Bgr"),
+    SmoothTwins<2, JpegColorRgba, 4>("Smooth420Rgba"),
+    SmoothTwins<1, JpegColorRgb, 3, 4>("SmoothHalfSize422Rgb"),
+    SmoothTwins<1, JpegColorBgr, 3, 4>("SmoothHalfSize422Bgr"),
+    SmoothTwins<1, JpegColorRgba, 4, 4>("SmoothHalfSize422Rgba"),
 };
 INSTANTIATE_TEST_SUITE_P(Avx2Smooth, PackedOutputTest, ::testing::ValuesIn(kAvx2SmoothTwins),
                          [](const auto& info) { return std::string(info.param.name); });
