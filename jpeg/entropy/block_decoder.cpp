@@ -133,31 +133,35 @@ HALVORA_SYMBOL_STEP int DecodeDequantizedBlock(JpegStream& stream, const Huffman
       stream, dc, ac, prediction, [&store](int32_t value) { store(0, value); }, store);
 }
 
-// Every block of an MCU as DecodeDequantizedBlock decodes it, the bits held
-// in locals from the first block to the last rather than written back and
-// read again between them.
-template <int16_t (*Dequantize)(int16_t, int32_t)>
-HALVORA_SYMBOL_STEP int DecodeDequantizedMcu(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks) {
-  BitWindow window(stream);
-  auto decode = [&](const ScanComponent& component, int16_t& prediction, int block) HALVORA_INLINE_LAMBDA {
-    const auto store = DequantizingStore<Dequantize>(blocks[block], component.quant_table->entries);
-    return DecodeBlockTerms(
-        window, stream, *component.dc_table, *component.ac_table, prediction,
-        [&store](int32_t value) { store(0, value); }, store);
-  };
-  const int result = DecodeEachMcuBlock(scan, decode);
-  window.Store(stream);
-  return result;
-}
-
 template <int16_t (*Dequantize)(int16_t, int32_t)>
 HALVORA_SYMBOL_STEP int DecodeDequantizedDc(JpegStream& stream, const HuffmanDecodeTable& dc,
                                             const HuffmanDecodeTable& ac, int16_t& prediction, const int32_t* factors,
                                             CoefficientBlock& block) {
-  auto storeDc = [&block, factors](int32_t value) {
-    block.values[0] = Dequantize(static_cast<int16_t>(value), factors[0]);
+  const auto store = DequantizingStore<Dequantize>(block, factors);
+  return DecodeBlock(
+      stream, dc, ac, prediction, [&store](int32_t value) { store(0, value); }, kPassOver);
+}
+
+// Every block of an MCU as DecodeDequantizedBlock decodes it (or, with
+// `kDcAlone`, DecodeDequantizedDc), the bits held in locals from the first
+// block to the last rather than written back and read again between them.
+template <int16_t (*Dequantize)(int16_t, int32_t), bool kDcAlone>
+HALVORA_SYMBOL_STEP int DecodeDequantizedMcu(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks) {
+  BitWindow window(stream);
+  auto decode = [&](const ScanComponent& component, int16_t& prediction, int block) HALVORA_INLINE_LAMBDA {
+    const auto store = DequantizingStore<Dequantize>(blocks[block], component.quant_table->entries);
+    auto storeDc = [&store](int32_t value) { store(0, value); };
+    const HuffmanDecodeTable& dc = *component.dc_table;
+    const HuffmanDecodeTable& ac = *component.ac_table;
+    if constexpr (kDcAlone) {
+      return DecodeBlockTerms(window, stream, dc, ac, prediction, storeDc, kPassOver);
+    } else {
+      return DecodeBlockTerms(window, stream, dc, ac, prediction, storeDc, store);
+    }
   };
-  return DecodeBlock(stream, dc, ac, prediction, storeDc, kPassOver);
+  const int result = DecodeEachMcuBlock(scan, decode);
+  window.Store(stream);
+  return result;
 }
 
 }  // namespace
@@ -173,11 +177,19 @@ int DecodeBlockMethod1(JpegStream& stream, const HuffmanDecodeTable& dc, const H
 }
 
 int DecodeMcuMethod0(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks) {
-  return DecodeDequantizedMcu<DequantizedTermMethod0>(stream, scan, blocks);
+  return DecodeDequantizedMcu<DequantizedTermMethod0, false>(stream, scan, blocks);
 }
 
 int DecodeMcuMethod1(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks) {
-  return DecodeDequantizedMcu<DequantizedTermMethod1>(stream, scan, blocks);
+  return DecodeDequantizedMcu<DequantizedTermMethod1, false>(stream, scan, blocks);
+}
+
+int DecodeMcuDcTermsMethod0(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks) {
+  return DecodeDequantizedMcu<DequantizedTermMethod0, true>(stream, scan, blocks);
+}
+
+int DecodeMcuDcTermsMethod1(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks) {
+  return DecodeDequantizedMcu<DequantizedTermMethod1, true>(stream, scan, blocks);
 }
 
 int DecodeDcTermMethod0(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
@@ -192,7 +204,7 @@ int DecodeDcTermMethod1(JpegStream& stream, const HuffmanDecodeTable& dc, const 
 
 #if defined(HALVORA_BLOCK_DECODER_BMI2)
 // The same steps, inlined here with BMI2's shifts and bit extraction, which
-// take a coefficient's bits in fewer instructions. Nothing but these six
+// take a coefficient's bits in fewer instructions. Nothing but these eight
 // functions is built for BMI2: the inline steps they are made of keep their
 // plain forms everywhere else.
 [[gnu::target("bmi2")]] int DecodeBlockMethod0Bmi2(JpegStream& stream, const HuffmanDecodeTable& dc,
@@ -208,11 +220,19 @@ int DecodeDcTermMethod1(JpegStream& stream, const HuffmanDecodeTable& dc, const 
 }
 
 [[gnu::target("bmi2")]] int DecodeMcuMethod0Bmi2(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks) {
-  return DecodeDequantizedMcu<DequantizedTermMethod0>(stream, scan, blocks);
+  return DecodeDequantizedMcu<DequantizedTermMethod0, false>(stream, scan, blocks);
 }
 
 [[gnu::target("bmi2")]] int DecodeMcuMethod1Bmi2(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks) {
-  return DecodeDequantizedMcu<DequantizedTermMethod1>(stream, scan, blocks);
+  return DecodeDequantizedMcu<DequantizedTermMethod1, false>(stream, scan, blocks);
+}
+
+[[gnu::target("bmi2")]] int DecodeMcuDcTermsMethod0Bmi2(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks) {
+  return DecodeDequantizedMcu<DequantizedTermMethod0, true>(stream, scan, blocks);
+}
+
+[[gnu::target("bmi2")]] int DecodeMcuDcTermsMethod1Bmi2(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks) {
+  return DecodeDequantizedMcu<DequantizedTermMethod1, true>(stream, scan, blocks);
 }
 
 [[gnu::target("bmi2")]] int DecodeDcTermMethod0Bmi2(JpegStream& stream, const HuffmanDecodeTable& dc,

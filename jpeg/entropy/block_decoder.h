@@ -27,6 +27,9 @@ int DecodeBlockMethod1(JpegStream& stream, const HuffmanDecodeTable& dc, const H
 // scan's DC predictions. 0 or a negative code, which ends the MCU there.
 int DecodeMcuMethod0(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks);
 int DecodeMcuMethod1(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks);
+// The same with the DC term alone of every block, as DecodeDcTermMethodN.
+int DecodeMcuDcTermsMethod0(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks);
+int DecodeMcuDcTermsMethod1(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks);
 
 // The DC term alone into coefficient 0, dequantised as above, for blocks
 // whose transform reads nothing else (a block of one sample); the AC codes
@@ -46,6 +49,8 @@ int DecodeBlockMethod1Bmi2(JpegStream& stream, const HuffmanDecodeTable& dc, con
                            int16_t& prediction, const int32_t* factors, CoefficientBlock& block);
 int DecodeMcuMethod0Bmi2(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks);
 int DecodeMcuMethod1Bmi2(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks);
+int DecodeMcuDcTermsMethod0Bmi2(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks);
+int DecodeMcuDcTermsMethod1Bmi2(JpegStream& stream, JpegScan& scan, CoefficientBlock* blocks);
 int DecodeDcTermMethod0Bmi2(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,
                             int16_t& prediction, const int32_t* factors, CoefficientBlock& block);
 int DecodeDcTermMethod1Bmi2(JpegStream& stream, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac,

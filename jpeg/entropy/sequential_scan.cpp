@@ -61,6 +61,7 @@ McuDecoders DequantizingDecoders(const KernelTable& kernels, const bool* dcAlone
     anyAlone = anyAlone || alone;
   }
   if (!anyAlone) decoders.whole = kernels.active_decode_mcu;
+  if (!decoders.clear) decoders.whole = kernels.active_decode_mcu_dc;  // every block alone
   return decoders;
 }
 

@@ -25,7 +25,8 @@ McuGrid SequentialGridOf(const PrivateState& state, const JpegScan& scan);
 
 // The block decoder of each block of an MCU, and whether the MCU's blocks
 // are cleared first, as decoders that store only the coded terms need. When
-// every block is decoded whole, `whole` decodes the MCU in one call.
+// every block is decoded alike (whole, or its DC term alone), `whole`
+// decodes the MCU in one call.
 struct McuDecoders {
   DecodeBlockKernel blocks[kMcuBufferBlocks];
   DecodeMcuKernel whole;

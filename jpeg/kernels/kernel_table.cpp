@@ -99,6 +99,8 @@ void FillPlainSet(KernelTable& table) {
   table.decode_block_method1 = DecodeBlockMethod1;
   table.decode_mcu_method0 = DecodeMcuMethod0;
   table.decode_mcu_method1 = DecodeMcuMethod1;
+  table.decode_mcu_dc_method0 = DecodeMcuDcTermsMethod0;
+  table.decode_mcu_dc_method1 = DecodeMcuDcTermsMethod1;
   table.decode_dc_method0 = DecodeDcTermMethod0;
   table.decode_dc_method1 = DecodeDcTermMethod1;
   table.skip_block = SkipBlockPlain;
@@ -170,6 +172,8 @@ void FillAvx2Set(KernelTable& table) {
   table.decode_block_method1 = DecodeBlockMethod1Bmi2;
   table.decode_mcu_method0 = DecodeMcuMethod0Bmi2;
   table.decode_mcu_method1 = DecodeMcuMethod1Bmi2;
+  table.decode_mcu_dc_method0 = DecodeMcuDcTermsMethod0Bmi2;
+  table.decode_mcu_dc_method1 = DecodeMcuDcTermsMethod1Bmi2;
   table.decode_dc_method0 = DecodeDcTermMethod0Bmi2;
   table.decode_dc_method1 = DecodeDcTermMethod1Bmi2;
 #endif
@@ -297,6 +301,7 @@ void ActivateDctMethod(KernelTable& table, int dctMethod) {
   table.active_dequantize = dctMethod == 1 ? table.dequantize_method1 : table.dequantize_method0;
   table.active_decode_block = dctMethod == 1 ? table.decode_block_method1 : table.decode_block_method0;
   table.active_decode_mcu = dctMethod == 1 ? table.decode_mcu_method1 : table.decode_mcu_method0;
+  table.active_decode_mcu_dc = dctMethod == 1 ? table.decode_mcu_dc_method1 : table.decode_mcu_dc_method0;
   table.active_decode_dc = dctMethod == 1 ? table.decode_dc_method1 : table.decode_dc_method0;
 }
 

@@ -94,6 +94,9 @@ struct KernelTable {
   DecodeMcuKernel decode_mcu_method0;  // every block of an MCU, as the block decoders decode each
   DecodeMcuKernel decode_mcu_method1;
   DecodeMcuKernel active_decode_mcu;
+  DecodeMcuKernel decode_mcu_dc_method0;  // the DC terms alone of every block of an MCU
+  DecodeMcuKernel decode_mcu_dc_method1;
+  DecodeMcuKernel active_decode_mcu_dc;
   DecodeBlockKernel decode_dc_method0;  // the DC term alone, for one-sample blocks
   DecodeBlockKernel decode_dc_method1;
   DecodeBlockKernel active_decode_dc;

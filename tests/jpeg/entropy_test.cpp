@@ -468,28 +468,38 @@ TEST(BlockDecodeTest, EqualsTheStepByStepDecodeOnRandomTablesAndData) {
   }
 }
 
-// The MCU decoder of a method: every other trial its BMI2 build, where this
-// processor runs it.
-DecodeMcuKernel McuDecoderFor(bool methodZero, int trial) {
+// The MCU decoder of a method, of whole blocks or their DC terms alone: every
+// other trial its BMI2 build, where this processor runs it.
+DecodeMcuKernel McuDecoderFor(bool methodZero, bool dcTerms, int trial) {
 #if defined(HALVORA_BLOCK_DECODER_BMI2)
   if (trial % 2 == 1 && (DetectProcessor().extended_features & kFeatureBmi2) != 0) {
+    if (dcTerms) return methodZero ? DecodeMcuDcTermsMethod0Bmi2 : DecodeMcuDcTermsMethod1Bmi2;
     return methodZero ? DecodeMcuMethod0Bmi2 : DecodeMcuMethod1Bmi2;
   }
 #endif
   static_cast<void>(trial);
+  if (dcTerms) return methodZero ? DecodeMcuDcTermsMethod0 : DecodeMcuDcTermsMethod1;
   return methodZero ? DecodeMcuMethod0 : DecodeMcuMethod1;
 }
 
 // An MCU decoded in one call must equal its blocks decoded one by one by the
 // block decoders above: blocks, predictions, results and stream state, over
 // scans of one to three components of up to 2 x 2 blocks each, whose tables
-// they share or not.
+// they share or not, whole or (with skip tables in two trials of three) the
+// DC terms alone.
 TEST(BlockDecodeTest, McuDecoderEqualsTheBlocksOneByOne) {
   std::mt19937 random(20261209);
-  for (int trial = 0; trial < 600; ++trial) {
+  for (int trial = 0; trial < 900; ++trial) {
     SCOPED_TRACE(trial);
-    const HuffmanDecodeTable tables[4] = {RandomTable(random), RandomTable(random), RandomTable(random),
-                                          RandomTable(random)};
+    HuffmanDecodeTable tables[4] = {RandomTable(random), RandomTable(random), RandomTable(random), RandomTable(random)};
+    const bool dcTerms = trial % 4 >= 2;
+    AcSkipTable skipTables[2];
+    if (dcTerms && trial % 3 != 2) {
+      for (int i = 0; i < 2; ++i) {
+        BuildAcSkipTable(tables[2 + i], skipTables[i]);
+        tables[2 + i].skip = &skipTables[i];
+      }
+    }
     const bool methodZero = random() % 2 == 0;
     QuantTable quant[2];
     for (QuantTable& table : quant) {
@@ -514,9 +524,9 @@ TEST(BlockDecodeTest, McuDecoderEqualsTheBlocksOneByOne) {
     }
     JpegScan stepwiseScan = scan;
     McuDecoders oneByOne{};
-    for (DecodeBlockKernel& decoder : oneByOne.blocks) decoder = BlockDecoderFor(methodZero, false, trial);
+    for (DecodeBlockKernel& decoder : oneByOne.blocks) decoder = BlockDecoderFor(methodZero, dcTerms, trial);
     oneByOne.clear = true;
-    const DecodeMcuKernel decodeMcu = McuDecoderFor(methodZero, trial);
+    const DecodeMcuKernel decodeMcu = McuDecoderFor(methodZero, dcTerms, trial);
     const std::vector<uint8_t> bytes = RandomData(random);
     const bool fromFile = random() % 3 == 0;
     Source whole(bytes, fromFile);
