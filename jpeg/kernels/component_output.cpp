@@ -421,16 +421,21 @@ namespace {
 // works eight pixels at a time, more than a row of a reduced MCU holds),
 // then placed row by row. Luminance has kH x kV blocks; the chroma has one
 // sample a pixel under simple sampling (4:2:0, transformed one size larger)
-// and is replicated by kH x kV otherwise.
+// and is replicated by kH x kV otherwise. An MCU of fewer than eight pixels
+// is converted with zeros after it up to eight, which spares the conversion
+// its careful way with a short run's last pixels.
 template <int kH, int kV, int kBlockSize>
 void WriteYccRows(const CoefficientBlock* blocks, const ComponentOutputFormat& format, const McuTarget& target) {
   const int pixelBytes = target.channels;
   constexpr bool kSimple = kH == 2 && kV == 2;
   constexpr int kChromaShiftX = kSimple ? 0 : kH - 1, kChromaShiftY = kSimple ? 0 : kV - 1;
   constexpr int kWidth = kBlockSize * kH, kHeight = kBlockSize * kV;
+  constexpr int kConverted = kWidth * kHeight < 8 ? 8 : kWidth * kHeight;
   const CoefficientBlock& cb = blocks[kH * kV];
   const CoefficientBlock& cr = blocks[kH * kV + 1];
   uint8_t luma[64], blue[64], red[64];
+#pragma GCC unroll 8
+  for (int at = kWidth * kHeight; at < kConverted; ++at) luma[at] = blue[at] = red[at] = 0;
 #pragma GCC unroll 8
   for (int row = 0, at = 0; row < kHeight; ++row) {
     const CoefficientBlock* lumaRow = blocks + (row / kBlockSize) * kH;
@@ -446,7 +451,7 @@ void WriteYccRows(const CoefficientBlock* blocks, const ComponentOutputFormat& f
   // Four-byte pixels are opaque; the conversion keeps their byte 3.
   uint8_t converted[64 * 4];
   if (pixelBytes == 4) std::memset(converted, 255, sizeof converted);
-  format.convertRow(luma, blue, red, kWidth * kHeight, converted, pixelBytes, format.dibColor, format.jpegColor);
+  format.convertRow(luma, blue, red, kConverted, converted, pixelBytes, format.dibColor, format.jpegColor);
   // Copies of a known size, which need no call.
   auto place = [&](auto pixelSize) {
     constexpr int kRowBytes = kWidth * decltype(pixelSize)::value;
