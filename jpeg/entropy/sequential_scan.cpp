@@ -60,8 +60,12 @@ McuDecoders DequantizingDecoders(const KernelTable& kernels, const bool* dcAlone
     decoders.clear = decoders.clear || !alone;
     anyAlone = anyAlone || alone;
   }
-  if (!anyAlone) decoders.whole = kernels.active_decode_mcu;
-  if (!decoders.clear) decoders.whole = kernels.active_decode_mcu_dc;  // every block alone
+  // Blocks all decoded alike go through one call for the whole MCU.
+  if (!anyAlone) {
+    decoders.whole = kernels.active_decode_mcu;
+  } else if (!decoders.clear) {  // every block alone
+    decoders.whole = kernels.active_decode_mcu_dc;
+  }
   return decoders;
 }
 
