@@ -130,11 +130,17 @@ struct PixelRun {
 
 void Store128(uint8_t* at, __m128i bytes) { _mm_storeu_si128(reinterpret_cast<__m128i*>(at), bytes); }
 void Store64(uint8_t* at, __m128i bytes) { _mm_storel_epi64(reinterpret_cast<__m128i*>(at), bytes); }
+void Store96(uint8_t* at, __m128i bytes) {
+  Store64(at, bytes);
+  _mm_storeu_si32(at + 8, _mm_srli_si128(bytes, 8));
+}
 
 // Three-byte pixels (first, second, third): the packs give, in each half,
 // first 0..7 and second 0..7 in one register and third 0..7 in another; one
 // byte shuffle of each places a half's bytes of pixels 0..5 (and a third of
-// pixel 5) in its 16 output bytes, another its last 8.
+// pixel 5) in its 16 output bytes, another its last 8. With kPixels 4, the
+// first four pixels of each half alone.
+template <int kPixels = 8>
 void StoreThreeBytePixels(const PixelRun& run, __m256i first, __m256i second, __m256i third) {
   const __m256i firstSecond = _mm256_packus_epi16(first, second);
   const __m256i thirds = _mm256_packus_epi16(third, third);
@@ -148,6 +154,11 @@ void StoreThreeBytePixels(const PixelRun& run, __m256i first, __m256i second, __
                                              -1, 5, -1, -1, 6, -1, -1, 7, -1, -1, -1, -1, -1, -1, -1, -1);
   const __m256i head =
       _mm256_or_si256(_mm256_shuffle_epi8(firstSecond, headFirstSecond), _mm256_shuffle_epi8(thirds, headThird));
+  if constexpr (kPixels == 4) {
+    Store96(run.lowAt, _mm256_castsi256_si128(head));
+    Store96(run.highAt, _mm256_extracti128_si256(head, 1));
+    return;
+  }
   const __m256i tail =
       _mm256_or_si256(_mm256_shuffle_epi8(firstSecond, tailFirstSecond), _mm256_shuffle_epi8(thirds, tailThird));
   Store128(run.lowAt, _mm256_castsi256_si128(head));
@@ -158,30 +169,47 @@ void StoreThreeBytePixels(const PixelRun& run, __m256i first, __m256i second, __
 
 // Four-byte pixels (first, second, third, 255): bytes interleaved by pairs,
 // then pairs by pixels, give pixels 0..3 and 4..7 of each half, which the
-// last step joins into each half's 32 bytes.
+// last step joins into each half's 32 bytes. With kPixels 4, the first four
+// pixels of each half alone.
+template <int kPixels = 8>
 void StoreFourBytePixels(const PixelRun& run, __m256i first, __m256i second, __m256i third) {
   const __m256i firstThird = _mm256_packus_epi16(first, third);
   const __m256i secondOpaque = _mm256_packus_epi16(second, Splat16<255>());
   const __m256i firstSecond = _mm256_unpacklo_epi8(firstThird, secondOpaque);
   const __m256i thirdOpaque = _mm256_unpackhi_epi8(firstThird, secondOpaque);
   const __m256i pixels0to3 = _mm256_unpacklo_epi16(firstSecond, thirdOpaque);
+  if constexpr (kPixels == 4) {
+    Store128(run.lowAt, _mm256_castsi256_si128(pixels0to3));
+    Store128(run.highAt, _mm256_extracti128_si256(pixels0to3, 1));
+    return;
+  }
   const __m256i pixels4to7 = _mm256_unpackhi_epi16(firstSecond, thirdOpaque);
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(run.lowAt), _mm256_permute2x128_si256(pixels0to3, pixels4to7, 0x20));
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(run.highAt), _mm256_permute2x128_si256(pixels0to3, pixels4to7, 0x31));
 }
 
-// Byte orders of the converting routines.
+// Byte orders of the converting routines, which store 8 pixels of each
+// 128-bit half (or, with kPixels 4, the first four).
 struct RgbOrder {
   static constexpr int kPixelBytes = 3;
-  static void Store(const PixelRun& run, const ColourTerms& c) { StoreThreeBytePixels(run, c.red, c.green, c.blue); }
+  template <int kPixels = 8>
+  static void Store(const PixelRun& run, const ColourTerms& c) {
+    StoreThreeBytePixels<kPixels>(run, c.red, c.green, c.blue);
+  }
 };
 struct BgrOrder {
   static constexpr int kPixelBytes = 3;
-  static void Store(const PixelRun& run, const ColourTerms& c) { StoreThreeBytePixels(run, c.blue, c.green, c.red); }
+  template <int kPixels = 8>
+  static void Store(const PixelRun& run, const ColourTerms& c) {
+    StoreThreeBytePixels<kPixels>(run, c.blue, c.green, c.red);
+  }
 };
 struct RgbaOrder {
   static constexpr int kPixelBytes = 4;
-  static void Store(const PixelRun& run, const ColourTerms& c) { StoreFourBytePixels(run, c.red, c.green, c.blue); }
+  template <int kPixels = 8>
+  static void Store(const PixelRun& run, const ColourTerms& c) {
+    StoreFourBytePixels<kPixels>(run, c.red, c.green, c.blue);
+  }
 };
 
 uint8_t* RowAt(const McuTarget& target, int row) { return target.dib + (target.topLeft + row * target.lineBytes); }
@@ -452,6 +480,42 @@ void ConvertSmoothHalfSize422(const McuNeighbourhood& around, const McuTarget& t
   }
 }
 
+// The same at quarter size, 4x2 pixels: blocks of 2x2 samples. Both rows at
+// once, one in each 128-bit half, whose lanes 0..3 hold the row's pixels
+// (the others unused); each half holds the row's two Cb samples, then its two
+// Cr ones, and the shifts work within each 32-bit piece.
+struct Layout422QuarterMcu {
+  static constexpr int kWidth = 4;
+  static constexpr int kHeight = 2;
+};
+
+// Rows 0 and 1 of blocks `left` and `left + 1` read at quarter size, side by
+// side, one row in each 128-bit half.
+__m256i TwoSampleRowPair(const CoefficientBlock* blocks, int left) {
+  auto row = [&](int r) {
+    return _mm_unpacklo_epi32(_mm_loadu_si32(blocks[left].values + 8 * r),
+                              _mm_loadu_si32(blocks[left + 1].values + 8 * r));
+  };
+  return LowBytes(_mm256_set_m128i(row(1), row(0)));
+}
+
+template <class Order>
+void ConvertSmoothQuarterSize422(const McuNeighbourhood& around, const McuTarget& target) {
+  const CoefficientBlock* const* beside = around.mcus[1];
+  constexpr int kCb = Layout422::kCbBlock;
+  const __m256i centre = TwoSampleRowPair(beside[1], kCb);
+  const __m256i before =
+      _mm256_or_si256(_mm256_slli_epi32(centre, 16), _mm256_srli_epi32(TwoSampleRowPair(beside[0], kCb), 16));
+  const __m256i after =
+      _mm256_or_si256(_mm256_srli_epi32(centre, 16), _mm256_slli_epi32(TwoSampleRowPair(beside[2], kCb), 16));
+  // The outputs interleave into each row's 4 pixels of Cb (lanes 0..3) and
+  // of Cr (lanes 4..7, moved down to 0..3).
+  const EvenOddOutputs outputs = Horizontal2x1({before, centre, after});
+  const __m256i chroma = _mm256_unpacklo_epi16(outputs.even, outputs.odd);
+  const ChromaTerms terms = GenericTerms::Of(chroma, _mm256_srli_si256(chroma, 8));
+  Order::template Store<4>({RowAt(target, 0), RowAt(target, 1)}, ApplyTerms(TwoSampleRowPair(beside[1], 0), terms));
+}
+
 // Whether the MCUs an interpolating routine reads around the middle one are
 // all there: those beside it, and with `vertical` those above and below too.
 bool HasNeighbours(const McuNeighbourhood& around, bool vertical) {
@@ -467,6 +531,13 @@ template <class Order>
 bool WriteSmoothHalfSizeMcu422(const McuNeighbourhood& around, const McuTarget& target) {
   if (!HasNeighbours(around, false) || !TakesWholeMcu<Layout422HalfMcu, Order>(target)) return false;
   ConvertSmoothHalfSize422<Order>(around, target);
+  return true;
+}
+
+template <class Order>
+bool WriteSmoothQuarterSizeMcu422(const McuNeighbourhood& around, const McuTarget& target) {
+  if (!HasNeighbours(around, false) || !TakesWholeMcu<Layout422QuarterMcu, Order>(target)) return false;
+  ConvertSmoothQuarterSize422<Order>(around, target);
   return true;
 }
 
@@ -569,6 +640,16 @@ bool WriteSmoothHalfSizeMcu422BgrAvx2(const McuNeighbourhood& around, const McuT
 }
 bool WriteSmoothHalfSizeMcu422RgbaAvx2(const McuNeighbourhood& around, const McuTarget& target) {
   return WriteSmoothHalfSizeMcu422<RgbaOrder>(around, target);
+}
+
+bool WriteSmoothQuarterSizeMcu422RgbAvx2(const McuNeighbourhood& around, const McuTarget& target) {
+  return WriteSmoothQuarterSizeMcu422<RgbOrder>(around, target);
+}
+bool WriteSmoothQuarterSizeMcu422BgrAvx2(const McuNeighbourhood& around, const McuTarget& target) {
+  return WriteSmoothQuarterSizeMcu422<BgrOrder>(around, target);
+}
+bool WriteSmoothQuarterSizeMcu422RgbaAvx2(const McuNeighbourhood& around, const McuTarget& target) {
+  return WriteSmoothQuarterSizeMcu422<RgbaOrder>(around, target);
 }
 
 bool WriteHalfSizeGenericMcu420RgbAvx2(const CoefficientBlock* blocks, const McuTarget& target) {

@@ -66,9 +66,11 @@ struct ComponentOutputFormat {
   // The row-by-row form of OutputReducedMcu for this format, or none.
   ReducedMcuWriter reducedMcu = nullptr;
   // A packed form of the interpolating output of a full-size MCU whose
-  // neighbours are all there, or none; and of a half-size 4:2:2 one.
+  // neighbours are all there, or none; and of a half- and a quarter-size
+  // 4:2:2 one.
   SmoothMcuKernel smoothMcu = nullptr;
   SmoothMcuKernel smoothHalfSizeMcu = nullptr;
+  SmoothMcuKernel smoothQuarterSizeMcu = nullptr;
 };
 
 // True when every factor the routine uses lies in 1..4 and divides the

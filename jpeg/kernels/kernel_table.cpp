@@ -95,6 +95,7 @@ void FillPlainSet(KernelTable& table) {
   table.upsample_smooth_2x2 = UpsampleSmooth2x2;
   for (SmoothMcuKernel& kernel : table.smooth_mcu) kernel = nullptr;
   for (SmoothMcuKernel& kernel : table.smooth_half_size_mcu) kernel = nullptr;
+  for (SmoothMcuKernel& kernel : table.smooth_quarter_size_mcu) kernel = nullptr;
   table.decode_block_method0 = DecodeBlockMethod0;
   table.decode_block_method1 = DecodeBlockMethod1;
   table.decode_mcu_method0 = DecodeMcuMethod0;
@@ -195,6 +196,9 @@ void FillAvx2Set(KernelTable& table) {
   table.smooth_half_size_mcu[0] = WriteSmoothHalfSizeMcu422RgbAvx2;
   table.smooth_half_size_mcu[1] = WriteSmoothHalfSizeMcu422BgrAvx2;
   table.smooth_half_size_mcu[2] = WriteSmoothHalfSizeMcu422RgbaAvx2;
+  table.smooth_quarter_size_mcu[0] = WriteSmoothQuarterSizeMcu422RgbAvx2;
+  table.smooth_quarter_size_mcu[1] = WriteSmoothQuarterSizeMcu422BgrAvx2;
+  table.smooth_quarter_size_mcu[2] = WriteSmoothQuarterSizeMcu422RgbaAvx2;
   table.dib_convert[static_cast<int>(DibConversion::kBgrToYcc)] = ConvertBgrToYccAvx2;
   table.dib_convert[static_cast<int>(DibConversion::kRgbToYcc)] = ConvertRgbToYccAvx2;
   table.dib_convert[static_cast<int>(DibConversion::kRgbxToYcc)] = ConvertRgbxToYccAvx2;

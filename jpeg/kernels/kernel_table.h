@@ -87,7 +87,8 @@ struct KernelTable {
   // The interpolating output of whole 4:2:2 and 4:2:0 MCUs into RGB, BGR,
   // RGBA, in the order of WholeMcuLayoutOf (none in the plain set).
   SmoothMcuKernel smooth_mcu[kWholeMcuLayouts - kFirst422Layout];
-  SmoothMcuKernel smooth_half_size_mcu[3];  // 4:2:2 at half size into RGB, BGR, RGBA
+  SmoothMcuKernel smooth_half_size_mcu[3];     // 4:2:2 at half size into RGB, BGR, RGBA
+  SmoothMcuKernel smooth_quarter_size_mcu[3];  // and at quarter size
   DecodeBlockKernel decode_block_method0;  // decoding with the dequantisation of each method
   DecodeBlockKernel decode_block_method1;
   DecodeBlockKernel active_decode_block;

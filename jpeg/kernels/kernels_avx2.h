@@ -80,10 +80,13 @@ bool WriteSmoothGenericMcu420RgbAvx2(const McuNeighbourhood& around, const McuTa
 bool WriteSmoothGenericMcu420BgrAvx2(const McuNeighbourhood& around, const McuTarget& target);
 bool WriteSmoothGenericMcu420RgbaAvx2(const McuNeighbourhood& around, const McuTarget& target);
 // The same for a whole 4:2:2 MCU of a half-size read (8x4 pixels: blocks of
-// 4x4 samples).
+// 4x4 samples) and of a quarter-size one (4x2 pixels: 2x2 samples).
 bool WriteSmoothHalfSizeMcu422RgbAvx2(const McuNeighbourhood& around, const McuTarget& target);
 bool WriteSmoothHalfSizeMcu422BgrAvx2(const McuNeighbourhood& around, const McuTarget& target);
 bool WriteSmoothHalfSizeMcu422RgbaAvx2(const McuNeighbourhood& around, const McuTarget& target);
+bool WriteSmoothQuarterSizeMcu422RgbAvx2(const McuNeighbourhood& around, const McuTarget& target);
+bool WriteSmoothQuarterSizeMcu422BgrAvx2(const McuNeighbourhood& around, const McuTarget& target);
+bool WriteSmoothQuarterSizeMcu422RgbaAvx2(const McuNeighbourhood& around, const McuTarget& target);
 
 // One 8x8 grey block into a one-channel DIB (twin of CopyMcuGreyPlain), with
 // the same hand-over to the plain routine as the colour output.

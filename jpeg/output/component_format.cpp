@@ -56,6 +56,7 @@ ComponentOutputFormat MakeComponentOutputFormat(const PrivateState& state, Forma
   }
   if (wholeMcuLayout >= kFirst422Layout && wholeMcuLayout < kFirst420Layout) {
     format.smoothHalfSizeMcu = state.input.kernels->smooth_half_size_mcu[wholeMcuLayout - kFirst422Layout];
+    format.smoothQuarterSizeMcu = state.input.kernels->smooth_quarter_size_mcu[wholeMcuLayout - kFirst422Layout];
   }
   if (wholeMcuLayout >= kFirst420Layout) {
     format.halfSizeMcu = state.input.kernels->half_size_mcu[wholeMcuLayout - kFirst420Layout];

@@ -167,6 +167,7 @@ void OutputSmoothMcu(const KernelTable& kernels, const JpegFrame& frame, const C
   if (!CanInterpolate(format, around, blockSize)) return;
   const SmoothMcuKernel packed = blockSize == kMaxBlockSide ? format.smoothMcu
                                  : blockSize == 4           ? format.smoothHalfSizeMcu
+                                 : blockSize == 2           ? format.smoothQuarterSizeMcu
                                                             : nullptr;
   if (packed != nullptr && LiesInsideFrame(frame, format, column, row) && packed(around, target)) return;
   const CoefficientBlock* blocks = around.mcus[1][1];

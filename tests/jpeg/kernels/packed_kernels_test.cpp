@@ -594,7 +594,7 @@ INSTANTIATE_TEST_SUITE_P(Avx2PerComponent, PackedOutputTest, ::testing::ValuesIn
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The middle MCU of a 4:2:2 or 4:2:0 frame of 3 x 3 MCUs with interpolated
-// chroma, read at full size or (4:2:2) at half size, through the AVX2 set's
+// chroma, read at full size or (4:2:2) at half or quarter size, through the AVX2 set's
 // whole-MCU form or the plain set's planes. The MCU's blocks are the case's;
 // each neighbour's are the same samples moved round and mixed by its place,
 // so that every edge it lends differs.
@@ -619,7 +619,10 @@ void SmoothMcu(const McuBuffer& mcu, const McuTarget& target) {
   if (kPacked) {
     const int layout = WholeMcuLayoutOf(format) - kFirst422Layout;
     format.smoothMcu = table.smooth_mcu[layout];
-    if (kV == 1) format.smoothHalfSizeMcu = table.smooth_half_size_mcu[layout];
+    if (kV == 1) {
+      format.smoothHalfSizeMcu = table.smooth_half_size_mcu[layout];
+      format.smoothQuarterSizeMcu = table.smooth_quarter_size_mcu[layout];
+    }
   }
   JpegFrame frame{};
   frame.width = 3 * 16;
@@ -648,6 +651,9 @@ const OutputTwins kAvx2SmoothTwins[] = {
     SmoothTwins<1, JpegColorRgb, 3, 4>("SmoothHalfSize422Rgb"),
     SmoothTwins<1, JpegColorBgr, 3, 4>("SmoothHalfSize422Bgr"),
     SmoothTwins<1, JpegColorRgba, 4, 4>("SmoothHalfSize422Rgba"),
+    SmoothTwins<1, JpegColorRgb, 3, 2>("SmoothQuarterSize422Rgb"),
+    SmoothTwins<1, JpegColorBgr, 3, 2>("SmoothQuarterSize422Bgr"),
+    SmoothTwins<1, JpegColorRgba, 4, 2>("SmoothQuarterSize422Rgba"),
 };
 INSTANTIATE_TEST_SUITE_P(Avx2Smooth, PackedOutputTest, ::testing::ValuesIn(kAvx2SmoothTwins),
                          [](const auto& info) { return std::string(info.param.name); });
