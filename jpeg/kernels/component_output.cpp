@@ -340,6 +340,17 @@ void OutputBlocks(const CoefficientBlock* blocks, int blockCount, const Componen
 
 }  // namespace
 
+namespace {
+
+// Whether `factor` divides `largest`, both 1..kMaxSamplingFactor: looked up,
+// as the interpolating output asks for every MCU and a division is slow.
+bool Divides(int factor, int largest) {
+  constexpr uint32_t kDivisorsOf[kMaxSamplingFactor + 1] = {0, 0b0010, 0b0110, 0b1010, 0b10110};
+  return (kDivisorsOf[largest] >> factor & 1) != 0;
+}
+
+}  // namespace
+
 bool IsUsableComponentFormat(const ComponentOutputFormat& format) {
   if (format.componentCount < 1) return false;
   if (format.hmax < 1 || format.hmax > kMaxSamplingFactor || format.vmax < 1 || format.vmax > kMaxSamplingFactor) {
@@ -348,7 +359,7 @@ bool IsUsableComponentFormat(const ComponentOutputFormat& format) {
   for (int c = 0; c < ComponentsAvailable(format); ++c) {
     const int h = format.horizontal[c], v = format.vertical[c];
     if (h < 1 || h > format.hmax || v < 1 || v > format.vmax) return false;
-    if (format.hmax % h != 0 || format.vmax % v != 0) return false;
+    if (!Divides(h, format.hmax) || !Divides(v, format.vmax)) return false;
   }
   return true;
 }

@@ -208,6 +208,8 @@ TEST(ComponentOutputEdgeTest, UnusableFormatsAndMissingBlocksWriteNothing) {
     int blocks;
   } const cases[] = {
       {"factor 3 under 4", {kYcc, kBgr, 3, {4, 3, 1}, {1, 1, 1}, 4, 1, 1}, 6},
+      {"factor 3 under 4, its blocks there", {kYcc, kBgr, 3, {4, 3, 1}, {1, 1, 1}, 4, 1, 1}, 8},
+      {"factor 2 under 3, its blocks there", {kYcc, kBgr, 3, {1, 1, 1}, {3, 2, 1}, 1, 3, 1}, 6},
       {"factor 0", {kYcc, kBgr, 3, {2, 0, 1}, {1, 1, 1}, 2, 1, 1}, 4},
       {"largest factor 5", {kYcc, kBgr, 3, {5, 1, 1}, {1, 1, 1}, 5, 1, 1}, 7},
       {"factor above the largest", {kYcc, kBgr, 3, {2, 1, 1}, {1, 1, 1}, 1, 1, 1}, 4},
